@@ -1,0 +1,43 @@
+# Quorvex: the two commands of the Quick start, and a few more for developers.
+#   make run    install what is missing, build (release), start against the simulated analyzer
+#   make test   install what is missing, build (debug, sanitizers), run every test headless
+#   make deps   install the Debian packages of tools/debian-packages.txt that are missing
+#   make bench  build and run the benchmarks (by hand; not part of CI)
+#   make format apply .clang-format to every source
+
+JOBS ?= $(shell nproc)
+RELEASE_DIR := build/release
+DEBUG_DIR := build/debug
+BENCH_DIR := build/bench
+RUN_ARGS ?=
+
+.PHONY: deps run build test bench format clean
+
+deps:
+	@tools/install-deps
+
+build: deps
+	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BUILD_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: build
+	$(RELEASE_DIR)/app/quorvex $(RUN_ARGS)
+
+test: deps
+	cmake -S . -B $(DEBUG_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEX_SANITIZE=ON -DQUORVEX_WERROR=ON
+	cmake --build $(DEBUG_DIR) -j $(JOBS)
+	cd $(DEBUG_DIR) && QT_QPA_PLATFORM=offscreen \
+		ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure --no-tests=error -j $(JOBS)
+
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BUILD_TESTS=OFF -DQUORVEX_BUILD_BENCH=ON
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	cd $(BENCH_DIR) && ctest --output-on-failure -L bench
+
+format:
+	tools/check-format clang-format --fix
+
+clean:
+	rm -rf build

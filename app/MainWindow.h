@@ -1,0 +1,82 @@
+#pragma once
+
+#include "data/ProjectInfoData.h"
+#include "data/ScanParams.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <memory>
+
+class QFile;
+class QLocalServer;
+class QLocalSocket;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The application's main window. This part holds start-up: command-line options, window
+// geometry, and the local server through which a second start hands over its command line.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    Ui::MainWindow *getUi() const { return ui.get(); }
+
+    // Applies a command line; the first entry (the program path) is skipped. fileOpened, when
+    // given, is set when a file path that exists was found, whether or not it could be opened.
+    void parseArgs(const QStringList &args, bool *fileOpened);
+
+    void setDebugMode();
+    void setQcMode();
+
+    bool debugMode() const { return m_debugMode; }
+    bool qcMode() const { return m_qcMode; }
+    int rbwOverride() const { return m_rbwOverride; }
+    int amplOffset() const { return m_amplOffset; }
+    double fstepOverride() const { return m_fstepOverride; }
+
+    // A band's scan parameters with the command-line replacements: "RBW" from -rbw when it is
+    // 32 or more, "FStep" from -fstep when it is above 0.
+    ScanParams scanParamsWithOverrides(ScanParams params) const;
+
+    // The geometry used when none was saved: centred in the available area, full width,
+    // 0.66 of its height.
+    static QRect defaultGeometry(const QRect &available);
+
+public Q_SLOTS:
+    bool openFile(QFile &file);
+    void saveWindowGeometry();
+
+Q_SIGNALS:
+    // A recording was read and accepted; its page is opened by the recording tabs.
+    void recordingOpened(const QString &filePath);
+
+private Q_SLOTS:
+    void startupActions();
+    void onNewLocalConnection();
+    void onLocalSocketReadyRead();
+    void onLocalSocketDisconnected();
+    void on_actionQuit_triggered();
+
+private:
+    void restoreWindowGeometry();
+    void buildToolBar();
+
+    std::unique_ptr<Ui::MainWindow> ui;
+
+    bool m_debugMode = false;
+    bool m_qcMode = false;
+    int m_rbwOverride = -1;
+    int m_amplOffset = 0;
+    double m_fstepOverride = -1.0;
+    QLocalServer *m_localServer = nullptr;
+    QPointer<QLocalSocket> m_localSocket;
+    QStringList m_pendingArgs;
+    ProjectInfoData m_projectInfo;
+};

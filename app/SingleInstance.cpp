@@ -1,0 +1,66 @@
+#include "SingleInstance.h"
+
+#include "AppLog.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+QString SingleInstance::serverName()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    return dir + QLatin1Char('/') + QCoreApplication::applicationName();
+}
+
+bool SingleInstance::handOff(const QStringList &args, int timeoutMs)
+{
+    QLocalSocket socket;
+    socket.connectToServer(serverName(), QIODevice::WriteOnly);
+    if (!socket.waitForConnected(timeoutMs) || !socket.isOpen()) {
+        socket.abort();
+        return false;
+    }
+    for (const QString &arg : args) {
+        socket.write((arg + QLatin1Char('\n')).toUtf8());
+        socket.waitForBytesWritten(timeoutMs);
+    }
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(timeoutMs);
+    return true;
+}
+
+bool SingleInstance::listen(QLocalServer &server)
+{
+    const QString name = serverName();
+    if (QFileInfo::exists(name)) {
+        // If an instance answers, it is alive and keeps the name; otherwise the file is a
+        // leftover of a crashed instance and is removed, or no hand-off would ever arrive.
+        QLocalSocket probe;
+        probe.connectToServer(name, QIODevice::WriteOnly);
+        if (probe.waitForConnected(200)) {
+            probe.abort();
+            qCWarning(lcApp) << "Another instance listens on" << name;
+            return false;
+        }
+        QLocalServer::removeServer(name);
+    }
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    if (server.listen(name))
+        return true;
+    qCWarning(lcApp) << "Cannot listen for a second instance:" << server.errorString();
+    return false;
+}
+
+QString SingleInstance::decodeLine(const QByteArray &line)
+{
+    const int nul = line.indexOf('\0');
+    QString text = QString::fromUtf8(nul < 0 ? line : line.left(nul));
+    text.remove(QLatin1Char('\n'));
+    return text;
+}

@@ -1,0 +1,49 @@
+#include "AppLog.h"
+#include "MainWindow.h"
+#include "SingleInstance.h"
+#include "TavApp.h"
+#include "data/QuorvexMetaTypes.h"
+#include "resources/QuorvexResources.h"
+
+#include <QFile>
+#include <QTextStream>
+#include <QWebEngineSettings>
+#include <unistd.h>
+
+int main(int argc, char *argv[])
+{
+    // The user manual's web view shares the application's OpenGL contexts, which must be
+    // decided before the application object exists. Chromium's sandbox refuses to run as root.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+
+    TavApp app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tavorin"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("tavorin.example"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvex"));
+
+    QWebEngineSettings *web = QWebEngineSettings::defaultSettings();
+    web->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+    web->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
+    web->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, true);
+
+    if (SingleInstance::handOff(QCoreApplication::arguments()))
+        return 0;
+
+    QuorvexResources::init();
+    QFile styleFile(QStringLiteral(":qdarkstyle/style.qss"));
+    if (styleFile.exists() && styleFile.open(QFile::ReadOnly | QFile::Text)) {
+        QTextStream style(&styleFile);
+        app.setStyleSheet(style.readAll());
+    } else {
+        qCWarning(lcApp) << "Unable to set stylesheet, file not found";
+    }
+    app.setWindowIcon(QIcon(QStringLiteral(":/QuorvexAppIcon.png")));
+
+    QuorvexMetaTypes::registerAll();
+
+    MainWindow window;
+    window.show();
+    return app.exec();
+}

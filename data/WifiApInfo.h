@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QMetaType>
+#include <QString>
+
+class QDataStream;
+
+// One access point seen by the Wi-Fi scanner.
+struct WifiApInfo
+{
+    QString bssid;
+    QString ssid;
+    qint32 rssi = 0; // dBm
+    qint32 frequency = 0; // channel centre, MHz
+    qint32 width = 0; // channel width, MHz
+    QColor color; // derived from the BSSID, stable per access point
+
+    bool operator==(const WifiApInfo &other) const;
+    bool operator!=(const WifiApInfo &other) const { return !(*this == other); }
+};
+
+// One Wi-Fi scan result, the unit in which access points travel through the program.
+using WifiScan = QList<WifiApInfo>;
+
+QDataStream &operator<<(QDataStream &out, const WifiApInfo &ap);
+QDataStream &operator>>(QDataStream &in, WifiApInfo &ap);
+
+Q_DECLARE_METATYPE(WifiApInfo)

@@ -1,0 +1,180 @@
+#include "QuorvexTest.h"
+#include "app/MainWindow.h"
+#include "data/Constants.h"
+#include "data/RecordingFile.h"
+#include "ui_MainWindow.h"
+
+#include <QScreen>
+#include <QSettings>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QSettings().clear(); }
+
+    void parseArgs_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("rbw");
+        QTest::addColumn<int>("ampl");
+        QTest::addColumn<double>("fstep");
+        QTest::addColumn<bool>("debug");
+        QTest::addColumn<bool>("qc");
+
+        const QString prog = "quorvex";
+        QTest::newRow("none") << QStringList{prog} << -1 << 0 << -1.0 << false << false;
+        QTest::newRow("rbw 20") << QStringList{prog, "-rbw", "20"} << 20 << 0 << -1.0 << false
+                                << false;
+        QTest::newRow("rbw 40") << QStringList{prog, "-rbw", "40"} << 40 << 0 << -1.0 << false
+                                << false;
+        QTest::newRow("fstep 0") << QStringList{prog, "-fstep", "0"} << -1 << 0 << 0.0 << false
+                                 << false;
+        QTest::newRow("fstep 150")
+            << QStringList{prog, "-fstep", "150"} << -1 << 0 << 150.0 << false << false;
+        QTest::newRow("ampl -7") << QStringList{prog, "-ampl", "-7"} << -1 << -7 << -1.0 << false
+                                 << false;
+        QTest::newRow("debug, qc")
+            << QStringList{prog, "-qc", "-debug"} << -1 << 0 << -1.0 << true << true;
+        QTest::newRow("capital Debug")
+            << QStringList{prog, "-Debug", "-QC"} << -1 << 0 << -1.0 << false << false;
+        QTest::newRow("value last")
+            << QStringList{prog, "-ampl", "3", "-rbw"} << -1 << 3 << -1.0 << false << false;
+        QTest::newRow("fstep last")
+            << QStringList{prog, "-fstep"} << -1 << 0 << -1.0 << false << false;
+        // An unconvertible value is still consumed: "-qc" after it is an option again, and
+        // "-debug" taken as the value of "-rbw" is not a mode switch.
+        QTest::newRow("bad value")
+            << QStringList{prog, "-rbw", "wide", "-qc"} << -1 << 0 << -1.0 << false << true;
+        QTest::newRow("option as value")
+            << QStringList{prog, "-rbw", "-debug"} << -1 << 0 << -1.0 << false << false;
+        QTest::newRow("hex rbw") << QStringList{prog, "-rbw", "0x30"} << -1 << 0 << -1.0 << false
+                                 << false;
+        QTest::newRow("unknown options")
+            << QStringList{prog, "-x", "-rbw", "33"} << 33 << 0 << -1.0 << false << false;
+        QTest::newRow("program path only skipped")
+            << QStringList{"-rbw", "50"} << -1 << 0 << -1.0 << false << false;
+    }
+
+    void parseArgs()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, rbw);
+        QFETCH(int, ampl);
+        QFETCH(double, fstep);
+        QFETCH(bool, debug);
+        QFETCH(bool, qc);
+
+        MainWindow window;
+        bool fileOpened = false;
+        window.parseArgs(args, &fileOpened);
+        QVERIFY(!fileOpened);
+        QCOMPARE(window.rbwOverride(), rbw);
+        QCOMPARE(window.amplOffset(), ampl);
+        QCOMPARE(window.fstepOverride(), fstep);
+        QCOMPARE(window.debugMode(), debug);
+        QCOMPARE(window.qcMode(), qc);
+    }
+
+    void overridesReachScanParams()
+    {
+        MainWindow window;
+        window.parseArgs({"quorvex", "-rbw", "20", "-fstep", "0"}, nullptr);
+        QCOMPARE(window.scanParamsWithOverrides(Constants::k_2400ScanParams),
+                 Constants::k_2400ScanParams);
+
+        window.parseArgs({"quorvex", "-rbw", "40", "-fstep", "150"}, nullptr);
+        const ScanParams params = window.scanParamsWithOverrides(Constants::k_900ScanParams);
+        QCOMPARE(params.value("RBW"), QVariant(40));
+        QCOMPARE(params.value("FStep"), QVariant(150.0));
+        QCOMPARE(params.value("FStart"), QVariant(902.0));
+
+        window.parseArgs({"quorvex", "-rbw", "32"}, nullptr);
+        QCOMPARE(window.scanParamsWithOverrides(Constants::k_2400ScanParams).value("RBW"),
+                 QVariant(32));
+    }
+
+    void fileArguments()
+    {
+        QTemporaryDir dir;
+        RfSpectrumHistory history;
+        history.freqInterval = QwtInterval(902.0, 928.0);
+        QFile good(dir.filePath("good.tarn"));
+        QVERIFY(good.open(QIODevice::WriteOnly));
+        RecordingFile::write(good, history);
+        good.close();
+        QFile bad(dir.filePath("bad.tarn"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(QByteArray(100, '\0'));
+        bad.close();
+
+        MainWindow window;
+        QSignalSpy opened(&window, &MainWindow::recordingOpened);
+        bool fileOpened = false;
+        window.parseArgs({"quorvex", dir.filePath("missing.tarn")}, &fileOpened);
+        QVERIFY(!fileOpened);
+
+        // A rejected file still counts as a file given on the command line.
+        QTest::ignoreMessage(QtCriticalMsg, "The file loaded has a wrong frequency interval");
+        window.parseArgs({"quorvex", bad.fileName()}, &fileOpened);
+        QVERIFY(fileOpened);
+        QCOMPARE(opened.count(), 0);
+
+        fileOpened = false;
+        window.parseArgs({"quorvex", "-ampl", "2", good.fileName()}, &fileOpened);
+        QVERIFY(fileOpened);
+        QCOMPARE(opened.count(), 1);
+        QCOMPARE(opened.at(0).at(0).toString(), good.fileName());
+        QCOMPARE(window.amplOffset(), 2);
+    }
+
+    void startupTriggersConnectAndWifi()
+    {
+        MainWindow window;
+        QSignalSpy connect(window.getUi()->actionConnect, &QAction::triggered);
+        QVERIFY(!window.getUi()->actionShow_Wifi->isChecked());
+        QTRY_VERIFY(window.getUi()->actionShow_Wifi->isChecked());
+        QCOMPARE(connect.count(), 1);
+        QCOMPARE(window.windowTitle(), QString("Quorvex"));
+    }
+
+    void defaultGeometry()
+    {
+        QCOMPARE(MainWindow::defaultGeometry(QRect(0, 0, 1920, 1080)), QRect(0, 184, 1920, 712));
+        QCOMPARE(MainWindow::defaultGeometry(QRect(10, 30, 1000, 501)), QRect(10, 115, 1000, 330));
+
+        MainWindow window;
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(window.geometry(), MainWindow::defaultGeometry(available));
+    }
+
+    void geometrySavedAndRestored()
+    {
+        const QRect saved(40, 60, 900, 500);
+        {
+            MainWindow window;
+            window.setGeometry(saved);
+            window.saveWindowGeometry();
+        }
+        QCOMPARE(QSettings().value("WindowGeometry").toRect(), saved);
+        QCOMPARE(QSettings().value("WindowMaximized").toBool(), false);
+        {
+            MainWindow window;
+            QCOMPARE(window.geometry(), saved);
+            QVERIFY(!window.isMaximized());
+            // Maximised at quit: the geometry from before stays stored.
+            window.showMaximized();
+            window.saveWindowGeometry();
+        }
+        QCOMPARE(QSettings().value("WindowMaximized").toBool(), true);
+        QCOMPARE(QSettings().value("WindowGeometry").toRect(), saved);
+        MainWindow window;
+        QVERIFY(window.windowState() & Qt::WindowMaximized);
+        window.showNormal();
+        QCOMPARE(window.geometry(), saved);
+    }
+};
+
+QUORVEX_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

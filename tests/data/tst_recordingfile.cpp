@@ -1,0 +1,350 @@
+#include "QuorvexTest.h"
+#include "data/RecordingFile.h"
+
+#include <QBuffer>
+#include <QRandomGenerator>
+
+// Expected bytes are written out by hand from the recording layout (big-endian, stream
+// version Qt 5.15); the doubles are their IEEE 754 images.
+namespace {
+
+const char k_freq2400[] = "40a2c00000000000"
+                          "40a3880000000000"
+                          "00000000";
+const char k_rssi[] = "c059000000000000"
+                      "c03e000000000000"
+                      "00000000";
+const char k_nullText[] = "ffffffff";
+
+QByteArray hex(const QByteArray &text)
+{
+    return QByteArray::fromHex(text);
+}
+
+template<class T> QByteArray encode(const T &value)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_15);
+    out << value;
+    return bytes;
+}
+
+RfSpectrumHistory emptyHistory2400()
+{
+    RfSpectrumHistory history;
+    history.freqInterval = QwtInterval(2400.0, 2500.0);
+    history.rssiInterval = QwtInterval(-100.0, -30.0);
+    return history;
+}
+
+RfSpectrumHistory fullHistory(int sampleCount)
+{
+    QRandomGenerator rng(7);
+    RfSpectrumHistory history = emptyHistory2400();
+    for (int s = 0; s < sampleCount; ++s) {
+        RfSpectrumSample sample;
+        sample.timestamp = 1765200000000 + 45 * s;
+        for (int i = 0; i < 501; ++i)
+            sample.scan.append(qint8(-128 + int(rng.bounded(128))));
+        for (int a = 0; a < s % 3; ++a)
+            sample.wifiAps.append(WifiApInfo{QString("aa:bb:cc:dd:ee:%1").arg(a, 2, 10, QChar('0')),
+                                             a == 0 ? QString("") : QString("Net %1").arg(a),
+                                             -40 - a, 2412 + 5 * a, 20,
+                                             QColor::fromHsv(30 * a, 200, 255)});
+        history.samples.append(sample);
+    }
+    history.timeEvents.append(TimeEvent{QDateTime::fromMSecsSinceEpoch(1765200000100), "start"});
+    history.timeEvents.append(
+        TimeEvent{QDateTime::fromMSecsSinceEpoch(1765200000900, Qt::UTC), ""});
+    history.timeEvents.append(TimeEvent{
+        QDateTime::fromMSecsSinceEpoch(1765200001000, Qt::OffsetFromUTC, 3600), QString()});
+    history.labels.append(SpectroLabel{QPointF(2437.5, -60.25), "microwave"});
+    history.labels.append(SpectroLabel{QPointF(2401.0, -99.0), QString()});
+    history.projectInfo = ProjectInfoData{"Arena", "", QString(), "Jo Ng \u00e9"};
+    return history;
+}
+
+RecordingFile::Band readBytes(const QByteArray &bytes, RfSpectrumHistory &history, bool *complete)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return RecordingFile::read(buffer, history, complete);
+}
+
+// Peak virtual memory of the process, in kB: a reservation of gigabytes shows here even when
+// its pages are never touched.
+qint64 peakVirtualKb()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmPeak:"))
+            return line.mid(7).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestRecordingFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void emptyHistoryIs68Bytes()
+    {
+        const QByteArray expected = hex(QByteArray(k_freq2400) + k_rssi
+                                        + "00000000"
+                                          "00000000"
+                                          "00000000"
+                                        + k_nullText + k_nullText + k_nullText + k_nullText);
+        QCOMPARE(expected.size(), 68);
+        QCOMPARE(encode(emptyHistory2400()), expected);
+
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(RecordingFile::write(buffer, emptyHistory2400()));
+        QCOMPARE(buffer.data(), expected);
+    }
+
+    void sampleWithoutAccessPointsIs517Bytes()
+    {
+        RfSpectrumSample sample;
+        sample.timestamp = 1765200000123;
+        QByteArray amplitudes;
+        for (int i = 0; i < 501; ++i) {
+            sample.scan.append(qint8(i % 2 ? -95 : 0x7f));
+            amplitudes.append(char(i % 2 ? 0xa1 : 0x7f));
+        }
+        const QByteArray expected = hex("0000019afe1e747b"
+                                        "000001f5")
+            + amplitudes + hex("00000000");
+        QCOMPARE(expected.size(), 517);
+        QCOMPARE(encode(sample), expected);
+    }
+
+    void nullAndEmptyTexts()
+    {
+        ProjectInfoData info{QString(), QString(""), "A", QString()};
+        QCOMPARE(encode(info),
+                 hex("ffffffff"
+                     "00000000"
+                     "00000002"
+                     "0041"
+                     "ffffffff"));
+    }
+
+    void accessPointWithColour()
+    {
+        const WifiApInfo ap{"ab", "N", -50, 2437, 20, QColor(255, 0, 0)};
+        // texts as UTF-16, then rssi, frequency, width, and the colour: spec 1 (RGB), alpha,
+        // red, green, blue, padding as 16-bit values.
+        QCOMPARE(encode(ap),
+                 hex("00000004"
+                     "00610062"
+                     "00000002"
+                     "004e"
+                     "ffffffce"
+                     "00000985"
+                     "00000014"
+                     "01"
+                     "ffff"
+                     "ffff"
+                     "0000"
+                     "0000"
+                     "0000"));
+    }
+
+    void timeEventWithDateTime()
+    {
+        // 2026-12-08 13:45:30.250 local time: Julian day 2461383, 49530250 ms after midnight,
+        // time specification 0.
+        const TimeEvent event{QDateTime(QDate(2026, 12, 8), QTime(13, 45, 30, 250), Qt::LocalTime),
+                              "Go"};
+        QCOMPARE(encode(event),
+                 hex("0000000000258ec7"
+                     "02f3c58a"
+                     "00"
+                     "00000004"
+                     "0047006f"));
+        // With an offset from UTC the offset in seconds follows the specification byte.
+        const TimeEvent offset{QDateTime(QDate(2026, 12, 8), QTime(0, 0), Qt::OffsetFromUTC, -3600),
+                               ""};
+        QCOMPARE(encode(offset),
+                 hex("0000000000258ec7"
+                     "00000000"
+                     "02"
+                     "fffff1f0"
+                     "00000000"));
+    }
+
+    void labelEncoding()
+    {
+        QCOMPARE(encode(SpectroLabel{QPointF(2437.5, -60.25), QString()}),
+                 hex("40a30b0000000000"
+                     "c04e200000000000"
+                     "ffffffff"));
+    }
+
+    void roundTrip()
+    {
+        const RfSpectrumHistory original = fullHistory(12);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(RecordingFile::write(buffer, original));
+        buffer.close();
+
+        RfSpectrumHistory read;
+        bool complete = false;
+        QCOMPARE(readBytes(buffer.data(), read, &complete), RecordingFile::Band::Band2400MHz);
+        QVERIFY(complete);
+        QCOMPARE(read.freqInterval, original.freqInterval);
+        QCOMPARE(read.rssiInterval, original.rssiInterval);
+        QCOMPARE(read.samples.size(), original.samples.size());
+        for (int s = 0; s < original.samples.size(); ++s) {
+            QCOMPARE(read.samples[s].timestamp, original.samples[s].timestamp);
+            QCOMPARE(read.samples[s].scan, original.samples[s].scan);
+            QCOMPARE(read.samples[s].wifiAps.size(), original.samples[s].wifiAps.size());
+            for (int a = 0; a < original.samples[s].wifiAps.size(); ++a) {
+                const WifiApInfo &x = read.samples[s].wifiAps[a];
+                const WifiApInfo &y = original.samples[s].wifiAps[a];
+                QCOMPARE(x.bssid, y.bssid);
+                QCOMPARE(x.ssid, y.ssid);
+                QCOMPARE(x.ssid.isNull(), y.ssid.isNull());
+                QCOMPARE(x.rssi, y.rssi);
+                QCOMPARE(x.frequency, y.frequency);
+                QCOMPARE(x.width, y.width);
+                QCOMPARE(x.color, y.color);
+            }
+        }
+        QCOMPARE(read.timeEvents.size(), 3);
+        for (int e = 0; e < 3; ++e) {
+            QCOMPARE(read.timeEvents[e].dateTime, original.timeEvents[e].dateTime);
+            QCOMPARE(read.timeEvents[e].dateTime.timeSpec(),
+                     original.timeEvents[e].dateTime.timeSpec());
+            QCOMPARE(read.timeEvents[e].text.isNull(), original.timeEvents[e].text.isNull());
+        }
+        QCOMPARE(read.labels, original.labels);
+        QVERIFY(read.labels[1].text.isNull());
+        QCOMPARE(read.projectInfo, original.projectInfo);
+        QVERIFY(!read.projectInfo.projectId.isNull());
+        QVERIFY(read.projectInfo.scanLocation.isNull());
+        QCOMPARE(read, original);
+    }
+
+    void nineHundredRecording()
+    {
+        RfSpectrumHistory history;
+        history.freqInterval = QwtInterval(902.0, 928.0);
+        history.rssiInterval = QwtInterval(-100.0, -30.0);
+        history.samples.append(RfSpectrumSample{42, RfSpectrumScan(252, -90), {}});
+        RfSpectrumHistory read;
+        QCOMPARE(readBytes(encode(history), read, nullptr), RecordingFile::Band::Band900MHz);
+        QCOMPARE(read, history);
+    }
+
+    void allZeroFileIsRejected()
+    {
+        QTest::ignoreMessage(QtCriticalMsg, "The file loaded has a wrong frequency interval");
+        RfSpectrumHistory read;
+        QCOMPARE(readBytes(QByteArray(4096, '\0'), read, nullptr), RecordingFile::Band::Rejected);
+        QCOMPARE(read.freqInterval.minValue(), 0.0);
+        QCOMPARE(read.freqInterval.maxValue(), 0.0);
+    }
+
+    void truncatedFileKeepsWhatWasRead()
+    {
+        const RfSpectrumHistory original = fullHistory(10);
+        const QByteArray bytes = encode(original);
+        // Cut inside the seventh sample: six whole samples precede it.
+        int cut = 40 + 4;
+        for (int s = 0; s < 6; ++s)
+            cut += encode(original.samples[s]).size();
+        cut += 100;
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("ends early or is corrupt"));
+        RfSpectrumHistory read;
+        bool complete = true;
+        QCOMPARE(readBytes(bytes.left(cut), read, &complete), RecordingFile::Band::Band2400MHz);
+        QVERIFY(!complete);
+        QCOMPARE(read.samples.size(), 6);
+        for (int s = 0; s < 6; ++s)
+            QCOMPARE(read.samples[s], original.samples[s]);
+        QVERIFY(read.timeEvents.isEmpty());
+        QVERIFY(read.labels.isEmpty());
+        QVERIFY(read.projectInfo.projectName.isEmpty());
+    }
+
+    void absurdCounts_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("samples");
+        const QByteArray head = hex(QByteArray(k_freq2400) + k_rssi);
+        // Two thousand million samples announced in a 100-byte file.
+        QTest::newRow("samples") << (head + hex("7fffffff")).leftJustified(100, '\0') << 0;
+        // One sample announced, whose amplitude count says two thousand million.
+        QTest::newRow("amplitudes") << (head
+                                        + hex("00000001"
+                                              "0000019afe1e747b"
+                                              "7fffffff"))
+                                           .leftJustified(100, '\x05')
+                                    << 0;
+        // A whole sample, then one announcing two thousand million access points.
+        QTest::newRow("access points") << (head
+                                           + hex("00000002"
+                                                 "0000000000000001"
+                                                 "00000001"
+                                                 "a0"
+                                                 "00000000"
+                                                 "0000000000000002"
+                                                 "00000001"
+                                                 "a0"
+                                                 "7fffffff"))
+                                              .leftJustified(100, '\0')
+                                       << 1;
+        QTest::newRow("negative") << (head + hex("80000000")).leftJustified(100, '\0') << 0;
+        QTest::newRow("events") << (head
+                                    + hex("00000000"
+                                          "7ffffff0"))
+                                       .leftJustified(100, '\0')
+                                << 0;
+    }
+
+    void absurdCounts()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, samples);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("ends early or is corrupt"));
+        const qint64 peakBefore = peakVirtualKb();
+        RfSpectrumHistory read;
+        bool complete = true;
+        QCOMPARE(readBytes(bytes, read, &complete), RecordingFile::Band::Band2400MHz);
+        QVERIFY(!complete);
+        QCOMPARE(read.samples.size(), samples);
+        if (samples == 1)
+            QCOMPARE(read.samples[0].scan, RfSpectrumScan{qint8(-96)});
+        // Nothing near the announced size was ever reserved.
+        if (peakBefore > 0)
+            QVERIFY2(peakVirtualKb() - peakBefore < 16 * 1024,
+                     qPrintable(QString("peak grew by %1 kB").arg(peakVirtualKb() - peakBefore)));
+    }
+
+    void fileOnDisk()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("site.tarn"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(RecordingFile::write(file, fullHistory(3)));
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        RfSpectrumHistory read;
+        QCOMPARE(RecordingFile::read(file, read), RecordingFile::Band::Band2400MHz);
+        QCOMPARE(read, fullHistory(3));
+    }
+};
+
+QUORVEX_TEST_GUILESS_MAIN(TestRecordingFile)
+#include "tst_recordingfile.moc"
