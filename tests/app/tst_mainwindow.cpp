@@ -1,9 +1,11 @@
 #include "QuorvexTest.h"
 #include "app/MainWindow.h"
+#include "app/TavApp.h"
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
 #include "ui_MainWindow.h"
 
+#include <QFileOpenEvent>
 #include <QScreen>
 #include <QSettings>
 
@@ -129,6 +131,26 @@ private Q_SLOTS:
         QCOMPARE(window.amplOffset(), 2);
     }
 
+    void desktopFileOpenRequest()
+    {
+        QTemporaryDir dir;
+        RfSpectrumHistory history;
+        history.freqInterval = QwtInterval(2400.0, 2500.0);
+        QFile file(dir.filePath("from desktop.tarn"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        RecordingFile::write(file, history);
+        file.close();
+
+        MainWindow window;
+        QSignalSpy requested(qobject_cast<TavApp *>(qApp), &TavApp::fileOpenRequested);
+        QSignalSpy opened(&window, &MainWindow::recordingOpened);
+        QFileOpenEvent event(file.fileName());
+        QCoreApplication::sendEvent(qApp, &event);
+        QCOMPARE(requested.count(), 1);
+        QCOMPARE(opened.count(), 1);
+        QCOMPARE(opened.at(0).at(0).toString(), file.fileName());
+    }
+
     void startupTriggersConnectAndWifi()
     {
         MainWindow window;
@@ -176,5 +198,6 @@ private Q_SLOTS:
     }
 };
 
-QUORVEX_TEST_MAIN(TestMainWindow)
+// The program's own application object, so desktop file-open events reach the window.
+QUORVEX_TEST_MAIN_IMPL(TavApp, TestMainWindow)
 #include "tst_mainwindow.moc"
