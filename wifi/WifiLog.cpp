@@ -1,0 +1,3 @@
+#include "WifiLog.h"
+
+Q_LOGGING_CATEGORY(lcWifi, "quorvex.wifi")
