@@ -64,8 +64,8 @@ double microwaveShape(double offset)
         return 0.0;
     if (d <= 10.0)
         return -(d - 4.0) * 3.0;
-    if (d <= 25.0)
-        return -18.0 - (d - 10.0) * 1.2;
+    if (d <= 18.0)
+        return -18.0 - (d - 10.0) * 2.5;
     return std::nan("");
 }
 
@@ -208,18 +208,17 @@ RfSpectrumScan SimulatedSweepGenerator::sweep(double fStartMHz, double fStepMHz,
         const quint64 burst = index / quint64(m_burstLength[k]);
         QRandomGenerator slot = generator(m_seed, 0x100 + quint32(k), burst);
         QRandomGenerator rng = generator(m_seed, 0x200 + quint32(k), index);
-        if (slot.bounded(1.0) < ap.dutyCycle) {
-            double from = centre - 30.0;
-            while (from < centre + 30.0) {
-                const double to = from + uniform(rng, 1.5, 8.0);
-                if (rng.bounded(1.0) < 0.75)
-                    canvas.add(centre, ap.rssi + uniform(rng, -2.0, 2.0), wifiShape, 30.0, from, to,
-                               rng);
-                from = to;
-            }
-        } else if (rng.bounded(1.0) < 0.3) {
-            const double from = centre - 30.0 + rng.bounded(55.0);
-            canvas.add(centre, ap.rssi, wifiShape, 30.0, from, from + uniform(rng, 1.5, 4.0), rng);
+        // Packets are short beside a sweep: the radio meets a transmission only over the
+        // stretch of frequencies it passes while the packet is on the air.
+        int packets = 0;
+        if (slot.bounded(1.0) < ap.dutyCycle)
+            packets = 1 + int(rng.bounded(3));
+        else if (rng.bounded(1.0) < 0.2)
+            packets = 1; // a beacon
+        for (int p = 0; p < packets; ++p) {
+            const double from = centre + uniform(rng, -14.0, 10.0);
+            canvas.add(centre, ap.rssi + uniform(rng, -2.0, 2.0), wifiShape, 30.0, from,
+                       from + uniform(rng, 1.0, 5.0), rng);
         }
     }
 
@@ -237,7 +236,7 @@ RfSpectrumScan SimulatedSweepGenerator::sweep(double fStartMHz, double fStepMHz,
     QRandomGenerator oven = generator(m_seed, 4, index);
     if (microwaveRunning(index) && oven.bounded(1.0) < 0.65)
         canvas.add(2455.0 + uniform(oven, -3.0, 3.0), uniform(oven, -52.0, -42.0), microwaveShape,
-                   25.0, oven, 2.0);
+                   18.0, oven, 2.0);
 
     // The lighting-control network: a few narrow hits per sweep along its hop sequence.
     QRandomGenerator lighting = generator(m_seed, 5, index);
