@@ -51,7 +51,8 @@ SerialComms::SerialComms(const QString &portName, QObject *parent)
     : QObject(parent)
 {
     if (!portName.isEmpty() && portName != m_port->portName()) {
-        m_port->close();
+        if (m_port->isOpen())
+            m_port->close();
         m_port->setPortName(portName);
         m_port->setBaudRate(QSerialPort::Baud115200, QSerialPort::AllDirections);
         m_port->setDataBits(QSerialPort::Data8);
@@ -91,7 +92,8 @@ void SerialComms::setSerialPortThread(QThread *thread)
 
 void SerialComms::closePort()
 {
-    m_port->close();
+    if (m_port->isOpen())
+        m_port->close();
 }
 
 void SerialComms::printReceiveData()

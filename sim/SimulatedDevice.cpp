@@ -49,7 +49,12 @@ void SimulatedDevice::setMode(Mode mode)
 {
     if (mode == m_mode)
         return;
+    // The radio restarts: the mode it leaves forgets what it was doing (and stops reading what
+    // is left of its input), the mode it enters starts from power-on.
+    SimulatedDeviceMode *left = activeMode();
     m_mode = mode;
+    if (left)
+        left->reset();
     if (SimulatedDeviceMode *active = activeMode())
         active->reset();
     qCDebug(lcSim) << "Mode" << mode;

@@ -312,15 +312,17 @@ private Q_SLOTS:
         QSignalSpy error(m_mirror.get(), &RfsaSignalMirror::error);
         QSignalSpy sweeps(m_mirror.get(), &RfsaSignalMirror::getSpecNoInitDone);
         QSignalSpy unplugged(&m_sim, &SimulatedAnalyzer::hungUp);
-        m_sim.setHangUpAfterSweeps(1);
+        // The sweep stops after its first data frame, and the device is unplugged there.
+        m_sim.setStall(1, 60000);
         send([](RfsaSerialComms *c) { c->getSpecNoInit(); });
+        QVERIFY(ack.wait());
+        m_sim.hangUp();
+        m_sim.setStall(0, 0);
         QVERIFY(error.wait());
         QCOMPARE(error.at(0).at(0).toString(), QString("Communication port lost"));
-        QCOMPARE(ack.count(), 1);
         QVERIFY(sweeps.isEmpty());
-        QCOMPARE(unplugged.count(), 1);
+        QTRY_COMPARE(unplugged.count(), 1);
         QTRY_VERIFY(!portOpen());
-        m_sim.setHangUpAfterSweeps(0);
 
         QVERIFY(m_sim.plugIn());
         cleanup();
