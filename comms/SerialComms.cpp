@@ -38,6 +38,16 @@ QSerialPort *sharedPort()
     return &port;
 }
 
+// The port reports a device under /dev by its bare name ("ttyACM0" for "/dev/ttyACM0"); both
+// spellings name the same port.
+bool isCurrentPort(const QString &portName, const QSerialPort &port)
+{
+    static const QString k_devPrefix = QStringLiteral("/dev/");
+    const QString bare
+        = portName.startsWith(k_devPrefix) ? portName.mid(k_devPrefix.size()) : portName;
+    return bare == port.portName();
+}
+
 QString toHex(const QByteArray &bytes, char separator)
 {
     return QString::fromLatin1(separator ? bytes.toHex(separator) : bytes.toHex());
@@ -50,7 +60,7 @@ QSerialPort *const SerialComms::m_port = sharedPort();
 SerialComms::SerialComms(const QString &portName, QObject *parent)
     : QObject(parent)
 {
-    if (!portName.isEmpty() && portName != m_port->portName()) {
+    if (!portName.isEmpty() && !isCurrentPort(portName, *m_port)) {
         if (m_port->isOpen())
             m_port->close();
         m_port->setPortName(portName);

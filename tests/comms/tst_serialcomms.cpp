@@ -73,6 +73,18 @@ private Q_SLOTS:
         QCOMPARE(port->bytesAvailable(), qint64(0));
     }
 
+    void deviceNodeIsTheSamePort()
+    {
+        QSerialPort *port = IdleComms::port();
+        {
+            IdleComms first(m_first.slavePath()); // "/dev/pts/N", which the port calls "pts/N"
+            QVERIFY(port->isOpen());
+            QVERIFY(port->setBaudRate(9600));
+        }
+        IdleComms second(m_first.slavePath());
+        QCOMPARE(port->baudRate(), 9600);
+    }
+
     void otherNameReopensWithTheFixedSettings()
     {
         QSerialPort *port = IdleComms::port();
