@@ -1,0 +1,3 @@
+#include "CommsLog.h"
+
+Q_LOGGING_CATEGORY(lcComms, "quorvex.comms")

@@ -1,0 +1,464 @@
+#include "RfsaSerialComms.h"
+
+#include "CommsLog.h"
+
+#include <QDateTime>
+#include <QSerialPort>
+#include <QStringList>
+#include <QtEndian>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Big-endian unsigned field of `size` bytes at `offset`; bytes beyond the payload read as zero.
+quint64 readUnsigned(const QByteArray &payload, int offset, int size)
+{
+    quint64 value = 0;
+    for (int i = 0; i < size; ++i) {
+        const int at = offset + i;
+        value = (value << 8) | (at < payload.size() ? quint8(payload.at(at)) : 0u);
+    }
+    return value;
+}
+
+double readDouble(const QByteArray &payload, int offset)
+{
+    const quint64 bits = readUnsigned(payload, offset, 8);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// Text up to the first zero byte, or the whole payload.
+QString textOf(const QByteArray &payload)
+{
+    const int end = payload.indexOf('\0');
+    return QString::fromUtf8(end < 0 ? payload : payload.left(end));
+}
+
+QByteArray bigEndian16(quint16 value)
+{
+    QByteArray bytes(2, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+} // namespace
+
+RfsaSerialComms::RfsaSerialComms(const QString &portName, QObject *parent)
+    : SerialComms(portName, parent)
+{
+    // The acknowledgement of a disconnect closes the port.
+    QObject::connect(this, &RfsaSerialComms::disconnectDone, m_port, &QSerialPort::close);
+}
+
+QByteArray RfsaSerialComms::createFrame(quint8 cmd, const QByteArray &payload)
+{
+    QByteArray frame;
+    frame.reserve(payload.size() + 5);
+    frame.append(char(k_startByte));
+    frame.append(char(quint8(payload.size())));
+    frame.append(char(cmd));
+    frame.append(payload);
+    frame.append(bigEndian16(calcCrc16(frame.mid(1))));
+    return frame;
+}
+
+quint16 RfsaSerialComms::calcCrc16(const QByteArray &data)
+{
+    // Byte-wise form of the CCITT polynomial 0x1021, most significant bit first.
+    quint16 crc = k_crcInit;
+    for (const char byte : data) {
+        crc = quint16((crc >> 8) | (crc << 8));
+        crc ^= quint8(byte);
+        crc ^= quint16((crc & 0xFF) >> 4);
+        crc ^= quint16(crc << 12);
+        crc ^= quint16((crc & 0xFF) << 5);
+    }
+    return crc;
+}
+
+void RfsaSerialComms::appendCrc16(QByteArray &data)
+{
+    data.append(bigEndian16(calcCrc16(data)));
+}
+
+bool RfsaSerialComms::checkCrc16(const QByteArray &frame)
+{
+    if (frame.size() < 3)
+        return false;
+    const quint16 received = quint16(readUnsigned(frame, frame.size() - 2, 2));
+    return received == calcCrc16(frame.mid(1, frame.size() - 3));
+}
+
+QByteArray RfsaSerialComms::freqToRadioFormat(double frequencyMHz)
+{
+    // The format holds 0 to 65535 + 65535/65536 MHz; anything else (a negative value, NaN) is
+    // brought to the nearest end rather than wrapped to an unrelated frequency.
+    constexpr double k_max = 65535.0 + 65535.0 / 65536.0;
+    double value = frequencyMHz;
+    if (!(value >= 0.0))
+        value = 0.0;
+    if (value > k_max)
+        value = k_max;
+    quint32 integer = quint32(std::floor(value));
+    quint32 fraction = quint32(std::lround((value - integer) * 65536.0));
+    // A value just below a whole MHz rounds to a full unit: it belongs to the next MHz.
+    if (fraction >= 65536) {
+        ++integer;
+        fraction = 0;
+    }
+    return bigEndian16(quint16(integer)) + bigEndian16(quint16(fraction));
+}
+
+QByteArray RfsaSerialComms::stepToRadioFormat(double frequencyKHz)
+{
+    double scaled = std::round(frequencyKHz * 65536.0 / 1000.0);
+    if (!(scaled >= 0.0))
+        scaled = 0.0;
+    if (scaled > 4294967295.0)
+        scaled = 4294967295.0;
+    QByteArray bytes(4, '\0');
+    qToBigEndian(quint32(scaled), bytes.data());
+    return bytes;
+}
+
+void RfsaSerialComms::connect()
+{
+    sendCommand(CmdConnect);
+}
+
+void RfsaSerialComms::disconnect()
+{
+    sendCommand(CmdDisconnect);
+}
+
+void RfsaSerialComms::getDeviceVer()
+{
+    sendCommand(CmdGetDeviceVer);
+}
+
+void RfsaSerialComms::getFwVer()
+{
+    sendCommand(CmdGetFwVer);
+}
+
+void RfsaSerialComms::getRfParams(RfsaSerialComms::FBand band)
+{
+    sendCommand(CmdGetRfParams, QByteArray(1, char(band)));
+}
+
+void RfsaSerialComms::getLastError()
+{
+    sendCommand(CmdGetLastError);
+}
+
+void RfsaSerialComms::sync()
+{
+    sendCommand(CmdSync);
+}
+
+void RfsaSerialComms::setFBand(RfsaSerialComms::SetFBand band)
+{
+    sendCommand(CmdSetFBand, QByteArray(1, char(band)));
+}
+
+void RfsaSerialComms::setFStart(double frequencyMHz)
+{
+    sendCommand(CmdSetFStart, freqToRadioFormat(frequencyMHz));
+}
+
+void RfsaSerialComms::setFStop(double frequencyMHz)
+{
+    sendCommand(CmdSetFStop, freqToRadioFormat(frequencyMHz));
+}
+
+void RfsaSerialComms::setSpanIndex(quint8 index)
+{
+    sendCommand(CmdSetSpanIndex, QByteArray(1, char(index)));
+}
+
+void RfsaSerialComms::setFStep(double frequencyKHz)
+{
+    sendCommand(CmdSetFStep, stepToRadioFormat(frequencyKHz));
+}
+
+void RfsaSerialComms::setRBW(quint8 rbwRegValue)
+{
+    sendCommand(CmdSetRBW, QByteArray(1, char(rbwRegValue)));
+}
+
+void RfsaSerialComms::setStepCount(quint16 stepCount)
+{
+    sendCommand(CmdSetStepCount, bigEndian16(stepCount));
+}
+
+void RfsaSerialComms::setSpan(quint16 FrequencyMHz)
+{
+    sendCommand(CmdSetSpan, bigEndian16(FrequencyMHz));
+}
+
+void RfsaSerialComms::initParameter() { }
+
+void RfsaSerialComms::getSpecNoInit()
+{
+    sendCommand(CmdGetSpecNoInit);
+}
+
+void RfsaSerialComms::resetToBootloader()
+{
+    sendCommand(CmdResetToBootloader);
+}
+
+void RfsaSerialComms::hostBL()
+{
+    sendCommand(CmdHostBL);
+}
+
+void RfsaSerialComms::getInfoStr(quint8 cpu, quint8 str)
+{
+    m_infoCpu = cpu;
+    m_infoStr = str;
+    QByteArray payload;
+    payload.append(char(cpu));
+    payload.append(char(str));
+    sendCommand(CmdGetInfoStr, payload);
+}
+
+void RfsaSerialComms::getCalibration()
+{
+    sendCommand(CmdGetCalibration);
+}
+
+void RfsaSerialComms::readData()
+{
+    receiveBytes(m_port->readAll());
+}
+
+void RfsaSerialComms::sendCommand(quint8 cmd, const QByteArray &payload)
+{
+    sendFrame(createFrame(cmd, payload));
+}
+
+void RfsaSerialComms::sendFrame(const QByteArray &frame)
+{
+    emit log(QStringLiteral(">> ") + hex(frame));
+    // A closed port drops the frame; the missing acknowledgement ends the command by time-out.
+    if (m_port->isOpen())
+        m_port->write(frame);
+    setWaitingAck(true);
+    m_lastCommand = frame.size() >= 3 ? quint8(frame.at(2)) : 0;
+}
+
+void RfsaSerialComms::receiveBytes(const QByteArray &bytes)
+{
+    m_receiveData.append(bytes);
+    for (;;) {
+        if (m_receiveData.size() < 5)
+            return;
+        if (quint8(m_receiveData.at(0)) != k_startByte) {
+            emit log(QStringLiteral("Data Corruption! ") + hex(m_receiveData));
+            qCCritical(lcComms).noquote() << "Data Corruption!" << spacedHex(m_receiveData);
+            m_receiveData.clear();
+            return;
+        }
+        if (m_receiveData.size() < quint8(m_receiveData.at(1)) + 5)
+            return;
+        parseFrame();
+    }
+}
+
+void RfsaSerialComms::parseFrame()
+{
+    const int length = quint8(m_receiveData.at(1)) + 5;
+    const QByteArray frame = m_receiveData.left(length);
+    if (quint8(frame.at(0)) != k_startByte) {
+        emit error(tr("Bad data received"));
+        m_receiveData.clear();
+        return;
+    }
+    if (!checkCrc16(frame)) {
+        emit log(QStringLiteral("CRC error: ") + hex(frame));
+        emit error(tr("Crc error on received data"));
+        m_receiveData.clear();
+        return;
+    }
+    const quint8 code = quint8(frame.at(2));
+    const QByteArray payload = frame.mid(3, length - 5);
+    emit log(QStringLiteral("<< ") + hex(frame));
+    // The frame leaves the buffer before any signal goes out, so a listener that sends the next
+    // command meets a consistent state.
+    m_receiveData.remove(0, length);
+
+    // While a command waits for its acknowledgement, the next frame is that acknowledgement,
+    // whatever it carries.
+    if (waitingAck()) {
+        setWaitingAck(false);
+        parseAck(code);
+        return;
+    }
+    parseData(code, payload);
+}
+
+void RfsaSerialComms::parseAck(quint8 code)
+{
+    switch (code) {
+    case CmdConnect:
+        emit connectDone();
+        break;
+    case CmdDisconnect:
+        emit disconnectDone();
+        break;
+    case CmdSync:
+        emit syncDone();
+        break;
+    case CmdSetFBand:
+        emit setFBandDone();
+        break;
+    case CmdSetFStart:
+        emit setFStartDone();
+        break;
+    case CmdSetFStop:
+        emit setFStopDone();
+        break;
+    case CmdSetSpanIndex:
+        emit setSpanIndexDone();
+        break;
+    case CmdSetFStep:
+        emit setFStepDone();
+        break;
+    case CmdSetRBW:
+        emit setRBWDone();
+        break;
+    case CmdSetStepCount:
+        emit setStepCountDone();
+        break;
+    case CmdSetSpan:
+        emit setSpanDone();
+        break;
+    case CmdGetSpecNoInit:
+        m_samples.clear();
+        emit getSpecNoInitAck();
+        break;
+    case CmdGetCalibration:
+        // A calibration starts empty too, never behind an earlier sweep's samples.
+        m_samples.clear();
+        break;
+    case CmdResetToBootloader:
+        emit resetToBootloaderDone();
+        break;
+    case CmdHostBL:
+        emit hostBLDone();
+        break;
+    default:
+        break;
+    }
+}
+
+void RfsaSerialComms::parseData(quint8 code, const QByteArray &payload)
+{
+    switch (code) {
+    case CmdGetDeviceVer: {
+        const QString text = textOf(payload);
+        emit log(QStringLiteral("Device Version: %1").arg(text));
+        emit getDeviceVerDone(text);
+        break;
+    }
+    case CmdGetFwVer: {
+        QStringList parts;
+        for (const char byte : payload)
+            parts.append(QString::number(qint8(byte)));
+        const QString text = parts.join(QLatin1Char('.'));
+        emit log(QStringLiteral("Firmware Version: ") + text);
+        emit getFwVerDone(text);
+        break;
+    }
+    case CmdGetRfParams:
+        parseRfParams(payload);
+        break;
+    case CmdGetLastError:
+        parseLastError(payload);
+        break;
+    case CmdGetSpecNoInit:
+        emit log(QStringLiteral("Getting Spectrum"));
+        for (const char byte : payload)
+            m_samples.append(qint8(byte));
+        break;
+    case CmdGetInfoStr: {
+        emit log(QStringLiteral("Got Info String (%1, %2)").arg(m_infoCpu).arg(m_infoStr));
+        const QString text = payload.isEmpty() ? QString() : textOf(payload);
+        emit log(text);
+        emit getInfoStrDone(m_infoCpu, m_infoStr, text);
+        break;
+    }
+    case CmdGetCalibration:
+        emit log(QStringLiteral("Getting calibration array"));
+        for (const char byte : payload)
+            m_samples.append(qint8(byte));
+        break;
+    default:
+        break;
+    }
+}
+
+void RfsaSerialComms::parseRfParams(const QByteArray &payload)
+{
+    if (m_rfEntryCount == k_noTable) {
+        const quint8 count = quint8(readUnsigned(payload, 0, 1));
+        const quint16 sweepCount = quint16(readUnsigned(payload, 1, 2));
+        m_rfEntryIndex = 0;
+        emit log(
+            QStringLiteral("RF Params - RBW Count: %1 Sweep Count: %2").arg(count).arg(sweepCount));
+        m_rfParams.sweepCount = sweepCount;
+        m_rfParams.entries.resize(count);
+        m_rfEntryCount = count;
+        // A table without entries is complete with its header; waiting for an entry that never
+        // comes would only end in a time-out.
+        if (count == 0) {
+            m_rfEntryCount = k_noTable;
+            emit getRfParamsDone(m_rfParams);
+        }
+        return;
+    }
+
+    RfParamsEntry entry;
+    entry.rbw = readDouble(payload, 0);
+    entry.ifValue = int(readUnsigned(payload, 8, 2));
+    entry.setting = int(readUnsigned(payload, 10, 1));
+    emit log(QStringLiteral("Entry %1 - RBW: %2 IF: %3 Setting: %4")
+                 .arg(m_rfEntryIndex)
+                 .arg(QString::number(entry.rbw, 'g', 6))
+                 .arg(entry.ifValue)
+                 .arg(entry.setting));
+    m_rfParams.entries[m_rfEntryIndex] = entry;
+    ++m_rfEntryIndex;
+    if (m_rfEntryIndex == m_rfEntryCount) {
+        m_rfEntryCount = k_noTable;
+        emit getRfParamsDone(m_rfParams);
+    }
+}
+
+void RfsaSerialComms::parseLastError(const QByteArray &payload)
+{
+    const qint64 timeStamp = QDateTime::currentMSecsSinceEpoch();
+    const int code = int(readUnsigned(payload, 0, 2));
+    emit log(QStringLiteral("Last Error: %1").arg(code));
+    emit getLastErrorDone(code);
+
+    if (m_lastCommand != CmdGetCalibration && m_lastCommand != CmdGetSpecNoInit)
+        return;
+    QString values;
+    values.reserve(m_samples.size() * 4);
+    for (const qint8 sample : qAsConst(m_samples)) {
+        values += QString::number(sample);
+        values += QLatin1Char(' ');
+    }
+    const QString head = m_lastCommand == CmdGetCalibration ? QStringLiteral("Calibration Array: (")
+                                                            : QStringLiteral("Current Spectrum: (");
+    emit log(head + QString::number(m_samples.size()) + QStringLiteral(") ") + values);
+    if (m_lastCommand == CmdGetCalibration)
+        emit getCalibrationDone(timeStamp, m_samples);
+    else
+        emit getSpecNoInitDone(timeStamp, m_samples);
+}
