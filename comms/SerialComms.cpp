@@ -1,6 +1,7 @@
 #include "SerialComms.h"
 
 #include "CommsLog.h"
+#include "SerialPortWatch.h"
 
 #include <QSerialPort>
 #include <QThread>
@@ -17,20 +18,23 @@ bool isLostPortError(QSerialPort::SerialPortError portError)
 // The one port of the process, from static initialisation (so it first belongs to the main
 // thread) to process exit. A port that has lost its device is closed, whether or not a protocol
 // object is listening at that moment: it would otherwise keep its thread busy with the error.
-// The close is queued because the error is reported from inside the port's own notifier.
+// The close is queued because the error is reported from inside the port's own notifier; the
+// watch, a child of the port (so it moves with it), then reports the loss once.
 QSerialPort *sharedPort()
 {
     static QSerialPort port;
+    auto *watch = new SerialPortWatch(&port);
     QObject::connect(&port, &QSerialPort::errorOccurred, &port,
-                     [](QSerialPort::SerialPortError portError) {
+                     [watch](QSerialPort::SerialPortError portError) {
                          if (!isLostPortError(portError))
                              return;
                          QMetaObject::invokeMethod(
                              &port,
-                             [] {
+                             [watch] {
                                  if (port.isOpen() && isLostPortError(port.error())) {
                                      qCWarning(lcComms) << "Closing lost port" << port.portName();
                                      port.close();
+                                     emit watch->portLost(port.portName());
                                  }
                              },
                              Qt::QueuedConnection);
@@ -98,6 +102,11 @@ void SerialComms::setSerialPortThread(QThread *thread)
     qCDebug(lcComms) << "Work thread:" << thread;
     if (m_port->thread() != thread)
         m_port->moveToThread(thread);
+}
+
+SerialPortWatch *SerialComms::portWatch()
+{
+    return m_port->findChild<SerialPortWatch *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 void SerialComms::closePort()

@@ -6,6 +6,7 @@
 
 class QSerialPort;
 class QThread;
+class SerialPortWatch;
 
 // Base of the protocols spoken to the analyzer. Every protocol object reads and writes the one
 // serial port of the process, which outlives them: an object opens the port (or reuses it
@@ -23,6 +24,8 @@ public:
 
     // Moves the shared port to `thread`; must run in the thread that owns the port.
     static void setSerialPortThread(QThread *thread);
+    // Reports the loss of the port's device; it lives on the port's thread.
+    static SerialPortWatch *portWatch();
 
     void closePort();
     void printReceiveData();

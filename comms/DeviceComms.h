@@ -1,0 +1,149 @@
+#pragma once
+
+#include "DevComsThread.h"
+#include "RfParams.h"
+#include "RfsaSerialComms.h"
+#include "data/RfSpectrumScan.h"
+#include "data/ScanParams.h"
+
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// The session with the analyzer, on the main thread: finds candidate serial ports, remembers the
+// chosen one, starts a command sequence on the communication thread for every request, keeps
+// the connected, busy and scanning states, turns the sequences' outcomes into those states and
+// into error messages, and re-emits every completion of the protocol.
+class DeviceComms : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool connected READ connected WRITE setConnected NOTIFY connectedChanged)
+    Q_PROPERTY(bool busy READ busy WRITE setBusy NOTIFY busyChanged)
+    Q_PROPERTY(bool scanning READ scanning NOTIFY scanningChanged)
+
+public:
+    // The analyzer's serial port describes itself with the product name.
+    static constexpr char k_productName[] = "Quorvex";
+    static constexpr int k_shutdownPollMs = 5;
+
+    // Serial ports as (name, description) pairs.
+    using PortList = QList<QPair<QString, QString>>;
+    // Shows a failure that needs the user: a title and a text.
+    using MessageSink = std::function<void(const QString &title, const QString &text)>;
+
+    explicit DeviceComms(QObject *parent = nullptr);
+    ~DeviceComms() override;
+
+    static PortList systemPorts();
+    static QStringList allPorts();
+    // The names of `ports` whose description is exactly `description`, leaving out the call-in
+    // devices ("tty.*") that some systems list beside every USB modem's "cu.*" device.
+    static QStringList filteredPorts(const PortList &ports, const QString &description);
+    static QStringList filteredPorts(const QString &description);
+    static void printPortsInfo();
+
+    // Where failures go. Without a sink they are written as critical debug lines.
+    void setMessageSink(MessageSink sink);
+    // Where the ports are listed from when a connect times out (the system's, by default).
+    void setPortSource(std::function<PortList()> source);
+    // Suppresses the communication-error message of sequences other than the connect sequence.
+    void setNoCommError(bool noCommError);
+    QString portName() const { return m_portName; }
+
+    // Deletes the live sequences, tells the analyzer that the program disconnects (waiting
+    // 100 ms at most for its acknowledgement) and ends the communication thread.
+    void terminateCommsThread();
+
+    bool busy() const { return m_busy; }
+    bool connected() const { return m_connected; }
+    bool scanning() const { return m_scanning; }
+
+public Q_SLOTS:
+    void connectToDevice(bool debug);
+    void disconnectFromDevice();
+    void sendRfSetupAndScan(const ScanParams &parameters);
+    void setPortName(const QString &portName);
+    void setBusy(bool busy);
+    void setConnected(bool connected);
+
+    void onSequenceFinished(const QString &workerClass);
+    void onSequenceTimeout(const QString &workerClass);
+    void onSequenceError(const QString &workerClass, const QString &errStr);
+    // A disconnect that failed or stayed unanswered: the session is over all the same.
+    void onDisconnectUnanswered(const QString &workerClass);
+
+    void rfsaConnect();
+    void rfsaDisconnect();
+    void rfsaGetDeviceVer();
+    void rfsaGetFwVer();
+    void rfsaGetRfParams(RfsaSerialComms::FBand band);
+    void rfsaGetLastError();
+    void rfsaSync();
+    void rfsaHostBL();
+    void rfsaSetFBand(RfsaSerialComms::SetFBand band);
+    void rfsaSetFStart(double frequencyMHz);
+    void rfsaSetFStop(double frequencyMHz);
+    void rfsaSetSpanIndex(quint8 index);
+    void rfsaSetFStep(double frequencyKHz);
+    void rfsaSetRBW(quint8 rbwRegValue);
+    void rfsaSetStepCount(quint16 stepCount);
+    void rfsaSetSpan(quint16 FrequencyMHz);
+    void rfsaInitParameter();
+    void rfsaGetSpecNoInit();
+    void rfsaGetCalibration();
+    void rfsaResetToBootloader();
+    void rfsaGetInfoString(quint8 cpu, quint8 str);
+
+Q_SIGNALS:
+    void log(QString logMsg);
+    void stopScanning();
+    void shouldTryBootload();
+    void busyChanged(bool busy);
+    void connectedChanged(bool connected);
+    void scanningChanged(bool scanning);
+
+    void rfsaConnectDone();
+    void rfsaDisconnectDone();
+    void rfsaGetDeviceVerDone(QString devVer);
+    void rfsaGetFwVerDone(QString fwVer);
+    void rfsaGetRfParamsDone(RfParams params);
+    void rfsaGetLastErrorDone(int lastError);
+    void rfsaSyncDone();
+    void rfsaHostBLDone();
+    void rfsaSetFBandDone();
+    void rfsaSetFStartDone();
+    void rfsaSetFStopDone();
+    void rfsaSetSpanIndexDone();
+    void rfsaSetFStepDone();
+    void rfsaSetRBWDone();
+    void rfsaSetStepCountDone();
+    void rfsaSetSpanDone();
+    void rfsaInitParameterDone();
+    void rfsaGetSpecNoInitDone(qint64 timeStamp, RfSpectrumScan spectrum);
+    void rfsaGetCalibrationDone(qint64 timeStamp, RfSpectrumScan spectrum);
+    void rfsaResetToBootloaderDone();
+    void rfsaGetInfoStrDone(quint8 cpu, quint8 str, QString data);
+
+private:
+    // Posts the creation of a `Worker` on the communication thread and marks the session busy.
+    template<typename Worker> void startWorkerInThread(const ScanParams &parameters = {});
+    // The port lost its device while no sequence was running.
+    void onPortLost(const QString &portName);
+    // After a failure: not busy, not scanning, not connected.
+    void endSession();
+    // Stores and reports the scanning state, changed or not.
+    void reportScanning(bool scanning);
+    void showCritical(const QString &text);
+
+    QString m_portName;
+    DevComsThread m_thread;
+    bool m_connected = false;
+    bool m_busy = false;
+    bool m_scanning = false;
+    bool m_noCommError = false;
+    MessageSink m_messageSink;
+    std::function<PortList()> m_portSource;
+};
