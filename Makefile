@@ -1,5 +1,6 @@
 # Quorvex: the two commands of the Quick start, and a few more for developers.
 #   make run    install what is missing, build (release), start against the simulated analyzer
+#               (RUN_ARGS="" to look for a real analyzer instead)
 #   make test   install what is missing, build (debug, sanitizers), run every test headless
 #   make deps   install the Debian packages of tools/debian-packages.txt that are missing
 #   make bench  build and run the benchmarks (by hand; not part of CI)
@@ -9,7 +10,7 @@ JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 DEBUG_DIR := build/debug
 BENCH_DIR := build/bench
-RUN_ARGS ?=
+RUN_ARGS ?= -simulate
 
 .PHONY: deps run build test bench format clean
 

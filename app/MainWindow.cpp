@@ -4,11 +4,15 @@
 #include "AppLog.h"
 #include "SingleInstance.h"
 #include "TavApp.h"
+#include "UserPrompts.h"
 #include "data/RecordingFile.h"
+#include "sim/SimulatedAnalyzer.h"
+#include "wifi/NativeWifi.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenu>
@@ -17,14 +21,32 @@
 #include <QTimer>
 #include <QToolButton>
 
+const QString MainWindow::k_appVersion = QStringLiteral("1.0.0.9.0.281");
+
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(std::make_unique<Ui::MainWindow>())
+    , m_prompts(std::make_unique<UserPrompts>())
+    , m_deviceComms(this)
 {
     ui->setupUi(this);
     setWindowTitle(tr("Quorvex"));
     restoreWindowGeometry();
     buildToolBar();
+    buildStatusBar();
+
+    m_deviceComms.setMessageSink([this](const QString &title, const QString &text) {
+        m_prompts->critical(nullptr, title, text);
+    });
+    connect(&m_deviceComms, &DeviceComms::busyChanged, this, &MainWindow::onDcBusyChanged);
+    connect(&m_deviceComms, &DeviceComms::connectedChanged, this,
+            &MainWindow::onDcConnectedChanged);
+    connect(&m_deviceComms, &DeviceComms::scanningChanged, this, &MainWindow::onDcScanningChanged);
+    connect(&m_deviceComms, &DeviceComms::rfsaGetInfoStrDone, this,
+            &MainWindow::onRfsaGetInfoStrDone);
+    statusBar()->showMessage(tr("Ready to connect"));
+    ui->actionDisconnect->setEnabled(false);
+    ui->actionStop->setEnabled(false);
 
     m_localServer = new QLocalServer(this);
     SingleInstance::listen(*m_localServer);
@@ -32,12 +54,27 @@ MainWindow::MainWindow(QWidget *parent)
 
     if (auto *app = qobject_cast<TavApp *>(QCoreApplication::instance()))
         connect(app, &TavApp::fileOpenRequested, this, &MainWindow::openFile);
+    // At quit the communication thread ends (after a last disconnect) before the geometry is
+    // written.
+    connect(qApp, &QCoreApplication::aboutToQuit, &m_deviceComms,
+            &DeviceComms::terminateCommsThread);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::saveWindowGeometry);
 
     QTimer::singleShot(0, this, &MainWindow::startupActions);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The controller's last disconnect goes to the simulated analyzer, so it ends first.
+    m_deviceComms.terminateCommsThread();
+    if (m_simulator)
+        NativeWifi::clearSimulatedAir();
+}
+
+void MainWindow::setUserPrompts(std::unique_ptr<UserPrompts> prompts)
+{
+    m_prompts = prompts ? std::move(prompts) : std::make_unique<UserPrompts>();
+}
 
 QRect MainWindow::defaultGeometry(const QRect &available)
 {
@@ -80,6 +117,16 @@ void MainWindow::buildToolBar()
     ui->toolBar->addSeparator();
     ui->toolBar->addAction(ui->actionQuit);
     ui->toolBar->toggleViewAction()->setEnabled(false);
+}
+
+void MainWindow::buildStatusBar()
+{
+    m_appVersionLabel = new QLabel(QStringLiteral("A: v") + k_appVersion, this);
+    m_radioVersionLabel = new QLabel(QStringLiteral("R: v---"), this);
+    m_hostVersionLabel = new QLabel(QStringLiteral("H: v---"), this);
+    statusBar()->addPermanentWidget(m_appVersionLabel);
+    statusBar()->addPermanentWidget(m_radioVersionLabel);
+    statusBar()->addPermanentWidget(m_hostVersionLabel);
 }
 
 void MainWindow::startupActions()
@@ -129,6 +176,11 @@ void MainWindow::parseArgs(const QStringList &args, bool *fileOpened)
                     if (ok)
                         m_fstepOverride = fstep;
                 }
+            } else if (arg == QLatin1String("-port")) {
+                if (takeValue(i, &value) && !m_simulator)
+                    m_portOverride = value;
+            } else if (arg == QLatin1String("-simulate")) {
+                startSimulator();
             }
             continue;
         }
@@ -139,6 +191,24 @@ void MainWindow::parseArgs(const QStringList &args, bool *fileOpened)
                 *fileOpened = true;
         }
     }
+}
+
+void MainWindow::startSimulator()
+{
+    if (m_simulator)
+        return;
+    auto simulator = std::make_unique<SimulatedAnalyzer>();
+    if (!simulator->start()) {
+        m_prompts->critical(
+            this, tr("Error"),
+            tr("Unable to start the simulated analyzer: %1").arg(simulator->errorString()));
+        return;
+    }
+    m_simulator = std::move(simulator);
+    m_portOverride = m_simulator->portName();
+    // The computer's Wi-Fi then hears the access points of the simulated site.
+    NativeWifi::setSimulatedAir(m_simulator->air());
+    qCInfo(lcApp).noquote() << "Simulated analyzer on" << m_portOverride;
 }
 
 void MainWindow::setDebugMode()
@@ -213,6 +283,73 @@ void MainWindow::onLocalSocketDisconnected()
     }
     socket->disconnect(this);
     socket->deleteLater();
+}
+
+void MainWindow::on_actionConnect_triggered()
+{
+    QString port = m_portOverride;
+    if (port.isEmpty()) {
+        const DeviceComms::PortList ports = m_deviceComms.ports();
+        QStringList all;
+        for (const auto &entry : ports)
+            all.append(entry.first);
+        QStringList candidates = m_debugMode
+            ? all
+            : DeviceComms::filteredPorts(ports, QString::fromLatin1(DeviceComms::k_productName));
+        if (candidates.isEmpty())
+            candidates = all;
+        if (candidates.isEmpty()) {
+            m_prompts->critical(nullptr, tr("Error"), tr("Unable to find any Quorvex device!"));
+            return;
+        }
+        if (candidates.size() == 1) {
+            port = candidates.first();
+        } else if (!m_prompts->chooseItem(this, tr("Connect to device"), tr("Serial Port"), all,
+                                          &port)) {
+            return;
+        }
+    }
+    m_deviceComms.setPortName(port);
+    m_deviceComms.connectToDevice(m_debugMode);
+}
+
+void MainWindow::on_actionDisconnect_triggered()
+{
+    m_deviceComms.disconnectFromDevice();
+}
+
+void MainWindow::onDcBusyChanged(bool busy)
+{
+    if (busy)
+        statusBar()->showMessage(tr("Busy"));
+    else
+        statusBar()->clearMessage();
+}
+
+void MainWindow::onDcConnectedChanged(bool connected)
+{
+    ui->actionConnect->setEnabled(!connected);
+    ui->actionDisconnect->setEnabled(connected);
+    if (!connected) {
+        m_radioVersionLabel->setText(QStringLiteral("R: v---"));
+        m_hostVersionLabel->setText(QStringLiteral("H: v---"));
+    }
+}
+
+void MainWindow::onDcScanningChanged(bool scanning)
+{
+    ui->actionStop->setEnabled(scanning);
+    ui->actionRecord->setEnabled(!scanning);
+}
+
+void MainWindow::onRfsaGetInfoStrDone(quint8 cpu, quint8 str, const QString &data)
+{
+    if (str != 0)
+        return;
+    if (cpu == 0)
+        m_radioVersionLabel->setText(QStringLiteral("R: v") + data);
+    else if (cpu == 1)
+        m_hostVersionLabel->setText(QStringLiteral("H: v") + data);
 }
 
 void MainWindow::on_actionQuit_triggered()

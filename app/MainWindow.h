@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comms/DeviceComms.h"
 #include "data/ProjectInfoData.h"
 #include "data/ScanParams.h"
 
@@ -9,8 +10,11 @@
 #include <memory>
 
 class QFile;
+class QLabel;
 class QLocalServer;
 class QLocalSocket;
+class SimulatedAnalyzer;
+class UserPrompts;
 
 namespace Ui {
 class MainWindow;
@@ -23,10 +27,20 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
+    static const QString k_appVersion;
+
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
     Ui::MainWindow *getUi() const { return ui.get(); }
+    DeviceComms *deviceComms() { return &m_deviceComms; }
+    // Replaces the dialogs that put questions to the user (tests answer them).
+    void setUserPrompts(std::unique_ptr<UserPrompts> prompts);
+    // The simulated analyzer started by "-simulate", or none.
+    SimulatedAnalyzer *simulator() const { return m_simulator.get(); }
+    // The serial port named by "-port" or served by the simulated analyzer; Connect then uses
+    // it without searching.
+    QString portOverride() const { return m_portOverride; }
 
     // Applies a command line; the first entry (the program path) is skipped. fileOpened, when
     // given, is set when a file path that exists was found, whether or not it could be opened.
@@ -59,6 +73,12 @@ Q_SIGNALS:
 
 private Q_SLOTS:
     void startupActions();
+    void on_actionConnect_triggered();
+    void on_actionDisconnect_triggered();
+    void onDcBusyChanged(bool busy);
+    void onDcConnectedChanged(bool connected);
+    void onDcScanningChanged(bool scanning);
+    void onRfsaGetInfoStrDone(quint8 cpu, quint8 str, const QString &data);
     void onNewLocalConnection();
     void onLocalSocketReadyRead();
     void onLocalSocketDisconnected();
@@ -67,8 +87,18 @@ private Q_SLOTS:
 private:
     void restoreWindowGeometry();
     void buildToolBar();
+    void buildStatusBar();
+    void startSimulator();
 
     std::unique_ptr<Ui::MainWindow> ui;
+    std::unique_ptr<UserPrompts> m_prompts;
+    // Declared before the controller, so the controller's last disconnect still reaches it.
+    std::unique_ptr<SimulatedAnalyzer> m_simulator;
+    DeviceComms m_deviceComms;
+    QString m_portOverride;
+    QLabel *m_appVersionLabel = nullptr;
+    QLabel *m_radioVersionLabel = nullptr;
+    QLabel *m_hostVersionLabel = nullptr;
 
     bool m_debugMode = false;
     bool m_qcMode = false;

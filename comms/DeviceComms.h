@@ -47,8 +47,10 @@ public:
 
     // Where failures go. Without a sink they are written as critical debug lines.
     void setMessageSink(MessageSink sink);
-    // Where the ports are listed from when a connect times out (the system's, by default).
+    // Where the ports are listed from (the system's, by default): the candidates of Connect and
+    // the ports counted when a connect times out.
     void setPortSource(std::function<PortList()> source);
+    PortList ports() const { return m_portSource(); }
     // Suppresses the communication-error message of sequences other than the connect sequence.
     void setNoCommError(bool noCommError);
     QString portName() const { return m_portName; }

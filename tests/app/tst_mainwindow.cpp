@@ -1,3 +1,4 @@
+#include "QuietMainWindow.h"
 #include "QuorvexTest.h"
 #include "app/MainWindow.h"
 #include "app/TavApp.h"
@@ -68,7 +69,7 @@ private Q_SLOTS:
         QFETCH(bool, debug);
         QFETCH(bool, qc);
 
-        MainWindow window;
+        QuietMainWindow window;
         bool fileOpened = false;
         window.parseArgs(args, &fileOpened);
         QVERIFY(!fileOpened);
@@ -81,7 +82,7 @@ private Q_SLOTS:
 
     void overridesReachScanParams()
     {
-        MainWindow window;
+        QuietMainWindow window;
         window.parseArgs({"quorvex", "-rbw", "20", "-fstep", "0"}, nullptr);
         QCOMPARE(window.scanParamsWithOverrides(Constants::k_2400ScanParams),
                  Constants::k_2400ScanParams);
@@ -111,7 +112,7 @@ private Q_SLOTS:
         bad.write(QByteArray(100, '\0'));
         bad.close();
 
-        MainWindow window;
+        QuietMainWindow window;
         QSignalSpy opened(&window, &MainWindow::recordingOpened);
         bool fileOpened = false;
         window.parseArgs({"quorvex", dir.filePath("missing.tarn")}, &fileOpened);
@@ -141,7 +142,7 @@ private Q_SLOTS:
         RecordingFile::write(file, history);
         file.close();
 
-        MainWindow window;
+        QuietMainWindow window;
         QSignalSpy requested(qobject_cast<TavApp *>(qApp), &TavApp::fileOpenRequested);
         QSignalSpy opened(&window, &MainWindow::recordingOpened);
         QFileOpenEvent event(file.fileName());
@@ -153,7 +154,7 @@ private Q_SLOTS:
 
     void startupTriggersConnectAndWifi()
     {
-        MainWindow window;
+        QuietMainWindow window;
         QSignalSpy connect(window.getUi()->actionConnect, &QAction::triggered);
         QVERIFY(!window.getUi()->actionShow_Wifi->isChecked());
         QTRY_VERIFY(window.getUi()->actionShow_Wifi->isChecked());
@@ -166,7 +167,7 @@ private Q_SLOTS:
         QCOMPARE(MainWindow::defaultGeometry(QRect(0, 0, 1920, 1080)), QRect(0, 184, 1920, 712));
         QCOMPARE(MainWindow::defaultGeometry(QRect(10, 30, 1000, 501)), QRect(10, 115, 1000, 330));
 
-        MainWindow window;
+        QuietMainWindow window;
         const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
         QCOMPARE(window.geometry(), MainWindow::defaultGeometry(available));
     }
@@ -175,14 +176,14 @@ private Q_SLOTS:
     {
         const QRect saved(40, 60, 900, 500);
         {
-            MainWindow window;
+            QuietMainWindow window;
             window.setGeometry(saved);
             window.saveWindowGeometry();
         }
         QCOMPARE(QSettings().value("WindowGeometry").toRect(), saved);
         QCOMPARE(QSettings().value("WindowMaximized").toBool(), false);
         {
-            MainWindow window;
+            QuietMainWindow window;
             QCOMPARE(window.geometry(), saved);
             QVERIFY(!window.isMaximized());
             // Maximised at quit: the geometry from before stays stored.
@@ -191,7 +192,7 @@ private Q_SLOTS:
         }
         QCOMPARE(QSettings().value("WindowMaximized").toBool(), true);
         QCOMPARE(QSettings().value("WindowGeometry").toRect(), saved);
-        MainWindow window;
+        QuietMainWindow window;
         QVERIFY(window.windowState() & Qt::WindowMaximized);
         window.showNormal();
         QCOMPARE(window.geometry(), saved);

@@ -1,3 +1,4 @@
+#include "QuietMainWindow.h"
 #include "QuorvexTest.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
@@ -92,7 +93,7 @@ private Q_SLOTS:
         const QString recording = writeRecording(dir);
         QVERIFY(!recording.isEmpty());
 
-        MainWindow first;
+        QuietMainWindow first;
         QSignalSpy opened(&first, &MainWindow::recordingOpened);
         QCOMPARE(runSecondInstance({recording, "-ampl", "4"}), 0);
         QTRY_COMPARE(opened.count(), 1);
@@ -102,7 +103,7 @@ private Q_SLOTS:
 
     void secondStartWithoutArguments()
     {
-        MainWindow first;
+        QuietMainWindow first;
         QSignalSpy opened(&first, &MainWindow::recordingOpened);
         QCOMPARE(runSecondInstance({}), 0);
         QTest::qWait(100);
@@ -119,7 +120,7 @@ private Q_SLOTS:
 
         QTemporaryDir dir;
         const QString recording = writeRecording(dir);
-        MainWindow first;
+        QuietMainWindow first;
         QSignalSpy opened(&first, &MainWindow::recordingOpened);
         QCOMPARE(runSecondInstance({recording}), 0);
         QTRY_COMPARE(opened.count(), 1);

@@ -1,0 +1,19 @@
+#include "UserPrompts.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+
+void UserPrompts::critical(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+}
+
+bool UserPrompts::chooseItem(QWidget *parent, const QString &title, const QString &label,
+                             const QStringList &items, QString *choice)
+{
+    bool ok = false;
+    const QString item = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
+    if (ok && choice)
+        *choice = item;
+    return ok;
+}

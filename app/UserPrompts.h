@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The modal questions and messages the main window puts to the user. Tests replace it so that
+// no test waits on a dialog.
+class UserPrompts
+{
+public:
+    virtual ~UserPrompts() = default;
+
+    // A critical message box with a single OK button.
+    virtual void critical(QWidget *parent, const QString &title, const QString &text);
+    // An item-choice dialog, not editable, the first item preselected. False when cancelled.
+    virtual bool chooseItem(QWidget *parent, const QString &title, const QString &label,
+                            const QStringList &items, QString *choice);
+};

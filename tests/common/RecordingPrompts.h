@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/UserPrompts.h"
+
+// Answers the main window's dialogs without showing them and records what was asked.
+class RecordingPrompts : public UserPrompts
+{
+public:
+    QStringList criticals; // texts of the critical messages
+    QList<QStringList> choiceLists; // items offered by each choice dialog
+    QString answer; // the item chosen; empty: the dialog is cancelled
+
+    void critical(QWidget *, const QString &, const QString &text) override { criticals << text; }
+
+    bool chooseItem(QWidget *, const QString &, const QString &, const QStringList &items,
+                    QString *choice) override
+    {
+        choiceLists << items;
+        if (answer.isEmpty())
+            return false;
+        *choice = answer;
+        return true;
+    }
+};
