@@ -1,0 +1,158 @@
+#include "ColorLookup.h"
+
+#include "PlotLog.h"
+
+#include <algorithm>
+#include <qwt_color_map.h>
+
+namespace {
+int channelDistance(QRgb a, QRgb b)
+{
+    return qMax(qMax(qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b))),
+                qMax(qAbs(qBlue(a) - qBlue(b)), qAbs(qAlpha(a) - qAlpha(b))));
+}
+} // namespace
+
+ColorLookup::ColorLookup(const QwtColorMap &map, const QwtInterval &interval)
+    : m_map(&map)
+    , m_interval(interval)
+    , m_min(interval.minValue())
+    , m_width(interval.width())
+{
+    if (const auto *linear = dynamic_cast<const QwtLinearColorMap *>(&map)) {
+        m_mapStops = linear->colorStops();
+        m_mapColor1 = linear->color1().rgba();
+        m_mapColor2 = linear->color2().rgba();
+    }
+    m_first = map.rgb(interval, interval.minValue());
+    m_last = map.rgb(interval, interval.maxValue());
+    m_table.resize(k_cells);
+    m_exactCell.fill(true, k_cells);
+    if (!(m_width > 0.0))
+        return;
+
+    if (!buildStops()) {
+        // Not a linear colour map: no monotony to rely on, every value asks the map.
+        if (!dynamic_cast<const QwtLinearColorMap *>(&map))
+            return;
+    }
+    const auto colorAt = [&](double ratio) {
+        if (ratio <= 0.0)
+            return m_first;
+        if (ratio >= 1.0)
+            return m_last;
+        return reproducesMap() ? stopsRgb(ratio) : map.rgb(interval, m_min + ratio * m_width);
+    };
+    const QVector<double> stops = m_mapStops;
+    int nextStop = 0;
+    for (int cell = 0; cell < k_cells; ++cell) {
+        const double lo = double(cell) / k_cells;
+        const double hi = double(cell + 1) / k_cells;
+        while (nextStop < stops.size() && stops.at(nextStop) <= lo)
+            ++nextStop;
+        const bool stopInside = nextStop < stops.size() && stops.at(nextStop) < hi;
+        m_table[cell] = colorAt((cell + 0.5) / k_cells);
+        m_exactCell[cell] = stopInside || channelDistance(colorAt(lo), colorAt(hi)) > 1;
+    }
+}
+
+bool ColorLookup::matches(const QwtColorMap &map, const QwtInterval &interval) const
+{
+    if (m_map != &map || !(m_interval == interval))
+        return false;
+    // The same address may hold another map by now; a linear map is known by its stops.
+    if (const auto *linear = dynamic_cast<const QwtLinearColorMap *>(&map)) {
+        return linear->colorStops() == m_mapStops && linear->color1().rgba() == m_mapColor1
+            && linear->color2().rgba() == m_mapColor2;
+    }
+    return true;
+}
+
+int ColorLookup::exactCellCount() const
+{
+    return int(std::count(m_exactCell.cbegin(), m_exactCell.cend(), true));
+}
+
+QRgb ColorLookup::exactRgb(double value, double ratio) const
+{
+    return reproducesMap() ? stopsRgb(ratio) : m_map->rgb(m_interval, value);
+}
+
+// The stop search and the interpolation of the linear colour map, step for step, so that
+// both give the same colour bits.
+int ColorLookup::findUpper(double pos) const
+{
+    int index = 0;
+    int n = m_stops.size();
+    const Stop *stops = m_stops.constData();
+    while (n > 0) {
+        const int half = n >> 1;
+        const int middle = index + half;
+        if (stops[middle].pos <= pos) {
+            index = middle + 1;
+            n -= half + 1;
+        } else {
+            n = half;
+        }
+    }
+    return index;
+}
+
+QRgb ColorLookup::stopsRgb(double ratio) const
+{
+    const Stop &s = m_stops.at(findUpper(ratio) - 1);
+    if (m_fixedColors)
+        return s.rgb;
+    const double f = (ratio - s.pos) / s.posStep;
+    const int r = int(s.r0 + f * s.rStep);
+    const int g = int(s.g0 + f * s.gStep);
+    const int b = int(s.b0 + f * s.bStep);
+    const int a = s.aStep != 0.0 ? int(s.a0 + f * s.aStep) : s.alpha;
+    return qRgba(r, g, b, a);
+}
+
+bool ColorLookup::buildStops()
+{
+    const auto *linear = dynamic_cast<const QwtLinearColorMap *>(m_map);
+    if (!linear)
+        return false;
+    const QVector<double> pos = m_mapStops;
+    if (pos.size() < 2 || pos.first() != 0.0 || pos.last() != 1.0)
+        return false;
+    m_fixedColors = linear->mode() == QwtLinearColorMap::FixedColors;
+    const QwtInterval unit(0.0, 1.0);
+    QVector<Stop> stops(pos.size());
+    for (int i = 0; i < pos.size(); ++i) {
+        Stop &s = stops[i];
+        s.pos = pos.at(i);
+        // At its own position a stop's colour comes out unchanged.
+        s.rgb = linear->rgb(unit, s.pos);
+        s.r0 = qRed(s.rgb) + 0.5;
+        s.g0 = qGreen(s.rgb) + 0.5;
+        s.b0 = qBlue(s.rgb) + 0.5;
+        s.a0 = qAlpha(s.rgb) + 0.5;
+        s.alpha = qAlpha(s.rgb);
+    }
+    for (int i = 0; i + 1 < stops.size(); ++i) {
+        Stop &s = stops[i];
+        const Stop &next = stops.at(i + 1);
+        s.rStep = qRed(next.rgb) - qRed(s.rgb);
+        s.gStep = qGreen(next.rgb) - qGreen(s.rgb);
+        s.bStep = qBlue(next.rgb) - qBlue(s.rgb);
+        s.aStep = qAlpha(next.rgb) - qAlpha(s.rgb);
+        s.posStep = next.pos - s.pos;
+    }
+    m_stops = stops;
+
+    // Check the reproduction against the map itself; on any difference ask the map.
+    for (int i = 1; i < 4 * k_cells; ++i) {
+        const double ratio = double(i) / (4 * k_cells);
+        if (stopsRgb(ratio) != linear->rgb(unit, ratio)) {
+            qCWarning(lcPlots) << "Colour table: the colour map's arithmetic differs at" << ratio
+                               << "; asking the map for exact colours";
+            m_stops.clear();
+            return false;
+        }
+    }
+    return true;
+}
