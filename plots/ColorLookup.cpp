@@ -13,21 +13,25 @@ int channelDistance(QRgb a, QRgb b)
 }
 } // namespace
 
-ColorLookup::ColorLookup(const QwtColorMap &map, const QwtInterval &interval)
+ColorLookup::ColorLookup(const QwtColorMap &map, const QwtInterval &interval, bool premultiplied)
     : m_map(&map)
     , m_interval(interval)
+    , m_premultiplied(premultiplied)
     , m_min(interval.minValue())
     , m_width(interval.width())
+    , m_cellScale(interval.width() > 0.0 ? k_cells / interval.width() : 0.0)
 {
     if (const auto *linear = dynamic_cast<const QwtLinearColorMap *>(&map)) {
         m_mapStops = linear->colorStops();
         m_mapColor1 = linear->color1().rgba();
         m_mapColor2 = linear->color2().rgba();
     }
-    m_first = map.rgb(interval, interval.minValue());
-    m_last = map.rgb(interval, interval.maxValue());
+    const auto format
+        = [premultiplied](QRgb rgb) { return premultiplied ? qPremultiply(rgb) : rgb; };
+    m_first = format(map.rgb(interval, interval.minValue()));
+    m_last = format(map.rgb(interval, interval.maxValue()));
     m_table.resize(k_cells);
-    m_exactCell.fill(true, k_cells);
+    m_exactCell.fill(1, k_cells);
     if (!(m_width > 0.0))
         return;
 
@@ -51,14 +55,15 @@ ColorLookup::ColorLookup(const QwtColorMap &map, const QwtInterval &interval)
         while (nextStop < stops.size() && stops.at(nextStop) <= lo)
             ++nextStop;
         const bool stopInside = nextStop < stops.size() && stops.at(nextStop) < hi;
-        m_table[cell] = colorAt((cell + 0.5) / k_cells);
+        m_table[cell] = format(colorAt((cell + 0.5) / k_cells));
         m_exactCell[cell] = stopInside || channelDistance(colorAt(lo), colorAt(hi)) > 1;
     }
 }
 
-bool ColorLookup::matches(const QwtColorMap &map, const QwtInterval &interval) const
+bool ColorLookup::matches(const QwtColorMap &map, const QwtInterval &interval,
+                          bool premultiplied) const
 {
-    if (m_map != &map || !(m_interval == interval))
+    if (m_map != &map || !(m_interval == interval) || m_premultiplied != premultiplied)
         return false;
     // The same address may hold another map by now; a linear map is known by its stops.
     if (const auto *linear = dynamic_cast<const QwtLinearColorMap *>(&map)) {
@@ -70,12 +75,24 @@ bool ColorLookup::matches(const QwtColorMap &map, const QwtInterval &interval) c
 
 int ColorLookup::exactCellCount() const
 {
-    return int(std::count(m_exactCell.cbegin(), m_exactCell.cend(), true));
+    return int(std::count(m_exactCell.cbegin(), m_exactCell.cend(), uchar(1)));
 }
 
-QRgb ColorLookup::exactRgb(double value, double ratio) const
+QRgb ColorLookup::exactAtCell(double cells) const
 {
-    return reproducesMap() ? stopsRgb(ratio) : m_map->rgb(m_interval, value);
+    if (!(cells > 0.0 && cells < k_cells))
+        return edgeAtCell(cells);
+    const double ratio = cells / k_cells;
+    const QRgb rgb
+        = reproducesMap() ? stopsRgb(ratio) : m_map->rgb(m_interval, m_min + ratio * m_width);
+    return m_premultiplied ? qPremultiply(rgb) : rgb;
+}
+
+QRgb ColorLookup::edgeAtCell(double cells) const
+{
+    if (cells != cells || !(m_width > 0.0))
+        return 0u;
+    return cells <= 0.0 ? m_first : m_last;
 }
 
 // The stop search and the interpolation of the linear colour map, step for step, so that

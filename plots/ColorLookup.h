@@ -8,6 +8,7 @@ class QwtColorMap;
 
 // A colour map over one value interval, answered from a table: what the fast raster renderer
 // asks for every pixel instead of the colour map's virtual rgb() with its search for the stop.
+// Read-only once built, so render threads share it.
 //
 // The table splits the interval into k_cells cells and holds the colour at each cell's
 // centre. Within a cell without a stop inside, each channel of a linear colour map moves
@@ -22,27 +23,49 @@ public:
     static constexpr int k_cells = 4096;
 
     ColorLookup() = default;
-    ColorLookup(const QwtColorMap &map, const QwtInterval &interval);
+    // With premultiplied, the colours come premultiplied by their alpha (for an image of
+    // format ARGB32_Premultiplied, which the painter draws without converting it).
+    ColorLookup(const QwtColorMap &map, const QwtInterval &interval, bool premultiplied = false);
 
     bool isNull() const { return m_map == nullptr; }
-    // Whether this table was built for that map and interval.
-    bool matches(const QwtColorMap &map, const QwtInterval &interval) const;
+    // Whether this table was built for that map, interval and format.
+    bool matches(const QwtColorMap &map, const QwtInterval &interval, bool premultiplied) const;
 
+    // The colour of value, as the colour map gives it (within one level).
     QRgb rgb(double value) const
     {
-        if (value != value)
-            return 0u;
-        if (!(m_width > 0.0))
+        if (value != value || !(m_width > 0.0))
             return 0u;
         const double ratio = (value - m_min) / m_width;
         if (ratio <= 0.0)
             return m_first;
         if (ratio >= 1.0)
             return m_last;
-        const int cell = int(ratio * k_cells);
-        if (!m_exactCell[cell])
-            return m_table[cell];
-        return exactRgb(value, ratio);
+        return rgbAtCell(ratio * k_cells);
+    }
+
+    // The position of value in table cells is (value - min) * cellScale(); the renderer
+    // works in these units so that a pixel costs a multiplication less.
+    double min() const { return m_min; }
+    double cellScale() const { return m_cellScale; }
+
+    // The table itself, for the renderer's pixel loop: the colour of each cell, whether the
+    // cell must be asked exactly (exactAtCell), and the colours at or below 0 and at or above
+    // k_cells. A position that is NaN is transparent.
+    const QRgb *table() const { return m_table.constData(); }
+    const uchar *exactCells() const { return m_exactCell.constData(); }
+    QRgb firstColor() const { return m_first; }
+    QRgb lastColor() const { return m_last; }
+    QRgb exactAtCell(double cells) const;
+
+    // The colour at a position in table cells.
+    QRgb rgbAtCell(double cells) const
+    {
+        if (cells > 0.0 && cells < k_cells) {
+            const int cell = int(cells);
+            return m_exactCell[cell] ? exactAtCell(cells) : m_table[cell];
+        }
+        return edgeAtCell(cells);
     }
 
     // Cells answered exactly instead of from the table (for tests and benchmarks).
@@ -61,7 +84,7 @@ private:
         int alpha = 0;
     };
 
-    QRgb exactRgb(double value, double ratio) const;
+    QRgb edgeAtCell(double cells) const;
     QRgb stopsRgb(double ratio) const;
     bool buildStops();
     int findUpper(double pos) const;
@@ -72,12 +95,14 @@ private:
     QRgb m_mapColor1 = 0;
     QRgb m_mapColor2 = 0;
 
+    bool m_premultiplied = false;
     double m_min = 0.0;
     double m_width = 0.0;
+    double m_cellScale = 0.0;
     QRgb m_first = 0;
     QRgb m_last = 0;
     QVector<QRgb> m_table;
-    QVector<bool> m_exactCell;
+    QVector<uchar> m_exactCell;
     // The linear colour map's stops, when it is one whose arithmetic is reproduced here;
     // otherwise exact colours come from the map itself.
     QVector<Stop> m_stops;

@@ -37,9 +37,10 @@ public:
         virtual const double *row(int index, double *scratch) const = 0;
     };
 
-    // xMap and yMap take image pixel coordinates to plot coordinates; threads <= 0 uses one
-    // thread per processor.
-    static QImage render(const Rows &rows, const Grid &grid, Interpolation mode,
-                         const ColorLookup &colors, const QwtScaleMap &xMap,
-                         const QwtScaleMap &yMap, const QSize &size, int threads);
+    // Fills image (of a 32-bit ARGB format matching the colours' premultiplication); xMap
+    // and yMap take its pixel coordinates to plot coordinates. threads <= 0 uses one thread
+    // per processor.
+    static void render(const Rows &rows, const Grid &grid, Interpolation mode,
+                       const ColorLookup &colors, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
+                       QImage &image, int threads);
 };

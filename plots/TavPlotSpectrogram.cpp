@@ -102,9 +102,15 @@ QImage TavPlotSpectrogram::renderImage(const QwtScaleMap &xMap, const QwtScaleMa
         return QwtPlotSpectrogram::renderImage(xMap, yMap, area, imageSize);
     }
 
-    QMutexLocker locker(&m_lookupMutex);
-    if (m_lookup.isNull() || !m_lookup.matches(*map, range))
-        m_lookup = ColorLookup(*map, range);
-    return RasterImageRenderer::render(*rows, grid, mode, m_lookup, xMap, yMap, imageSize,
-                                       int(renderThreadCount()));
+    QMutexLocker locker(&m_mutex);
+    // Premultiplied colours: the painter then draws the image without converting it.
+    if (m_lookup.isNull() || !m_lookup.matches(*map, range, true))
+        m_lookup = ColorLookup(*map, range, true);
+    // The last image is reused once the painter has let go of it: a fresh one of this size
+    // would cost its pages again for every frame.
+    if (m_image.size() != imageSize || !m_image.isDetached())
+        m_image = QImage(imageSize, QImage::Format_ARGB32_Premultiplied);
+    RasterImageRenderer::render(*rows, grid, mode, m_lookup, xMap, yMap, m_image,
+                                int(renderThreadCount()));
+    return m_image;
 }

@@ -27,7 +27,9 @@ protected:
 
 private:
     bool m_fastRendering = true;
+    mutable QMutex m_mutex;
     // The colour table of the last rendering, kept while map and value range stay the same.
-    mutable QMutex m_lookupMutex;
     mutable ColorLookup m_lookup;
+    // The last image rendered.
+    mutable QImage m_image;
 };

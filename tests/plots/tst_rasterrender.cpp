@@ -288,8 +288,9 @@ private Q_SLOTS:
         }
         const ColorLookup lookup(*colors, range);
         QVERIFY(lookup.reproducesMap());
-        QVERIFY(lookup.matches(*colors, range));
-        QVERIFY(!lookup.matches(*colors, QwtInterval(0.0, 2.0)));
+        QVERIFY(lookup.matches(*colors, range, false));
+        QVERIFY(!lookup.matches(*colors, range, true));
+        QVERIFY(!lookup.matches(*colors, QwtInterval(0.0, 2.0), false));
         int worst = 0;
         const int steps = 200000;
         for (int i = -100; i <= steps + 100; ++i) {
