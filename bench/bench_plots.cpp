@@ -87,8 +87,8 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Quorvex"));
     QuorvexResources::init();
 
-    // "bench_plots render-loop N": only the fast rendering of both plots, N times (for a
-    // profiler).
+    // "bench_plots render-loop N [spectrogram|waterfall]": only the fast rendering of the
+    // plots, N times (for a profiler).
     if (argc > 2 && QByteArray(argv[1]) == "render-loop") {
         const QList<RfSpectrumSample> history = SyntheticSweeps(501, 7).take(2640);
         SpectroPlot spectro;
@@ -96,10 +96,25 @@ int main(int argc, char **argv)
         setUp(spectro, waterfall, 2400.0, 100.0);
         spectro.setData(history);
         waterfall.setData(history);
+        const QByteArray which = argc > 3 ? QByteArray(argv[3]) : QByteArray();
         for (int i = 0; i < QByteArray(argv[2]).toInt(); ++i) {
-            renderPlot(spectro, QSize(1920, 1000));
-            renderPlot(waterfall, QSize(1920, 1000));
+            if (which != "waterfall")
+                renderPlot(spectro, QSize(1920, 1000));
+            if (which != "spectrogram")
+                renderPlot(waterfall, QSize(1920, 1000));
         }
+        return 0;
+    }
+
+    // "bench_plots data-loop N": only the spectrogram's data update, N sweeps (for a
+    // profiler).
+    if (argc > 2 && QByteArray(argv[1]) == "data-loop") {
+        const QList<RfSpectrumSample> history = SyntheticSweeps(501, 7).take(2640 + 400);
+        SpectroPlot spectro;
+        WaterfallPlot waterfall;
+        setUp(spectro, waterfall, 2400.0, 100.0);
+        for (int i = 0; i < QByteArray(argv[2]).toInt(); ++i)
+            spectro.setData(history.mid(i % 400, 2640));
         return 0;
     }
 

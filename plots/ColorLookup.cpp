@@ -28,10 +28,14 @@ ColorLookup::ColorLookup(const QwtColorMap &map, const QwtInterval &interval, bo
     }
     const auto format
         = [premultiplied](QRgb rgb) { return premultiplied ? qPremultiply(rgb) : rgb; };
-    m_first = format(map.rgb(interval, interval.minValue()));
-    m_last = format(map.rgb(interval, interval.maxValue()));
+    const QRgb first = map.rgb(interval, interval.minValue());
+    const QRgb last = map.rgb(interval, interval.maxValue());
+    m_first = format(first);
+    m_last = format(last);
     m_table.resize(k_cells);
     m_exactCell.fill(1, k_cells);
+    m_fineCount.fill(0, k_cells);
+    m_fineOffset.fill(0, k_cells);
     if (!(m_width > 0.0))
         return;
 
@@ -42,21 +46,57 @@ ColorLookup::ColorLookup(const QwtColorMap &map, const QwtInterval &interval, bo
     }
     const auto colorAt = [&](double ratio) {
         if (ratio <= 0.0)
-            return m_first;
+            return first;
         if (ratio >= 1.0)
-            return m_last;
+            return last;
         return reproducesMap() ? stopsRgb(ratio) : map.rgb(interval, m_min + ratio * m_width);
     };
     const QVector<double> stops = m_mapStops;
-    int nextStop = 0;
+    const auto stopInside = [&stops](double lo, double hi) {
+        for (double stop : stops) {
+            if (stop > lo && stop < hi)
+                return true;
+        }
+        return false;
+    };
+    // A span of ratios can be answered by the colour at its centre when no stop lies inside
+    // and its ends differ by at most one level, premultiplied too where that is asked for.
+    const auto uniform = [&](double lo, double hi) {
+        const QRgb a = colorAt(lo);
+        const QRgb b = colorAt(hi);
+        return !stopInside(lo, hi) && channelDistance(a, b) <= 1
+            && channelDistance(format(a), format(b)) <= 1;
+    };
     for (int cell = 0; cell < k_cells; ++cell) {
         const double lo = double(cell) / k_cells;
         const double hi = double(cell + 1) / k_cells;
-        while (nextStop < stops.size() && stops.at(nextStop) <= lo)
-            ++nextStop;
-        const bool stopInside = nextStop < stops.size() && stops.at(nextStop) < hi;
         m_table[cell] = format(colorAt((cell + 0.5) / k_cells));
-        m_exactCell[cell] = stopInside || channelDistance(colorAt(lo), colorAt(hi)) > 1;
+        m_exactCell[cell] = !uniform(lo, hi);
+        if (!m_exactCell[cell])
+            continue;
+        // A steep cell gets a finer table of its own: as many parts as it takes for all but
+        // those holding a stop to be uniform.
+        for (int parts = 2; parts <= k_maxFineParts; parts *= 2) {
+            QVector<QRgb> colors(parts);
+            QVector<uchar> exact(parts);
+            int exactParts = 0;
+            int stopParts = 0;
+            for (int part = 0; part < parts; ++part) {
+                const double partLo = (cell + double(part) / parts) / k_cells;
+                const double partHi = (cell + double(part + 1) / parts) / k_cells;
+                colors[part] = format(colorAt((cell + (part + 0.5) / parts) / k_cells));
+                exact[part] = !uniform(partLo, partHi);
+                exactParts += exact[part];
+                stopParts += stopInside(partLo, partHi);
+            }
+            if (exactParts <= stopParts || parts == k_maxFineParts) {
+                m_fineOffset[cell] = m_fineTable.size();
+                m_fineCount[cell] = parts;
+                m_fineTable += colors;
+                m_fineExact += exact;
+                break;
+            }
+        }
     }
 }
 
@@ -82,6 +122,14 @@ QRgb ColorLookup::exactAtCell(double cells) const
 {
     if (!(cells > 0.0 && cells < k_cells))
         return edgeAtCell(cells);
+    const int cell = int(cells);
+    const int parts = m_fineCount.at(cell);
+    if (parts > 0) {
+        const int part = qMin(int((cells - cell) * parts), parts - 1);
+        const int index = m_fineOffset.at(cell) + part;
+        if (!m_fineExact.at(index))
+            return m_fineTable.at(index);
+    }
     const double ratio = cells / k_cells;
     const QRgb rgb
         = reproducesMap() ? stopsRgb(ratio) : m_map->rgb(m_interval, m_min + ratio * m_width);

@@ -14,13 +14,16 @@ class QwtColorMap;
 // centre. Within a cell without a stop inside, each channel of a linear colour map moves
 // monotonically, so where the two ends of a cell differ by at most one level the centre's
 // colour is within one level of every value in it. The other cells (those holding a stop,
-// and the steep first hundredth of the default colours) are computed exactly, with the same
-// arithmetic as the linear colour map, from its stops. Values at or below the interval's
+// and the steep first hundredth of the default colours) have finer tables of their own, by
+// the same rule, and where even those hold a stop the colour is computed exactly, with the
+// same arithmetic as the linear colour map, from its stops. Values at or below the interval's
 // minimum, at or above its maximum and NaN give exactly what the colour map gives.
 class ColorLookup
 {
 public:
     static constexpr int k_cells = 4096;
+    // Parts of a steep cell's finer table, at most.
+    static constexpr int k_maxFineParts = 2048;
 
     ColorLookup() = default;
     // With premultiplied, the colours come premultiplied by their alpha (for an image of
@@ -103,6 +106,11 @@ private:
     QRgb m_last = 0;
     QVector<QRgb> m_table;
     QVector<uchar> m_exactCell;
+    // For each steep cell, its finer table: parts (0 for none) and where it starts.
+    QVector<int> m_fineCount;
+    QVector<int> m_fineOffset;
+    QVector<QRgb> m_fineTable;
+    QVector<uchar> m_fineExact;
     // The linear colour map's stops, when it is one whose arithmetic is reproduced here;
     // otherwise exact colours come from the map itself.
     QVector<Stop> m_stops;

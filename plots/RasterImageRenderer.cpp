@@ -7,7 +7,11 @@
 #include <QThread>
 #include <QtConcurrent>
 #include <algorithm>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <limits>
+#include <memory>
 #include <qwt_scale_map.h>
 #include <vector>
 
@@ -94,16 +98,16 @@ struct ColumnTaps
             --end;
     }
 
-    // Interpolates one row of cells F (numColumns values) along x into out[begin, end).
-    void apply(Interpolation mode, const double *f, double *out) const
+    // Interpolates one row of cells F (numColumns values) along x into out[from, to).
+    void apply(Interpolation mode, const double *f, double *out, int from, int to) const
     {
         const int *ta = a.data(), *tb = b.data(), *tc = c.data(), *td = d.data();
         const double *xa = wa.data(), *xb = wb.data(), *xc = wc.data(), *xd = wd.data();
         if (mode == Interpolation::Bilinear) {
-            for (int x = begin; x < end; ++x)
+            for (int x = from; x < to; ++x)
                 out[x] = xb[x] * f[tb[x]] + xc[x] * f[tc[x]];
         } else {
-            for (int x = begin; x < end; ++x)
+            for (int x = from; x < to; ++x)
                 out[x] = xa[x] * f[ta[x]] + xb[x] * f[tb[x]] + xc[x] * f[tc[x]] + xd[x] * f[td[x]];
         }
     }
@@ -129,56 +133,49 @@ struct Palette
     }
 };
 
-struct Job
-{
-    const Rows *rows;
-    const Grid *grid;
-    Interpolation mode;
-    const ColorLookup *colors;
-    const Palette *palette;
-    const QwtScaleMap *yMap;
-    const ColumnTaps *columns;
-    QImage *image;
-};
-
-// Per band of image rows: the buffers, and the matrix rows in table cells.
-class BandRenderer
+// One layer's part of rendering a band of image rows: its buffers, and its matrix rows in
+// table cells.
+class LayerRows
 {
 public:
-    BandRenderer(const Job &job)
-        : m_job(job)
-        , m_n(job.grid->numColumns)
-        , m_width(job.image->width())
-        , m_min(job.colors->min())
-        , m_scale(job.colors->cellScale())
-        , m_values(size_t(m_width))
-        , m_index(size_t(m_width))
+    LayerRows(const RasterImageRenderer::Layer &layer, const ColumnTaps &columns,
+              const Palette &palette, const QwtScaleMap &yMap, int width, int height)
+        : m_layer(layer)
+        , m_columns(columns)
+        , m_palette(palette)
+        , m_yMap(yMap)
+        , m_n(layer.grid.numColumns)
+        , m_width(width)
+        , m_min(layer.colors->min())
+        , m_scale(layer.colors->cellScale())
+        , m_values(size_t(width))
+        , m_index(size_t(width))
         , m_cells(size_t(m_n))
         , m_rowScratch(size_t(m_n))
-    { }
-
-    void render(int top, int bottom)
+        // With more image rows than matrix rows, interpolate each matrix row along x once and
+        // every image row only between those; otherwise interpolate the matrix rows into one
+        // row of cells for each image row and that along x.
+        , m_columnsFirst(2 * layer.grid.numRows < height)
     {
-        // With more image rows than matrix rows, interpolate each matrix row along x once
-        // and every image row only between those; otherwise interpolate the matrix rows into
-        // one row of cells for each image row and that along x.
-        const bool columnsFirst = 2 * m_job.grid->numRows < m_job.image->height();
-        if (columnsFirst) {
+        if (m_columnsFirst) {
             m_cache.assign(k_cacheSlots * size_t(m_width), 0.0);
             m_cacheTag.assign(k_cacheSlots, -1);
             m_cacheNaN.assign(k_cacheSlots, false);
         }
-        for (int y = top; y < bottom; ++y) {
-            auto *line = reinterpret_cast<QRgb *>(m_job.image->scanLine(y));
-            const Tap row = makeTap(m_job.mode, m_job.yMap->invTransform(y), m_job.grid->y,
-                                    m_job.grid->dy, m_job.grid->numRows);
-            if (row.outside(m_job.grid->numRows)) {
-                std::fill(line, line + m_width, 0u);
-                continue;
-            }
-            const bool hasNaN = columnsFirst ? rowFromColumns(row) : rowFromCells(row);
-            colorRow(line, hasNaN);
+    }
+
+    // Image row y into line.
+    void render(int y, QRgb *line)
+    {
+        const Grid &grid = m_layer.grid;
+        const Tap row
+            = makeTap(m_layer.mode, m_yMap.invTransform(y), grid.y, grid.dy, grid.numRows);
+        if (row.outside(grid.numRows)) {
+            std::fill(line, line + m_width, 0u);
+            return;
         }
+        const bool hasNaN = m_columnsFirst ? rowFromColumns(row) : rowFromCells(row);
+        colorRow(line, hasNaN);
     }
 
 private:
@@ -188,7 +185,7 @@ private:
     // can come before it. Returns whether a value is NaN.
     bool matrixRowCells(int r, double *out)
     {
-        const double *v = m_job.rows->row(r, m_rowScratch.data());
+        const double *v = m_layer.rows->row(r, m_rowScratch.data());
         bool nan = false;
         for (int col = 0; col < m_n; ++col) {
             out[col] = (v[col] - m_min) * m_scale;
@@ -202,22 +199,21 @@ private:
     {
         const int taps[4] = {row.a, row.b, row.c, row.d};
         const double weights[4] = {row.wa, row.wb, row.wc, row.wd};
-        const int first = m_job.mode == Interpolation::Bilinear ? 1 : 0;
-        const int last = m_job.mode == Interpolation::Bilinear ? 2 : 3;
+        const bool bilinear = m_layer.mode == Interpolation::Bilinear;
         std::fill(m_cells.begin(), m_cells.end(), 0.0);
-        bool nan = false;
-        for (int i = first; i <= last; ++i) {
-            const double *v = m_job.rows->row(taps[i], m_rowScratch.data());
+        double *cells = m_cells.data();
+        for (int i = bilinear ? 1 : 0; i <= (bilinear ? 2 : 3); ++i) {
+            const double *v = m_layer.rows->row(taps[i], m_rowScratch.data());
             const double w = weights[i];
-            double *cells = m_cells.data();
             for (int col = 0; col < m_n; ++col)
                 cells[col] += w * v[col];
         }
+        bool nan = false;
         for (int col = 0; col < m_n; ++col) {
-            m_cells[size_t(col)] = (m_cells[size_t(col)] - m_min) * m_scale;
-            nan |= m_cells[size_t(col)] != m_cells[size_t(col)];
+            cells[col] = (cells[col] - m_min) * m_scale;
+            nan |= cells[col] != cells[col];
         }
-        m_job.columns->apply(m_job.mode, m_cells.data(), m_values.data());
+        m_columns.apply(m_layer.mode, cells, m_values.data(), m_columns.begin, m_columns.end);
         return nan;
     }
 
@@ -230,19 +226,19 @@ private:
         if (m_cacheTag[slot] != r) {
             m_cacheTag[slot] = r;
             m_cacheNaN[slot] = matrixRowCells(r, m_cells.data());
-            m_job.columns->apply(m_job.mode, m_cells.data(), out);
+            m_columns.apply(m_layer.mode, m_cells.data(), out, m_columns.begin, m_columns.end);
         }
-        *nan |= m_cacheNaN[slot];
+        *nan = *nan || m_cacheNaN[slot];
         return out;
     }
 
     bool rowFromColumns(const Tap &row)
     {
         bool nan = false;
-        const int begin = m_job.columns->begin;
-        const int end = m_job.columns->end;
+        const int begin = m_columns.begin;
+        const int end = m_columns.end;
         double *v = m_values.data();
-        if (m_job.mode == Interpolation::Bilinear) {
+        if (m_layer.mode == Interpolation::Bilinear) {
             const double *xb = columnRow(row.b, &nan);
             const double *xc = columnRow(row.c, &nan);
             const double wb = row.wb, wc = row.wc;
@@ -263,8 +259,8 @@ private:
     // The values of the row, in table cells, to colours.
     void colorRow(QRgb *line, bool hasNaN)
     {
-        const int begin = m_job.columns->begin;
-        const int end = m_job.columns->end;
+        const int begin = m_columns.begin;
+        const int end = m_columns.end;
         std::fill(line, line + begin, 0u);
         std::fill(line + end, line + m_width, 0u);
         const double *v = m_values.data();
@@ -274,11 +270,11 @@ private:
             const int cell = int(std::min(std::max(v[x], 0.0), top)) + 1;
             index[x] = v[x] > 0.0 ? cell : 0;
         }
-        const QRgb *colors = m_job.palette->colors.data();
+        const QRgb *colors = m_palette.colors.data();
         for (int x = begin; x < end; ++x) {
             const QRgb color = colors[index[x]];
-            line[x]
-                = Q_LIKELY(color != Palette::k_exactMark) ? color : m_job.colors->exactAtCell(v[x]);
+            line[x] = Q_LIKELY(color != Palette::k_exactMark) ? color
+                                                              : m_layer.colors->exactAtCell(v[x]);
         }
         if (Q_UNLIKELY(hasNaN)) {
             for (int x = begin; x < end; ++x) {
@@ -288,7 +284,10 @@ private:
         }
     }
 
-    const Job &m_job;
+    const RasterImageRenderer::Layer &m_layer;
+    const ColumnTaps &m_columns;
+    const Palette &m_palette;
+    const QwtScaleMap &m_yMap;
     const int m_n;
     const int m_width;
     const double m_min;
@@ -297,35 +296,157 @@ private:
     std::vector<int> m_index;
     std::vector<double> m_cells;
     std::vector<double> m_rowScratch;
+    const bool m_columnsFirst;
     std::vector<double> m_cache;
     std::vector<int> m_cacheTag;
     std::vector<bool> m_cacheNaN;
 };
 
+// The framework's division by 255 of its composition modes.
+inline uint div255(uint x)
+{
+    return (x + (x >> 8) + 0x80) >> 8;
+}
+
+// Multiply mode of s over p drawn over black, as one colour (see render()): per channel
+// (s c * p c + p c * (255 - s alpha)) / 255 = p c * (s c + 255 - s alpha) / 255, alpha p's.
+// The product stays below 65536, so eight channels go at once in 16-bit lanes.
+void multiplyLine(QRgb *line, const QRgb *over, int width)
+{
+    int x = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i all = _mm_set1_epi16(255);
+    const __m128i half = _mm_set1_epi16(0x80);
+    const __m128i alphaMask
+        = _mm_set_epi32(int(0xff000000), int(0xff000000), int(0xff000000), int(0xff000000));
+    for (; x + 4 <= width; x += 4) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(line + x));
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i *>(over + x));
+        __m128i result[2];
+        for (int h = 0; h < 2; ++h) {
+            const __m128i p16 = h == 0 ? _mm_unpacklo_epi8(p, zero) : _mm_unpackhi_epi8(p, zero);
+            const __m128i s16 = h == 0 ? _mm_unpacklo_epi8(s, zero) : _mm_unpackhi_epi8(s, zero);
+            // Each pixel's alpha (lane 3 of its four) into all four lanes.
+            const __m128i sa = _mm_shufflehi_epi16(
+                _mm_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+            const __m128i factor = _mm_add_epi16(s16, _mm_sub_epi16(all, sa));
+            const __m128i product = _mm_mullo_epi16(p16, factor);
+            result[h] = _mm_srli_epi16(
+                _mm_add_epi16(_mm_add_epi16(product, _mm_srli_epi16(product, 8)), half), 8);
+        }
+        const __m128i packed = _mm_packus_epi16(result[0], result[1]);
+        // Alpha from p.
+        const __m128i out
+            = _mm_or_si128(_mm_andnot_si128(alphaMask, packed), _mm_and_si128(alphaMask, p));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(line + x), out);
+    }
+#endif
+    for (; x < width; ++x) {
+        const QRgb p = line[x];
+        const QRgb s = over[x];
+        const uint keep = 255 - qAlpha(s);
+        line[x] = qRgba(int(div255(qRed(p) * (qRed(s) + keep))),
+                        int(div255(qGreen(p) * (qGreen(s) + keep))),
+                        int(div255(qBlue(p) * (qBlue(s) + keep))), qAlpha(p));
+    }
+}
+
+struct Job
+{
+    const RasterImageRenderer::Layer *layer;
+    const RasterImageRenderer::Layer *multiplied;
+    const ColumnTaps *columns[2];
+    const Palette *palettes[2];
+    const QwtScaleMap *yMap;
+    QImage *image;
+};
+
 void renderBand(const Job &job, int top, int bottom)
 {
-    BandRenderer(job).render(top, bottom);
+    const int width = job.image->width();
+    const int height = job.image->height();
+    LayerRows layer(*job.layer, *job.columns[0], *job.palettes[0], *job.yMap, width, height);
+    std::unique_ptr<LayerRows> over;
+    std::vector<QRgb> overLine;
+    if (job.multiplied) {
+        over = std::make_unique<LayerRows>(*job.multiplied, *job.columns[1], *job.palettes[1],
+                                           *job.yMap, width, height);
+        overLine.resize(size_t(width));
+    }
+    for (int y = top; y < bottom; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(job.image->scanLine(y));
+        layer.render(y, line);
+        if (over) {
+            over->render(y, overLine.data());
+            multiplyLine(line, overLine.data(), width);
+        }
+    }
 }
 
 } // namespace
 
-void RasterImageRenderer::render(const Rows &rows, const Grid &grid, Interpolation mode,
-                                 const ColorLookup &colors, const QwtScaleMap &xMap,
-                                 const QwtScaleMap &yMap, QImage &image, int threads)
+namespace {
+
+bool drawable(const RasterImageRenderer::Layer &layer)
+{
+    const RasterImageRenderer::Grid &grid = layer.grid;
+    return grid.numColumns > 0 && grid.numRows > 0 && grid.dx > 0.0 && grid.dy > 0.0
+        && layer.colors->cellScale() > 0.0;
+}
+
+// A layer with nothing to show, as a transparent one.
+class EmptyRows : public RasterImageRenderer::Rows
+{
+public:
+    const double *row(int, double *) const override { return &m_nan; }
+
+private:
+    const double m_nan = std::numeric_limits<double>::quiet_NaN();
+};
+
+} // namespace
+
+void RasterImageRenderer::render(const Layer &layer, const Layer *multiplied,
+                                 const QwtScaleMap &xMap, const QwtScaleMap &yMap, QImage &image,
+                                 int threads)
 {
     const QSize size = image.size();
     if (image.isNull())
         return;
-    // Without cells, with a zero cell size or a value range of no width, nothing shows.
-    if (grid.numColumns <= 0 || grid.numRows <= 0 || !(grid.dx > 0.0) || !(grid.dy > 0.0)
-        || !(colors.cellScale() > 0.0)) {
+    // Without cells, with a zero cell size or a value range of no width, a layer shows
+    // nothing.
+    if (!drawable(layer)) {
         image.fill(0u);
         return;
     }
+    Layer over;
+    const EmptyRows empty;
+    if (multiplied) {
+        over = *multiplied;
+        if (!drawable(over)) {
+            // Transparent everywhere: one NaN cell.
+            over.rows = &empty;
+            over.grid.numColumns = over.grid.numRows = 1;
+            over.grid.dx = over.grid.dy = 1.0;
+            over.grid.x = over.grid.y = QwtInterval();
+        }
+    }
 
-    const ColumnTaps columns(mode, xMap, grid, size.width());
-    const Palette palette(colors);
-    const Job job{&rows, &grid, mode, &colors, &palette, &yMap, &columns, &image};
+    const ColumnTaps columns(layer.mode, xMap, layer.grid, size.width());
+    const Palette palette(*layer.colors);
+    std::unique_ptr<ColumnTaps> overColumns;
+    std::unique_ptr<Palette> overPalette;
+    if (multiplied) {
+        overColumns = std::make_unique<ColumnTaps>(over.mode, xMap, over.grid, size.width());
+        overPalette = std::make_unique<Palette>(*over.colors);
+    }
+    const Job job{&layer,
+                  multiplied ? &over : nullptr,
+                  {&columns, overColumns.get()},
+                  {&palette, overPalette.get()},
+                  &yMap,
+                  &image};
     if (threads <= 0)
         threads = QThread::idealThreadCount();
     threads = qBound(1, threads, qMax(1, size.height()));

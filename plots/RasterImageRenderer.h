@@ -37,10 +37,23 @@ public:
         virtual const double *row(int index, double *scratch) const = 0;
     };
 
-    // Fills image (of a 32-bit ARGB format matching the colours' premultiplication); xMap
+    // One raster with its colours.
+    struct Layer
+    {
+        const Rows *rows = nullptr;
+        Grid grid;
+        Interpolation mode = Interpolation::Bilinear;
+        const ColorLookup *colors = nullptr;
+    };
+
+    // Fills image (format ARGB32_Premultiplied, the colours premultiplied) with layer; xMap
     // and yMap take its pixel coordinates to plot coordinates. threads <= 0 uses one thread
     // per processor.
-    static void render(const Rows &rows, const Grid &grid, Interpolation mode,
-                       const ColorLookup &colors, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
-                       QImage &image, int threads);
+    //
+    // With multiplied, the image holds what drawing layer over black and then multiplied over
+    // it in Multiply mode gives, so that one image drawn over black shows both: each colour
+    // channel is (S c * P c + P c * (255 - S alpha)) / 255 with the framework's rounding, P
+    // the layer's colour and S the multiplied one's.
+    static void render(const Layer &layer, const Layer *multiplied, const QwtScaleMap &xMap,
+                       const QwtScaleMap &yMap, QImage &image, int threads);
 };

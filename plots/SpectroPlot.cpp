@@ -59,6 +59,8 @@ SpectroPlot::SpectroPlot(QWidget *parent)
     m_highlightItem->setData(tips);
     m_highlightItem->setColorMap(new HighlightColorMap);
     m_highlightItem->attach(this);
+    // Over the black canvas the highlight can be multiplied into the density's own image.
+    m_spectrogramItem->setMultipliedLayer(m_highlightItem);
 
     setAxisTitle(xBottom, tr("Frequency [MHz]"));
     setAxisTitle(yLeft, tr("Amplitude [dBm]"));

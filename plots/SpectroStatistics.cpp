@@ -60,7 +60,7 @@ bool SpectroStatistics::updateFrom(const QList<RfSpectrumSample> &samples)
     } else {
         // The old window begins inside the new one (the view moved back or grew).
         for (int i = 0; i < newSize && start < 0; ++i) {
-            if (sameSample(samples.at(i), m_window.first()))
+            if (sameSample(samples.at(i), m_window.constFirst()))
                 start = i;
         }
         if (start < 0)
@@ -115,7 +115,37 @@ void SpectroStatistics::count(const RfSpectrumSample &sample, int delta)
     }
 }
 
-SpectroStatistics::Result SpectroStatistics::compute(int yMin, int yMax) const
+namespace {
+
+// 2^(1 - c): the tip of a cell where c sweeps ended (halved for each one after the first);
+// 0 once it underflows.
+double tipValue(qint32 c)
+{
+    static const QVector<double> table = [] {
+        QVector<double> t;
+        for (int hits = 0;; ++hits) {
+            const double v = hits == 0 ? 0.0 : std::ldexp(1.0, 1 - hits);
+            if (hits > 0 && v == 0.0)
+                break;
+            t.append(v);
+        }
+        return t;
+    }();
+    return c < table.size() ? table.at(c) : 0.0;
+}
+
+// The vector filled with value, reusing its storage when nothing else shares it.
+void refill(QVector<double> &vector, int size, double value)
+{
+    if (vector.size() != size || !vector.isDetached())
+        vector = QVector<double>(size, value);
+    else
+        std::fill(vector.begin(), vector.end(), value);
+}
+
+} // namespace
+
+SpectroStatistics::Result SpectroStatistics::compute(int yMin, int yMax)
 {
     Result result;
     const int n = m_numColumns;
@@ -124,7 +154,7 @@ SpectroStatistics::Result SpectroStatistics::compute(int yMin, int yMax) const
     result.numColumns = n;
     result.max = m_max;
     if (!m_window.isEmpty())
-        result.current = m_window.last().scan;
+        result.current = m_window.constLast().scan;
     result.average.resize(n);
     for (int col = 0; col < n; ++col)
         result.average[col] = m > 0 ? double(m_sums.at(col)) / m : 0.0;
@@ -134,8 +164,11 @@ SpectroStatistics::Result SpectroStatistics::compute(int yMin, int yMax) const
         return result;
 
     result.numRows = h;
-    result.density.resize(h * n);
-    result.tips.fill(0.0, h * n);
+    QVector<double> &density = m_density[m_nextBuffer];
+    QVector<double> &tips = m_tips[m_nextBuffer];
+    m_nextBuffer = 1 - m_nextBuffer;
+    refill(density, h * n, 0.0);
+    refill(tips, h * n, 0.0);
     const double w = 1.0 / m;
     const qint32 *counts = m_counts.constData();
     const auto levelRow = [&](int value) -> const qint32 * {
@@ -152,7 +185,7 @@ SpectroStatistics::Result SpectroStatistics::compute(int yMin, int yMax) const
         const int k = row + 1;
         const qint32 *below = levelRow(yMin + k); // values up to the top of the scale
         const qint32 *over = k < h ? levelRow(yMax + h - k) : nullptr; // values above it
-        double *out = result.density.data() + row * n;
+        double *out = density.data() + row * n;
         for (int col = 0; col < n; ++col) {
             above[col] += (below ? below[col] : 0) + (over ? over[col] : 0);
             out[col] = above.at(col) * w;
@@ -165,11 +198,13 @@ SpectroStatistics::Result SpectroStatistics::compute(int yMin, int yMax) const
         const qint32 *hits = levelRow(value);
         if (!hits)
             break;
-        double *out = result.tips.data() + (value - yMin - 1) * n;
+        double *out = tips.data() + (value - yMin - 1) * n;
         for (int col = 0; col < n; ++col) {
             if (hits[col] > 0)
-                out[col] = std::ldexp(1.0, 1 - hits[col]);
+                out[col] = tipValue(hits[col]);
         }
     }
+    result.density = density;
+    result.tips = tips;
     return result;
 }

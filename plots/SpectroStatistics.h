@@ -38,7 +38,7 @@ public:
     void setWindow(const QList<RfSpectrumSample> &samples);
     // The statistics over amplitude rows yMin ... yMax, one row per dB; no rows when
     // yMax <= yMin.
-    Result compute(int yMin, int yMax) const;
+    Result compute(int yMin, int yMax);
 
     int numColumns() const { return m_numColumns; }
     int sampleCount() const { return m_window.size(); }
@@ -65,4 +65,9 @@ private:
     QVector<qint64> m_sums;
     QVector<signed char> m_max;
     Update m_lastUpdate;
+    // Two sets of result matrices, used in turn: the rasters hold the last one, the other is
+    // free again by the next computation and is filled in place.
+    QVector<double> m_density[2];
+    QVector<double> m_tips[2];
+    int m_nextBuffer = 0;
 };

@@ -64,53 +64,111 @@ TavPlotSpectrogram::TavPlotSpectrogram(const QString &title)
     : QwtPlotSpectrogram(title)
 { }
 
-QImage TavPlotSpectrogram::renderImage(const QwtScaleMap &xMap, const QwtScaleMap &yMap,
-                                       const QRectF &area, const QSize &imageSize) const
+TavPlotSpectrogram::~TavPlotSpectrogram()
+{
+    setMultipliedLayer(nullptr);
+    if (m_drawnBy)
+        m_drawnBy->m_multipliedLayer = nullptr;
+}
+
+void TavPlotSpectrogram::setMultipliedLayer(TavPlotSpectrogram *layer)
+{
+    if (m_multipliedLayer)
+        m_multipliedLayer->m_drawnBy = nullptr;
+    m_multipliedLayer = layer;
+    if (layer)
+        layer->m_drawnBy = this;
+}
+
+bool TavPlotSpectrogram::fastLayer(FastLayer *out) const
 {
     const QwtRasterData *raster = data();
     const QwtColorMap *map = colorMap();
     if (!m_fastRendering || !raster || !map || map->format() != QwtColorMap::RGB)
+        return false;
+    const QwtInterval range = raster->interval(Qt::ZAxis);
+    if (!range.isValid())
+        return false;
+
+    using Mode = RasterImageRenderer::Interpolation;
+    RasterImageRenderer::Layer &layer = out->layer;
+    if (const auto *waterfall = dynamic_cast<const WaterfallData *>(raster)) {
+        out->rows = std::make_unique<SampleRows>(*waterfall);
+        layer.grid = gridOf(*raster, waterfall->numColumns(), waterfall->numRows());
+        layer.mode = Mode::Bilinear;
+    } else if (const auto *tav = dynamic_cast<const TavMatrixRasterData *>(raster)) {
+        if (tav->resampleMode() == TavMatrixRasterData::BilinearInterpolation)
+            layer.mode = Mode::Bilinear;
+        else if (tav->resampleMode() == TavMatrixRasterData::BicubicInterpolation)
+            layer.mode = Mode::Bicubic;
+        else
+            return false;
+        out->rows = std::make_unique<MatrixRows>(tav->valueMatrix(), tav->numColumns());
+        layer.grid = gridOf(*raster, tav->numColumns(), tav->numRows());
+    } else if (const auto *matrix = dynamic_cast<const QwtMatrixRasterData *>(raster)) {
+        if (matrix->resampleMode() != QwtMatrixRasterData::BilinearInterpolation)
+            return false;
+        out->rows = std::make_unique<MatrixRows>(matrix->valueMatrix(), matrix->numColumns());
+        layer.grid = gridOf(*raster, matrix->numColumns(), matrix->numRows());
+        layer.mode = Mode::Bilinear;
+    } else {
+        return false;
+    }
+    layer.rows = out->rows.get();
+
+    // Premultiplied colours: the painter then draws the image without converting it.
+    QMutexLocker locker(&m_mutex);
+    if (m_lookup.isNull() || !m_lookup.matches(*map, range, true))
+        m_lookup = ColorLookup(*map, range, true);
+    layer.colors = &m_lookup;
+    return true;
+}
+
+bool TavPlotSpectrogram::drawsLayer(const TavPlotSpectrogram *layer) const
+{
+    if (!layer || layer != m_multipliedLayer || !m_fastRendering || !layer->m_fastRendering)
+        return false;
+    if (!plot() || layer->plot() != plot() || !isVisible() || !layer->isVisible())
+        return false;
+    if (alpha() >= 0 || layer->alpha() >= 0 || !data() || !layer->data())
+        return false;
+    // Both over the same area, so that their images are the same pixels.
+    for (Qt::Axis axis : {Qt::XAxis, Qt::YAxis}) {
+        if (!(data()->interval(axis) == layer->data()->interval(axis)))
+            return false;
+    }
+    FastLayer mine;
+    FastLayer theirs;
+    return fastLayer(&mine) && layer->fastLayer(&theirs);
+}
+
+void TavPlotSpectrogram::draw(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
+                              const QRectF &canvasRect) const
+{
+    // Drawn within the image of the item below.
+    if (m_drawnBy && m_drawnBy->drawsLayer(this))
+        return;
+    QwtPlotSpectrogram::draw(painter, xMap, yMap, canvasRect);
+}
+
+QImage TavPlotSpectrogram::renderImage(const QwtScaleMap &xMap, const QwtScaleMap &yMap,
+                                       const QRectF &area, const QSize &imageSize) const
+{
+    FastLayer mine;
+    if (!fastLayer(&mine))
         return QwtPlotSpectrogram::renderImage(xMap, yMap, area, imageSize);
     if (imageSize.isEmpty())
         return QImage();
-    const QwtInterval range = raster->interval(Qt::ZAxis);
-    if (!range.isValid())
-        return QImage();
-
-    using Mode = RasterImageRenderer::Interpolation;
-    std::unique_ptr<RasterImageRenderer::Rows> rows;
-    RasterImageRenderer::Grid grid;
-    Mode mode = Mode::Bilinear;
-    if (const auto *waterfall = dynamic_cast<const WaterfallData *>(raster)) {
-        rows = std::make_unique<SampleRows>(*waterfall);
-        grid = gridOf(*raster, waterfall->numColumns(), waterfall->numRows());
-    } else if (const auto *tav = dynamic_cast<const TavMatrixRasterData *>(raster)) {
-        if (tav->resampleMode() == TavMatrixRasterData::BilinearInterpolation)
-            mode = Mode::Bilinear;
-        else if (tav->resampleMode() == TavMatrixRasterData::BicubicInterpolation)
-            mode = Mode::Bicubic;
-        else
-            return QwtPlotSpectrogram::renderImage(xMap, yMap, area, imageSize);
-        rows = std::make_unique<MatrixRows>(tav->valueMatrix(), tav->numColumns());
-        grid = gridOf(*raster, tav->numColumns(), tav->numRows());
-    } else if (const auto *matrix = dynamic_cast<const QwtMatrixRasterData *>(raster)) {
-        if (matrix->resampleMode() != QwtMatrixRasterData::BilinearInterpolation)
-            return QwtPlotSpectrogram::renderImage(xMap, yMap, area, imageSize);
-        rows = std::make_unique<MatrixRows>(matrix->valueMatrix(), matrix->numColumns());
-        grid = gridOf(*raster, matrix->numColumns(), matrix->numRows());
-    } else {
-        return QwtPlotSpectrogram::renderImage(xMap, yMap, area, imageSize);
-    }
+    FastLayer multiplied;
+    const bool withLayer
+        = drawsLayer(m_multipliedLayer) && m_multipliedLayer->fastLayer(&multiplied);
 
     QMutexLocker locker(&m_mutex);
-    // Premultiplied colours: the painter then draws the image without converting it.
-    if (m_lookup.isNull() || !m_lookup.matches(*map, range, true))
-        m_lookup = ColorLookup(*map, range, true);
     // The last image is reused once the painter has let go of it: a fresh one of this size
     // would cost its pages again for every frame.
     if (m_image.size() != imageSize || !m_image.isDetached())
         m_image = QImage(imageSize, QImage::Format_ARGB32_Premultiplied);
-    RasterImageRenderer::render(*rows, grid, mode, m_lookup, xMap, yMap, m_image,
-                                int(renderThreadCount()));
+    RasterImageRenderer::render(mine.layer, withLayer ? &multiplied.layer : nullptr, xMap, yMap,
+                                m_image, int(renderThreadCount()));
     return m_image;
 }

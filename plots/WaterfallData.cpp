@@ -29,7 +29,7 @@ void WaterfallData::setSamples(const QList<RfSpectrumSample> &samples)
 
 void WaterfallData::update()
 {
-    m_numColumns = m_samples.isEmpty() ? 0 : m_samples.first().scan.size();
+    m_numColumns = m_samples.isEmpty() ? 0 : m_samples.constFirst().scan.size();
     m_numRows = m_numColumns > 0 ? m_samples.size() : 0;
     m_dx = 0.0;
     m_dy = 0.0;

@@ -88,9 +88,9 @@ void WaterfallPlot::setData(QList<RfSpectrumSample> data)
 {
     if (data.isEmpty())
         return;
-    const qint64 first = data.first().timestamp;
-    const qint64 last = data.last().timestamp;
-    const int numColumns = data.first().scan.size();
+    const qint64 first = data.constFirst().timestamp;
+    const qint64 last = data.constLast().timestamp;
+    const int numColumns = data.constFirst().scan.size();
 
     // Row i is sample i, spread evenly from the first to the last timestamp.
     waterfallData()->setSamples(data);
