@@ -23,9 +23,12 @@ QVector<ColorFile::Stop> ColorFile::readStops(const QString &path, const QString
     }
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
-        qCWarning(lcPlots) << "The colour file" << path
-                           << "is no JSON object:" << error.errorString();
+    if (error.error != QJsonParseError::NoError) {
+        qCWarning(lcPlots) << "The colour file" << path << "is no JSON:" << error.errorString();
+        return {};
+    }
+    if (!doc.isObject()) {
+        qCWarning(lcPlots) << "The colour file" << path << "holds no JSON object";
         return {};
     }
     const QVariantList list = doc.toVariant().toMap().value(key).toList();
