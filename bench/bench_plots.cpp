@@ -5,11 +5,14 @@
 #include "LiteralSpectrogram.h"
 #include "SyntheticSweeps.h"
 #include "plots/SpectroPlot.h"
+#include "plots/TavPlotSpectrogram.h"
 #include "plots/WaterfallPlot.h"
 #include "resources/QuorvexResources.h"
+#include "widgets/RangeSlider.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPainter>
 #include <QThread>
 #include <algorithm>
@@ -86,6 +89,92 @@ int main(int argc, char **argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Tavorin"));
     QCoreApplication::setApplicationName(QStringLiteral("Quorvex"));
     QuorvexResources::init();
+
+    // "bench_plots screenshots DIR": the plots fed with synthetic sweeps, as PNG files, to
+    // look at.
+    if (argc > 2 && QByteArray(argv[1]) == "screenshots") {
+        const QString dir = QString::fromLocal8Bit(argv[2]);
+        // The program's own dark style sheet, as the user sees the plots.
+        QFile style(QStringLiteral(":qdarkstyle/style.qss"));
+        if (style.open(QIODevice::ReadOnly | QIODevice::Text))
+            app.setStyleSheet(QString::fromUtf8(style.readAll()));
+        QList<RfSpectrumSample> history = SyntheticSweeps(501, 7).take(2640);
+        // A gap while the other band was swept, as the page fills it.
+        for (int i = 1500; i < 1560; ++i)
+            history[i].scan.fill(-128);
+        WifiScan aps;
+        const QList<QColor> colors{QColor("#e6194b"), QColor("#3cb44b"), QColor("#4363d8")};
+        const QStringList names{"Office", "Guest", ""};
+        const int channels[] = {1, 6, 11};
+        const int rssi[] = {-52, -64, -71};
+        for (int i = 0; i < 3; ++i) {
+            WifiApInfo ap;
+            ap.ssid = names.at(i);
+            ap.frequency = 2412 + 5 * (channels[i] - 1);
+            ap.width = 20;
+            ap.rssi = rssi[i];
+            ap.color = colors.at(i);
+            aps.append(ap);
+        }
+        SpectroPlot spectro;
+        WaterfallPlot waterfall;
+        setUp(spectro, waterfall, 2400.0, 100.0);
+        spectro.enableAxis(QwtPlot::xTop);
+        waterfall.enableAxis(QwtPlot::xTop);
+        spectro.resize(1400, 800);
+        waterfall.resize(1400, 800);
+        spectro.setData(history);
+        waterfall.setData(history);
+        spectro.grab().save(dir + "/issue5-spectrogram.png");
+        spectro.setWifiData(aps);
+        spectro.setSpectroLabels(
+            {{QPointF(2452.0, -56.0), "Microwave oven, on and off"},
+             {QPointF(2470.0, -40.0), "A longer label that wraps at two hundred pixels of width"}});
+        spectro.setWifiZigBee(true);
+        spectro.replot();
+        spectro.grab().save(dir + "/issue5-spectrogram-wifi-labels.png");
+        spectro.setFastRendering(false);
+        spectro.replot();
+        spectro.grab().save(dir + "/issue5-spectrogram-library.png");
+        waterfall.setTimeEvents(
+            {{QDateTime::fromMSecsSinceEpoch(history.at(1000).timestamp), "Door opened"},
+             {QDateTime::fromMSecsSinceEpoch(history.at(2200).timestamp), "Oven on"}});
+        waterfall.replot();
+        waterfall.grab().save(dir + "/issue5-waterfall.png");
+        waterfall.setFastRendering(false);
+        waterfall.replot();
+        waterfall.grab().save(dir + "/issue5-waterfall-library.png");
+
+        const QList<RfSpectrumSample> band900
+            = SyntheticSweeps(252, 3, 1700000000000, 24).take(1200);
+        SpectroPlot spectro900;
+        WaterfallPlot waterfall900;
+        setUp(spectro900, waterfall900, 902.0, 26.0);
+        spectro900.resize(1000, 600);
+        waterfall900.resize(1000, 600);
+        spectro900.setData(band900);
+        waterfall900.setData(band900);
+        spectro900.grab().save(dir + "/issue5-spectrogram-900.png");
+        waterfall900.grab().save(dir + "/issue5-waterfall-900.png");
+
+        QWidget sliders;
+        sliders.resize(600, 90);
+        auto *timeBar = new RangeSlider(&sliders);
+        timeBar->setGeometry(10, 10, 580, 20);
+        timeBar->setRange(0, 2640);
+        timeBar->setLowerValue(1200);
+        timeBar->setUpperValue(1800);
+        auto *handles = new RangeSlider(Qt::Horizontal, RangeSlider::DoubleHandles, &sliders);
+        handles->setGeometry(10, 40, 580, 20);
+        handles->setLowerValue(25);
+        handles->setUpperValue(70);
+        auto *disabled = new RangeSlider(Qt::Horizontal, RangeSlider::LeftHandle, &sliders);
+        disabled->setGeometry(10, 65, 580, 20);
+        disabled->setLowerValue(40);
+        disabled->setEnabled(false);
+        sliders.grab().scaled(1200, 180).save(dir + "/issue5-rangeslider.png");
+        return 0;
+    }
 
     // "bench_plots render-loop N [spectrogram|waterfall]": only the fast rendering of the
     // plots, N times (for a profiler).
