@@ -378,6 +378,12 @@ void renderBand(const Job &job, int top, int bottom)
         auto *line = reinterpret_cast<QRgb *>(job.image->scanLine(y));
         layer.render(y, line);
         if (over) {
+            // Over a transparent row the product stays transparent: nothing to multiply.
+            QRgb any = 0;
+            for (int x = 0; x < width; ++x)
+                any |= line[x];
+            if (any == 0)
+                continue;
             over->render(y, overLine.data());
             multiplyLine(line, overLine.data(), width);
         }
