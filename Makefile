@@ -35,7 +35,7 @@ test: deps
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BUILD_TESTS=OFF -DQUORVEX_BUILD_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
-	cd $(BENCH_DIR) && ctest --output-on-failure -L bench
+	cd $(BENCH_DIR) && ctest --output-on-failure --verbose -L bench
 
 format:
 	tools/check-format clang-format --fix

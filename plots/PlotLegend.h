@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+class QwtColorMap;
+
+// The colour legend inside a plot's canvas: a title above a vertical colour bar with its
+// scale on the leading side, at the right edge of the canvas in its upper third. Takes
+// ownership of colorMap.
+void addCanvasLegend(QWidget *canvas, const QString &title, QwtColorMap *colorMap, double min,
+                     double max, double value);

@@ -1,0 +1,3 @@
+#include "PlotLog.h"
+
+Q_LOGGING_CATEGORY(lcPlots, "quorvex.plots")

@@ -1,0 +1,289 @@
+#include "SpectroPlot.h"
+
+#include "HighlightColorMap.h"
+#include "HighlightSpectrogram.h"
+#include "PlotLegend.h"
+#include "RightClickMachine.h"
+#include "SpTrackPicker.h"
+#include "SpectroColorMap.h"
+#include "SpectrogramData.h"
+#include "TavMatrixRasterData.h"
+#include "TavPlotMarker.h"
+#include "WifiChannelsScaleDraw.h"
+#include "ZigBeeChannelsScaleDraw.h"
+#include "data/Constants.h"
+#include "wifi/WifiCurve.h"
+#include "wifi/WifiMarker.h"
+
+#include <QPen>
+#include <qwt_picker_machine.h>
+#include <qwt_plot_canvas.h>
+#include <qwt_plot_layout.h>
+#include <qwt_plot_picker.h>
+
+namespace {
+
+QwtScaleDiv channelScaleDiv(const QList<double> &frequencies)
+{
+    return QwtScaleDiv(frequencies.first(), frequencies.last(), QList<double>(), QList<double>(),
+                       frequencies);
+}
+
+QPen grey()
+{
+    return QPen(QColor(0xa0, 0xa0, 0xa4));
+}
+
+} // namespace
+
+SpectroPlot::SpectroPlot(QWidget *parent)
+    : QwtPlot(parent)
+    , m_wifiScaleDiv(channelScaleDiv(Constants::k_wifiChannelFreq))
+    , m_zigBeeScaleDiv(channelScaleDiv(Constants::k_zigBeeChannelFreq))
+{
+    setAutoReplot(false);
+    canvas()->setStyleSheet(QStringLiteral("* { background-color: black }"));
+
+    m_spectrogramItem = new TavPlotSpectrogram(QString());
+    m_spectrogramItem->setRenderThreadCount(0);
+    m_spectrogramItem->setData(new SpectrogramData);
+    m_spectrogramItem->setColorMap(new SpectroColorMap);
+    m_spectrogramItem->attach(this);
+
+    m_highlightItem = new HighlightSpectrogram(QString());
+    m_highlightItem->setRenderThreadCount(0);
+    auto *tips = new TavMatrixRasterData;
+    tips->setResampleMode(TavMatrixRasterData::BicubicInterpolation);
+    tips->setInterval(Qt::ZAxis, QwtInterval(0.0, 1.0));
+    tips->setValueMatrix(QVector<double>{0.0}, 1);
+    m_highlightItem->setData(tips);
+    m_highlightItem->setColorMap(new HighlightColorMap);
+    m_highlightItem->attach(this);
+    // Over the black canvas the highlight can be multiplied into the density's own image.
+    m_spectrogramItem->setMultipliedLayer(m_highlightItem);
+
+    setAxisTitle(xBottom, tr("Frequency [MHz]"));
+    setAxisTitle(yLeft, tr("Amplitude [dBm]"));
+
+    addCanvasLegend(canvas(), tr("Density [%]"), new SpectroColorMap, 0.0, 50.0, 50.0);
+
+    setWifiZigBee(false);
+
+    m_tracker = new SpTrackPicker(canvas());
+    QPen rubberBand(QColor(0xa0, 0xa0, 0xa4), 1.0, Qt::DotLine, Qt::SquareCap, Qt::BevelJoin);
+    m_tracker->setRubberBandPen(rubberBand);
+    m_tracker->setTrackerPen(grey());
+
+    m_leftClickPicker = new QwtPlotPicker(xBottom, yLeft, QwtPicker::NoRubberBand,
+                                          QwtPicker::AlwaysOff, canvas());
+    m_leftClickPicker->setStateMachine(new QwtPickerClickPointMachine);
+    connect(m_leftClickPicker, QOverload<const QPointF &>::of(&QwtPlotPicker::selected), this,
+            &SpectroPlot::onLeftClick);
+    m_rightClickPicker = new QwtPlotPicker(xBottom, yLeft, QwtPicker::NoRubberBand,
+                                           QwtPicker::AlwaysOff, canvas());
+    m_rightClickPicker->setStateMachine(new RightClickMachine);
+    connect(m_rightClickPicker, QOverload<const QPointF &>::of(&QwtPlotPicker::selected), this,
+            &SpectroPlot::onRightClick);
+
+    plotLayout()->setAlignCanvasToScales(true);
+    setAutoReplot(true);
+}
+
+SpectroPlot::~SpectroPlot() = default;
+
+SpectrogramData *SpectroPlot::densityData() const
+{
+    return static_cast<SpectrogramData *>(m_spectrogramItem->data());
+}
+
+TavMatrixRasterData *SpectroPlot::highlightData() const
+{
+    return static_cast<TavMatrixRasterData *>(m_highlightItem->data());
+}
+
+void SpectroPlot::setFastRendering(bool on)
+{
+    m_spectrogramItem->setFastRendering(on);
+    m_highlightItem->setFastRendering(on);
+}
+
+void SpectroPlot::setData(const QList<RfSpectrumSample> &data)
+{
+    if (data.isEmpty())
+        return;
+    const QwtInterval rows = highlightData()->interval(Qt::YAxis);
+    const int yMin = int(rows.minValue());
+    const int yMax = int(rows.maxValue());
+    // Without an amplitude range (before the page sets one) there is no row to fill.
+    if (yMax <= yMin)
+        return;
+
+    m_statistics.setWindow(data);
+    const SpectroStatistics::Result stats = m_statistics.compute(yMin, yMax);
+    densityData()->setValueMatrix(stats.density, stats.numColumns);
+    highlightData()->setValueMatrix(stats.tips, stats.numColumns);
+    m_tracker->setData(stats.numColumns, stats.density, stats.current, stats.average, stats.max);
+    setAxisScale(yLeft, Constants::k_nominalMinRssi,
+                 qMax(Constants::k_typicalMaxRssi, stats.top + 2));
+}
+
+void SpectroPlot::setDataInterval(Qt::Axis axis, QwtInterval interval)
+{
+    densityData()->setInterval(axis, interval);
+    highlightData()->setInterval(axis, interval);
+    m_tracker->setDataArea(densityData()->interval(Qt::XAxis), densityData()->interval(Qt::YAxis));
+}
+
+void SpectroPlot::setWifiData(QList<WifiApInfo> wifiData)
+{
+    clearWifiData();
+    int top = -128;
+    for (const WifiApInfo &ap : qAsConst(wifiData)) {
+        auto *curve = new WifiCurve(ap);
+        auto *marker = new WifiMarker(ap);
+        m_wifiCurves.append(curve);
+        m_wifiMarkers.append(marker);
+        curve->attach(this);
+        marker->attach(this);
+        top = qMax(top, ap.rssi);
+    }
+    setAxisScale(yLeft, Constants::k_nominalMinRssi,
+                 qMax(int(axisScaleDiv(yLeft).upperBound()), top + 4));
+}
+
+void SpectroPlot::clearWifiData()
+{
+    qDeleteAll(m_wifiCurves);
+    qDeleteAll(m_wifiMarkers);
+    m_wifiCurves.clear();
+    m_wifiMarkers.clear();
+}
+
+void SpectroPlot::setWifiZigBee(bool zigBee)
+{
+    if (zigBee) {
+        setAxisTitle(xTop, tr("ZigBee Channel"));
+        setAxisScaleDraw(xTop, new ZigBeeChannelsScaleDraw);
+        setAxisScaleDiv(xTop, m_zigBeeScaleDiv);
+    } else {
+        setAxisTitle(xTop, tr("Wi-Fi Channel"));
+        setAxisScaleDraw(xTop, new WifiChannelsScaleDraw);
+        setAxisScaleDiv(xTop, m_wifiScaleDiv);
+    }
+}
+
+TavPlotMarker *SpectroPlot::createMarker(const SpectroLabel &label) const
+{
+    auto *marker = new TavPlotMarker(QString());
+    marker->setLabelWidth(200.0);
+    marker->setRenderHint(QwtPlotItem::RenderAntialiased, true);
+    marker->setLineStyle(QwtPlotMarker::NoLine);
+    marker->setLinePen(QColor(255, 255, 255, 64), 2.0, Qt::SolidLine);
+    QwtText text(label.text, QwtText::AutoText);
+    text.setRenderFlags(text.renderFlags() | Qt::TextWordWrap);
+    text.setBorderRadius(2.0);
+    text.setColor(Qt::white);
+    text.setBackgroundBrush(QBrush(QColor(255, 255, 255, 64), Qt::SolidPattern));
+    QFont labelFont = font();
+    if (labelFont.pointSize() > 0)
+        labelFont.setPointSize(int(labelFont.pointSize() * 1.25));
+    text.setFont(labelFont);
+    marker->setLabel(text);
+    marker->setLabelAlignment(Qt::AlignRight | Qt::AlignBottom);
+    marker->setValue(label.pos);
+    return marker;
+}
+
+// A label covers 15 MHz to the right of and 10 dB below its point, borders included.
+bool SpectroPlot::labelHit(const LabelRecord &record, const QPointF &pos)
+{
+    return pos.x() >= record.pos.x() && pos.x() <= record.pos.x() + 15.0
+        && pos.y() >= record.pos.y() - 10.0 && pos.y() <= record.pos.y();
+}
+
+void SpectroPlot::onLeftClick(const QPointF &pos)
+{
+    int hit = -1;
+    for (int i = 0; i < m_labelMarkers.size(); ++i) {
+        if (labelHit(m_labelMarkers.at(i), pos))
+            hit = i;
+    }
+    const TavPlotMarker *hitMarker = hit >= 0 ? m_labelMarkers.at(hit).marker : nullptr;
+    QString text;
+    if (!m_prompts.askText(this, hit >= 0 ? m_labelMarkers.at(hit).text : QString(), &text))
+        return;
+
+    if (hitMarker) {
+        // Find the label again: the dialog ran an event loop.
+        hit = labelMarkers().indexOf(const_cast<TavPlotMarker *>(hitMarker));
+        if (hit < 0)
+            return;
+        LabelRecord &record = m_labelMarkers[hit];
+        record.text = text;
+        record.marker->detach();
+        delete record.marker;
+        record.marker = createMarker({record.pos, text});
+        record.marker->attach(this);
+    } else {
+        LabelRecord record{pos, text, createMarker({pos, text})};
+        record.marker->attach(this);
+        m_labelMarkers.append(record);
+        emit spectroLabelAdded({pos, text});
+    }
+    replot();
+}
+
+void SpectroPlot::onRightClick(const QPointF &pos)
+{
+    int i = 0;
+    while (i < m_labelMarkers.size()) {
+        if (!labelHit(m_labelMarkers.at(i), pos)) {
+            ++i;
+            continue;
+        }
+        if (!m_prompts.askYesNo(tr("Remove label"), tr("Do you want to remove the label?"))) {
+            ++i;
+            continue;
+        }
+        const LabelRecord record = m_labelMarkers.takeAt(i);
+        record.marker->detach();
+        emit spectroLabelRemoved({record.pos, record.text});
+        delete record.marker;
+        replot();
+    }
+}
+
+void SpectroPlot::setSpectroLabels(QList<SpectroLabel> labels)
+{
+    for (const SpectroLabel &label : qAsConst(labels)) {
+        LabelRecord record{label.pos, label.text, createMarker(label)};
+        record.marker->attach(this);
+        m_labelMarkers.append(record);
+    }
+    replot();
+}
+
+void SpectroPlot::clearSpectroLabels()
+{
+    for (const LabelRecord &record : qAsConst(m_labelMarkers)) {
+        record.marker->detach();
+        delete record.marker;
+    }
+    m_labelMarkers.clear();
+}
+
+QList<SpectroLabel> SpectroPlot::spectroLabels() const
+{
+    QList<SpectroLabel> labels;
+    for (const LabelRecord &record : m_labelMarkers)
+        labels.append({record.pos, record.text});
+    return labels;
+}
+
+QList<TavPlotMarker *> SpectroPlot::labelMarkers() const
+{
+    QList<TavPlotMarker *> markers;
+    for (const LabelRecord &record : m_labelMarkers)
+        markers.append(record.marker);
+    return markers;
+}

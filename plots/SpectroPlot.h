@@ -1,0 +1,92 @@
+#pragma once
+
+#include "PlotPrompts.h"
+#include "SpectroStatistics.h"
+#include "data/RfSpectrumSample.h"
+#include "data/SpectroLabel.h"
+#include "data/WifiApInfo.h"
+
+#include <QList>
+#include <qwt_plot.h>
+#include <qwt_scale_div.h>
+
+class HighlightSpectrogram;
+class QwtPlotPicker;
+class SpTrackPicker;
+class SpectrogramData;
+class TavMatrixRasterData;
+class TavPlotMarker;
+class TavPlotSpectrogram;
+class WifiCurve;
+class WifiMarker;
+
+// The density view of a band page: for the samples of the visible window, how often each
+// frequency bin's amplitude lay above each 1 dB level, as colours over frequency (MHz) and
+// amplitude (dBm); over it a highlight that keeps full brightness where single sweeps ended
+// and dims the rest, and a mouse read-out. Users add and edit text labels with the left
+// button and remove them with the right one; the 2.4 GHz page adds a channel axis on top and
+// the outlines of Wi-Fi access points.
+class SpectroPlot : public QwtPlot
+{
+    Q_OBJECT
+
+public:
+    explicit SpectroPlot(QWidget *parent = nullptr);
+    ~SpectroPlot() override;
+
+    // A new, unattached marker showing label: its text hangs right of and below the point,
+    // wrapping at 200 pixels.
+    TavPlotMarker *createMarker(const SpectroLabel &label) const;
+
+    void setPrompts(const PlotPrompts &prompts) { m_prompts = prompts; }
+    // Both raster layers render the library's way when off (for comparisons).
+    void setFastRendering(bool on);
+
+    TavPlotSpectrogram *spectrogramItem() const { return m_spectrogramItem; }
+    HighlightSpectrogram *highlightItem() const { return m_highlightItem; }
+    SpectrogramData *densityData() const;
+    TavMatrixRasterData *highlightData() const;
+    SpTrackPicker *tracker() const { return m_tracker; }
+    QList<SpectroLabel> spectroLabels() const;
+    QList<TavPlotMarker *> labelMarkers() const;
+    QList<WifiCurve *> wifiCurves() const { return m_wifiCurves; }
+    QList<WifiMarker *> wifiMarkers() const { return m_wifiMarkers; }
+
+Q_SIGNALS:
+    void spectroLabelAdded(SpectroLabel event);
+    void spectroLabelRemoved(SpectroLabel event);
+
+public Q_SLOTS:
+    // Recomputes everything shown from the window's samples; an empty list changes nothing.
+    void setData(const QList<RfSpectrumSample> &data);
+    void setDataInterval(Qt::Axis axis, QwtInterval interval);
+    void setWifiData(QList<WifiApInfo> wifiData);
+    void setSpectroLabels(QList<SpectroLabel> labels);
+    void clearWifiData();
+    void clearSpectroLabels();
+    void setWifiZigBee(bool zigBee);
+    void onLeftClick(const QPointF &pos);
+    void onRightClick(const QPointF &pos);
+
+private:
+    struct LabelRecord
+    {
+        QPointF pos;
+        QString text;
+        TavPlotMarker *marker = nullptr;
+    };
+    static bool labelHit(const LabelRecord &record, const QPointF &pos);
+
+    TavPlotSpectrogram *m_spectrogramItem = nullptr;
+    HighlightSpectrogram *m_highlightItem = nullptr;
+    QList<WifiCurve *> m_wifiCurves;
+    QList<WifiMarker *> m_wifiMarkers;
+    SpTrackPicker *m_tracker = nullptr;
+    QwtPlotPicker *m_leftClickPicker = nullptr;
+    QwtPlotPicker *m_rightClickPicker = nullptr;
+    QList<LabelRecord> m_labelMarkers;
+    QwtScaleDiv m_wifiScaleDiv;
+    QwtScaleDiv m_zigBeeScaleDiv;
+    SpectroStatistics m_statistics;
+    PlotPrompts m_prompts = PlotPrompts::dialogs();
+};

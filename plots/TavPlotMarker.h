@@ -1,0 +1,25 @@
+#pragma once
+
+#include <qwt_plot_marker.h>
+
+// A plot marker whose label wraps into a block at most labelWidth pixels wide: when the
+// measured text is wider, the label is drawn labelWidth wide and as many lines high as the
+// text needs (a text with the word-wrap render flag then wraps inside). labelWidth 0 means
+// no limit.
+class TavPlotMarker : public QwtPlotMarker
+{
+public:
+    explicit TavPlotMarker(const QString &title = QString());
+
+    void setLabelWidth(double width) { m_labelWidth = width; }
+    double labelWidth() const { return m_labelWidth; }
+
+    // The size the label is laid out with, from the text's measured size.
+    QSizeF wrappedSize(const QSizeF &textSize) const;
+
+protected:
+    void drawLabel(QPainter *painter, const QRectF &canvasRect, const QPointF &pos) const override;
+
+private:
+    double m_labelWidth = 0.0;
+};

@@ -1,0 +1,242 @@
+#include "PromptRecorder.h"
+#include "QuorvexTest.h"
+#include "plots/TavPlotSpectrogram.h"
+#include "plots/TimeScaleDraw.h"
+#include "plots/WaterfallData.h"
+#include "plots/WaterfallPlot.h"
+#include "plots/WfTrackPicker.h"
+
+#include <qwt_plot_marker.h>
+#include <qwt_scale_draw.h>
+
+namespace {
+
+constexpr qint64 k_start = 1700000000000;
+
+// count samples period ms apart; sample i holds the values i, i + 1, ... (as dBm).
+QList<RfSpectrumSample> samples(int count, qint64 period, int columns = 4)
+{
+    QList<RfSpectrumSample> list;
+    for (int i = 0; i < count; ++i) {
+        RfSpectrumSample s;
+        s.timestamp = k_start + i * period;
+        for (int j = 0; j < columns; ++j)
+            s.scan.append(qint8(-100 + i + j));
+        list.append(s);
+    }
+    return list;
+}
+
+void setUpBand(WaterfallPlot &plot)
+{
+    plot.setAxisScale(QwtPlot::xBottom, 2400.0, 2500.0);
+    plot.setDataInterval(Qt::XAxis, QwtInterval(2400.0, 2500.0));
+    plot.setDataInterval(Qt::ZAxis, QwtInterval(-100.0, -30.0));
+}
+
+} // namespace
+
+class TestWaterfallPlot : public QObject
+{
+    Q_OBJECT
+
+private:
+    static void click(WaterfallPlot &plot, Qt::MouseButton button, double mhz, qint64 ms)
+    {
+        const QPoint pixel(qRound(plot.canvasMap(QwtPlot::xBottom).transform(mhz)),
+                           qRound(plot.canvasMap(QwtPlot::yLeft).transform(double(ms))));
+        QTest::mouseClick(plot.canvas(), button, Qt::NoModifier, pixel);
+    }
+
+    static double axisMin(const QwtPlot &plot)
+    {
+        return plot.axisScaleDiv(QwtPlot::yLeft).lowerBound();
+    }
+    static double axisMax(const QwtPlot &plot)
+    {
+        return plot.axisScaleDiv(QwtPlot::yLeft).upperBound();
+    }
+
+private Q_SLOTS:
+    void construction()
+    {
+        const double before = double(QDateTime::currentMSecsSinceEpoch());
+        WaterfallPlot plot;
+        const double after = double(QDateTime::currentMSecsSinceEpoch());
+        plot.updateAxes();
+        QCOMPARE(plot.axisTitle(QwtPlot::yLeft).text(), QString("Time [h:m:s]"));
+        QCOMPARE(plot.axisTitle(QwtPlot::xBottom).text(), QString("Frequency [MHz]"));
+        QCOMPARE(plot.axisTitle(QwtPlot::xTop).text(), QString("Wi-Fi Channel"));
+        QVERIFY(!plot.axisEnabled(QwtPlot::xTop));
+        QCOMPARE(plot.axisScaleDraw(QwtPlot::xTop)->label(2437.0).text(), QString("6"));
+        QVERIFY(dynamic_cast<const TimeScaleDraw *>(plot.axisScaleDraw(QwtPlot::yLeft)));
+        QCOMPARE(plot.axisScaleDraw(QwtPlot::yLeft)->labelRotation(), -45.0);
+        QVERIFY(axisMax(plot) >= before && axisMax(plot) <= after);
+        QCOMPARE(axisMax(plot) - axisMin(plot), 120000.0);
+        QCOMPARE(plot.waterfallData()->interval(Qt::ZAxis), QwtInterval(-100.0, -30.0));
+    }
+
+    void oneSample()
+    {
+        WaterfallPlot plot;
+        setUpBand(plot);
+        plot.setData(samples(1, 0, 501));
+        QCOMPARE(plot.waterfallData()->numRows(), 1);
+        QCOMPARE(plot.waterfallData()->numColumns(), 501);
+        QCOMPARE(plot.waterfallData()->interval(Qt::YAxis),
+                 QwtInterval(double(k_start), double(k_start)));
+        QCOMPARE(axisMin(plot), double(k_start - 120000));
+        QCOMPARE(axisMax(plot), double(k_start));
+        // Rows have no duration: no amplitude anywhere.
+        QVERIFY(plot.tracker()
+                    ->trackerTextF(QPointF(2450.0, double(k_start)))
+                    .text()
+                    .endsWith("Amplitude: N/A"));
+    }
+
+    void axisSpan_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<qint64>("period");
+        QTest::addColumn<qint64>("span");
+        QTest::newRow("30 s of samples") << 61 << qint64(500) << qint64(120000);
+        QTest::newRow("exactly 2 min") << 241 << qint64(500) << qint64(120000);
+        QTest::newRow("5 min of samples") << 301 << qint64(1000) << qint64(300000);
+    }
+
+    // The left axis spans at least the two-minute window, the newest sample on top.
+    void axisSpan()
+    {
+        QFETCH(int, count);
+        QFETCH(qint64, period);
+        QFETCH(qint64, span);
+        WaterfallPlot plot;
+        setUpBand(plot);
+        const QList<RfSpectrumSample> data = samples(count, period);
+        plot.setData(data);
+        QCOMPARE(axisMax(plot), double(data.last().timestamp));
+        QCOMPARE(axisMax(plot) - axisMin(plot), double(span));
+        QCOMPARE(plot.waterfallData()->numRows(), count);
+        QCOMPARE(plot.waterfallData()->interval(Qt::YAxis),
+                 QwtInterval(double(data.first().timestamp), double(data.last().timestamp)));
+        // An empty list changes nothing.
+        plot.setData({});
+        QCOMPARE(plot.waterfallData()->numRows(), count);
+    }
+
+    void tracker()
+    {
+        WaterfallPlot plot;
+        setUpBand(plot);
+        // 61 samples over 30 s: rows of 491 ms (30000 / 61, truncated), axis 2 minutes.
+        const QList<RfSpectrumSample> data = samples(61, 500);
+        plot.setData(data);
+        WfTrackPicker *tracker = plot.tracker();
+        const qint64 last = data.last().timestamp;
+        const QString newest = tracker->trackerTextF(QPointF(2420.0, double(last) - 100.0)).text();
+        const QString time = QDateTime::fromMSecsSinceEpoch(last - 100).time().toString("hh:mm:ss");
+        // Column 0 (2400 ... 2425 MHz of 4 columns), newest row: -100 + 60.
+        QCOMPARE(newest, "Frequency: 2420.0\nTime: " + time + "\nAmplitude: -40");
+        QCOMPARE(tracker->trackerTextF(QPointF(2420.0, double(last))).renderFlags(),
+                 int(Qt::AlignCenter));
+        // The last column at the right edge.
+        QVERIFY(tracker->trackerTextF(QPointF(2500.0, double(last) - 100.0))
+                    .text()
+                    .endsWith("Amplitude: -37"));
+        // Ten rows down.
+        QVERIFY(tracker->trackerTextF(QPointF(2420.0, double(last) - 10 * 491 - 100.0))
+                    .text()
+                    .endsWith("Amplitude: -50"));
+        // Below the oldest row the axis still runs on: no sample there.
+        QVERIFY(tracker->trackerTextF(QPointF(2420.0, double(last) - 60000.0))
+                    .text()
+                    .endsWith("Amplitude: N/A"));
+    }
+
+    void eventsWithTheMouse()
+    {
+        WaterfallPlot plot;
+        setUpBand(plot);
+        PromptRecorder prompts;
+        plot.setPrompts(prompts.prompts());
+        plot.setData(samples(241, 500));
+        plot.resize(900, 700);
+        plot.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plot));
+        plot.replot();
+        QList<TimeEvent> added;
+        QList<TimeEvent> removed;
+        connect(&plot, &WaterfallPlot::timeEventAdded, [&](TimeEvent e) { added.append(e); });
+        connect(&plot, &WaterfallPlot::timeEventRemoved, [&](TimeEvent e) { removed.append(e); });
+
+        const qint64 t = k_start + 60000;
+        prompts.textAnswers = QStringList{"door opened"};
+        click(plot, Qt::LeftButton, 2450.0, t);
+        QCOMPARE(added.size(), 1);
+        const TimeEvent event = added.first();
+        QCOMPARE(event.text, QString("door opened"));
+        // The moment is the clicked time, to the millisecond the pixel stands for.
+        const qint64 msPerPixel = qint64(120000.0 / plot.canvas()->height()) + 1;
+        QVERIFY(qAbs(event.dateTime.toMSecsSinceEpoch() - t) <= msPerPixel);
+        QCOMPARE(event.dateTime.timeSpec(), Qt::LocalTime);
+        QCOMPARE(plot.timeEvents(), QList<TimeEvent>{event});
+        QwtPlotMarker *marker = plot.eventMarkers().first();
+        QCOMPARE(marker->lineStyle(), QwtPlotMarker::HLine);
+        QCOMPARE(marker->labelAlignment(), Qt::AlignLeft | Qt::AlignBottom);
+
+        const qint64 at = event.dateTime.toMSecsSinceEpoch();
+        // 3 s below it: that event is edited, at its own time, without a signal.
+        prompts.textAnswers = QStringList{"door closed"};
+        click(plot, Qt::LeftButton, 2430.0, at - 3000);
+        QCOMPARE(prompts.initialTexts.last(), QString("door opened"));
+        QCOMPARE(added.size(), 1);
+        QCOMPARE(plot.timeEvents().size(), 1);
+        QCOMPARE(plot.timeEvents().first().text, QString("door closed"));
+        QCOMPARE(plot.eventMarkers().first()->value().y(), double(at));
+        // 6 s below and 1 s above: new events.
+        prompts.textAnswers = QStringList{"below", "above"};
+        click(plot, Qt::LeftButton, 2430.0, at - 6000);
+        click(plot, Qt::LeftButton, 2430.0, at + 1000);
+        QCOMPARE(prompts.initialTexts.mid(2), (QStringList{QString(), QString()}));
+        QCOMPARE(added.size(), 3);
+        QCOMPARE(plot.timeEvents().size(), 3);
+        // Cancelled: nothing.
+        prompts.textAnswers = QStringList{QString()};
+        click(plot, Qt::LeftButton, 2430.0, at - 30000);
+        QCOMPARE(added.size(), 3);
+
+        // A right click hitting the first and the third event removes the first only.
+        prompts.yesNoAnswers = {true, true};
+        click(plot, Qt::RightButton, 2430.0, at - 2000);
+        QCOMPARE(prompts.questions, QStringList{"Remove event|Do you want to remove the event?"});
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(removed.first(), (TimeEvent{event.dateTime, "door closed"}));
+        QCOMPARE(plot.timeEvents().size(), 2);
+        QCOMPARE(plot.eventMarkers().size(), 2);
+        // Answered No: stays.
+        prompts.yesNoAnswers = {false};
+        click(plot, Qt::RightButton, 2430.0, at - 2000);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(plot.timeEvents().size(), 2);
+    }
+
+    void storedEvents()
+    {
+        WaterfallPlot plot;
+        setUpBand(plot);
+        int signalCount = 0;
+        connect(&plot, &WaterfallPlot::timeEventAdded, [&] { ++signalCount; });
+        const TimeEvent a{QDateTime::fromMSecsSinceEpoch(k_start), "a"};
+        const TimeEvent b{QDateTime::fromMSecsSinceEpoch(k_start + 5000), "b"};
+        plot.setTimeEvents({a});
+        plot.setTimeEvents({b});
+        QCOMPARE(plot.timeEvents(), (QList<TimeEvent>{a, b}));
+        QCOMPARE(plot.eventMarkers().at(1)->value(), QPointF(2450.0, double(k_start + 5000)));
+        QCOMPARE(plot.eventMarkers().at(1)->label().text(), QString("b"));
+        QCOMPARE(plot.eventMarkers().at(1)->plot(), &plot);
+        QCOMPARE(signalCount, 0);
+    }
+};
+
+QUORVEX_TEST_MAIN(TestWaterfallPlot)
+#include "tst_waterfallplot.moc"
