@@ -179,7 +179,8 @@ TavPlotMarker *SpectroPlot::createMarker(const SpectroLabel &label) const
     marker->setRenderHint(QwtPlotItem::RenderAntialiased, true);
     marker->setLineStyle(QwtPlotMarker::NoLine);
     marker->setLinePen(QColor(255, 255, 255, 64), 2.0, Qt::SolidLine);
-    QwtText text(label.text, QwtText::AutoText);
+    // Labels travel in recordings from other people: shown as typed, never as markup.
+    QwtText text(label.text, QwtText::PlainText);
     text.setRenderFlags(text.renderFlags() | Qt::TextWordWrap);
     text.setBorderRadius(2.0);
     text.setColor(Qt::white);

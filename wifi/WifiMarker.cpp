@@ -6,7 +6,8 @@ WifiMarker::WifiMarker(WifiApInfo ap)
     : QwtPlotMarker(QString())
 {
     setRenderHint(QwtPlotItem::RenderAntialiased, true);
-    QwtText text(ap.ssid, QwtText::AutoText);
+    // Network names come off the air: shown as they are, never interpreted as markup.
+    QwtText text(ap.ssid, QwtText::PlainText);
     if (!ap.ssid.isEmpty()) {
         text.setBorderRadius(2.0);
         text.setColor(ap.color);

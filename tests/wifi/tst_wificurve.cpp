@@ -101,6 +101,22 @@ private Q_SLOTS:
 
     // The name box sits centred on the channel, its text's bottom 5 pixels above the top of
     // the outline; an unnamed access point draws nothing.
+    void markerNameIsPlainText()
+    {
+        // A name from the air that looks like markup is shown as it is.
+        WifiApInfo ap;
+        ap.ssid = "<b>AB</b><img src=\"/etc/passwd\">";
+        ap.frequency = 2437;
+        ap.rssi = -50;
+        ap.color = Qt::red;
+        const WifiMarker marker(ap);
+        const QFont font;
+        QCOMPARE(marker.label().textSize(font).width(),
+                 QwtText(ap.ssid, QwtText::PlainText).textSize(font).width());
+        QVERIFY(marker.label().textSize(font).width()
+                > 3 * QFontMetricsF(font).horizontalAdvance("AB"));
+    }
+
     void markerPlacement()
     {
         QwtScaleMap xMap, yMap;
