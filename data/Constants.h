@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScanParams.h"
+#include "networks/VexaIdDesc.h"
 
 #include <QList>
 #include <QMap>
@@ -29,6 +30,9 @@ extern const int k_samplesPerScan2400;
 extern const QList<double> k_wifiChannelFreq;
 // Channel centre frequency (MHz) to Wi-Fi channel number, channels 1 to 14 only.
 extern const QMap<double, int> k_wifiFreqChannel;
+// The catalogue of VEXA ID networks: ID to frequency plan. IDs below 9501 are 900 MHz plans,
+// IDs from 24000 on 2.4 GHz plans.
+extern const QMap<int, VexaIdDesc> k_vexaIdMap;
 // Index 0 and 17 are the band's edges; index n - 10 holds ZigBee channel n (11 to 26).
 extern const QList<double> k_zigBeeChannelFreq;
 

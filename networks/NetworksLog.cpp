@@ -1,0 +1,3 @@
+#include "NetworksLog.h"
+
+Q_LOGGING_CATEGORY(lcNetworks, "quorvex.networks")
