@@ -99,16 +99,18 @@ struct ColumnTaps
     }
 
     // Interpolates one row of cells F (numColumns values) along x into out[from, to).
-    void apply(Interpolation mode, const double *f, double *out, int from, int to) const
+    template<typename Out>
+    void apply(Interpolation mode, const double *f, Out *out, int from, int to) const
     {
         const int *ta = a.data(), *tb = b.data(), *tc = c.data(), *td = d.data();
         const double *xa = wa.data(), *xb = wb.data(), *xc = wc.data(), *xd = wd.data();
         if (mode == Interpolation::Bilinear) {
             for (int x = from; x < to; ++x)
-                out[x] = xb[x] * f[tb[x]] + xc[x] * f[tc[x]];
+                out[x] = Out(xb[x] * f[tb[x]] + xc[x] * f[tc[x]]);
         } else {
             for (int x = from; x < to; ++x)
-                out[x] = xa[x] * f[ta[x]] + xb[x] * f[tb[x]] + xc[x] * f[tc[x]] + xd[x] * f[td[x]];
+                out[x] = Out(xa[x] * f[ta[x]] + xb[x] * f[tb[x]] + xc[x] * f[tc[x]]
+                             + xd[x] * f[td[x]]);
         }
     }
 };
@@ -158,7 +160,7 @@ public:
         , m_columnsFirst(2 * layer.grid.numRows < height)
     {
         if (m_columnsFirst) {
-            m_cache.assign(k_cacheSlots * size_t(m_width), 0.0);
+            m_cache.assign(k_cacheSlots * size_t(m_width), 0.0f);
             m_cacheTag.assign(k_cacheSlots, -1);
             m_cacheNaN.assign(k_cacheSlots, false);
         }
@@ -219,10 +221,10 @@ private:
 
     // Columns first: the matrix row r interpolated along x, kept for the image rows that
     // need it again.
-    const double *columnRow(int r, bool *nan)
+    const float *columnRow(int r, bool *nan)
     {
         const size_t slot = size_t(r) % k_cacheSlots;
-        double *out = m_cache.data() + slot * size_t(m_width);
+        float *out = m_cache.data() + slot * size_t(m_width);
         if (m_cacheTag[slot] != r) {
             m_cacheTag[slot] = r;
             m_cacheNaN[slot] = matrixRowCells(r, m_cells.data());
@@ -237,19 +239,20 @@ private:
         bool nan = false;
         const int begin = m_columns.begin;
         const int end = m_columns.end;
-        double *v = m_values.data();
+        float *v = m_values.data();
         if (m_layer.mode == Interpolation::Bilinear) {
-            const double *xb = columnRow(row.b, &nan);
-            const double *xc = columnRow(row.c, &nan);
-            const double wb = row.wb, wc = row.wc;
+            const float *xb = columnRow(row.b, &nan);
+            const float *xc = columnRow(row.c, &nan);
+            const float wb = float(row.wb), wc = float(row.wc);
             for (int x = begin; x < end; ++x)
                 v[x] = wb * xb[x] + wc * xc[x];
         } else {
-            const double *xa = columnRow(row.a, &nan);
-            const double *xb = columnRow(row.b, &nan);
-            const double *xc = columnRow(row.c, &nan);
-            const double *xd = columnRow(row.d, &nan);
-            const double wa = row.wa, wb = row.wb, wc = row.wc, wd = row.wd;
+            const float *xa = columnRow(row.a, &nan);
+            const float *xb = columnRow(row.b, &nan);
+            const float *xc = columnRow(row.c, &nan);
+            const float *xd = columnRow(row.d, &nan);
+            const float wa = float(row.wa), wb = float(row.wb), wc = float(row.wc),
+                        wd = float(row.wd);
             for (int x = begin; x < end; ++x)
                 v[x] = wa * xa[x] + wb * xb[x] + wc * xc[x] + wd * xd[x];
         }
@@ -263,18 +266,19 @@ private:
         const int end = m_columns.end;
         std::fill(line, line + begin, 0u);
         std::fill(line + end, line + m_width, 0u);
-        const double *v = m_values.data();
+        const float *v = m_values.data();
         int *index = m_index.data();
-        constexpr double top = Palette::k_cells;
+        constexpr float top = Palette::k_cells;
         for (int x = begin; x < end; ++x) {
-            const int cell = int(std::min(std::max(v[x], 0.0), top)) + 1;
-            index[x] = v[x] > 0.0 ? cell : 0;
+            const int cell = int(std::min(std::max(v[x], 0.0f), top)) + 1;
+            index[x] = v[x] > 0.0f ? cell : 0;
         }
         const QRgb *colors = m_palette.colors.data();
         for (int x = begin; x < end; ++x) {
             const QRgb color = colors[index[x]];
-            line[x] = Q_LIKELY(color != Palette::k_exactMark) ? color
-                                                              : m_layer.colors->exactAtCell(v[x]);
+            line[x] = Q_LIKELY(color != Palette::k_exactMark)
+                ? color
+                : m_layer.colors->exactAtCell(double(v[x]));
         }
         if (Q_UNLIKELY(hasNaN)) {
             for (int x = begin; x < end; ++x) {
@@ -292,12 +296,14 @@ private:
     const int m_width;
     const double m_min;
     const double m_scale;
-    std::vector<double> m_values; // the image row's values in table cells
+    // The image row's values in table cells. Single precision is plenty for picking one of
+    // the table's cells and halves the memory the pixel loops stream through.
+    std::vector<float> m_values;
     std::vector<int> m_index;
     std::vector<double> m_cells;
     std::vector<double> m_rowScratch;
     const bool m_columnsFirst;
-    std::vector<double> m_cache;
+    std::vector<float> m_cache;
     std::vector<int> m_cacheTag;
     std::vector<bool> m_cacheNaN;
 };
