@@ -113,7 +113,8 @@ QwtPlotMarker *WaterfallPlot::createMarker(QString text, QPointF pos) const
     marker->setRenderHint(QwtPlotItem::RenderAntialiased, true);
     marker->setLineStyle(QwtPlotMarker::HLine);
     marker->setLinePen(QColor(255, 255, 255, 64), 2.0, Qt::SolidLine);
-    QwtText label(text, QwtText::AutoText);
+    // Event texts travel in recordings from other people: shown as typed, never as markup.
+    QwtText label(text, QwtText::PlainText);
     label.setBorderRadius(2.0);
     label.setColor(Qt::white);
     label.setBackgroundBrush(QBrush(QColor(255, 255, 255, 64), Qt::SolidPattern));
