@@ -3,6 +3,7 @@
 // and the program's way, measured in the same run.
 
 #include "LiteralSpectrogram.h"
+#include "PlotImage.h"
 #include "SyntheticSweeps.h"
 #include "plots/SpectroPlot.h"
 #include "plots/TavPlotSpectrogram.h"
@@ -48,24 +49,6 @@ double processCpuMs()
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-QImage renderPlot(QwtPlot &plot, const QSize &size)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    QwtScaleMap maps[QwtPlot::axisCnt];
-    for (int axis = 0; axis < QwtPlot::axisCnt; ++axis) {
-        maps[axis].setScaleInterval(plot.axisScaleDiv(axis).lowerBound(),
-                                    plot.axisScaleDiv(axis).upperBound());
-        if (axis == QwtPlot::yLeft || axis == QwtPlot::yRight)
-            maps[axis].setPaintInterval(size.height(), 0);
-        else
-            maps[axis].setPaintInterval(0, size.width());
-    }
-    plot.drawItems(&painter, QRectF(QPointF(0, 0), size), maps);
-    return image;
 }
 
 void setUp(SpectroPlot &spectro, WaterfallPlot &waterfall, double fStart, double span)

@@ -1,3 +1,4 @@
+#include "PlotImage.h"
 #include "QuorvexTest.h"
 #include "SyntheticSweeps.h"
 #include "plots/ColorLookup.h"
@@ -86,24 +87,6 @@ Rendered bothWays(TavPlotSpectrogram &item, const QSize &size, const QwtInterval
     item.setFastRendering(true);
     r.fast = drawItem(item, size, x, y);
     return r;
-}
-
-QImage renderPlot(QwtPlot &plot, const QSize &size)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    QwtScaleMap maps[QwtPlot::axisCnt];
-    for (int axis = 0; axis < QwtPlot::axisCnt; ++axis) {
-        maps[axis].setScaleInterval(plot.axisScaleDiv(axis).lowerBound(),
-                                    plot.axisScaleDiv(axis).upperBound());
-        if (axis == QwtPlot::yLeft || axis == QwtPlot::yRight)
-            maps[axis].setPaintInterval(size.height(), 0);
-        else
-            maps[axis].setPaintInterval(0, size.width());
-    }
-    plot.drawItems(&painter, QRectF(QPointF(0, 0), size), maps);
-    return image;
 }
 
 QList<RfSpectrumSample> sweeps(int count)
