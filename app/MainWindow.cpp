@@ -214,11 +214,13 @@ void MainWindow::startSimulator()
 void MainWindow::setDebugMode()
 {
     m_debugMode = true;
+    DeviceComms::printPortsInfo();
 }
 
 void MainWindow::setQcMode()
 {
     m_qcMode = true;
+    m_deviceComms.setNoCommError(true);
 }
 
 ScanParams MainWindow::scanParamsWithOverrides(ScanParams params) const

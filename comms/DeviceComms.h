@@ -53,6 +53,7 @@ public:
     PortList ports() const { return m_portSource(); }
     // Suppresses the communication-error message of sequences other than the connect sequence.
     void setNoCommError(bool noCommError);
+    bool noCommError() const { return m_noCommError; }
     QString portName() const { return m_portName; }
 
     // Deletes the live sequences, tells the analyzer that the program disconnects (waiting

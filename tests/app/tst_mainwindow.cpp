@@ -78,6 +78,8 @@ private Q_SLOTS:
         QCOMPARE(window.fstepOverride(), fstep);
         QCOMPARE(window.debugMode(), debug);
         QCOMPARE(window.qcMode(), qc);
+        // QC mode keeps communication errors of the running checks quiet.
+        QCOMPARE(window.deviceComms()->noCommError(), qc);
     }
 
     void overridesReachScanParams()
