@@ -109,6 +109,9 @@ void DeviceComms::terminateCommsThread()
     // The sequences' last reports (and a sweep being handed over) are served meanwhile.
     while (!m_thread.wait(k_shutdownPollMs))
         QCoreApplication::processEvents();
+    // Reports posted just before the thread ended are delivered too, so the session ends in
+    // its final state whatever the timing.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 DeviceComms::PortList DeviceComms::systemPorts()
