@@ -140,7 +140,7 @@ private Q_SLOTS:
     void accessPointWithColour()
     {
         const WifiApInfo ap{"ab", "N", -50, 2437, 20, QColor(255, 0, 0)};
-        // texts as UTF-16, then rssi, frequency, width, and the colour: spec 1 (RGB), alpha,
+        // texts as UTF-16, then rssi, frequency, width, and the colour: model 1 (RGB), alpha,
         // red, green, blue, padding as 16-bit values.
         QCOMPARE(encode(ap),
                  hex("00000004"
@@ -161,7 +161,7 @@ private Q_SLOTS:
     void timeEventWithDateTime()
     {
         // 2026-12-08 13:45:30.250 local time: Julian day 2461383, 49530250 ms after midnight,
-        // time specification 0.
+        // time kind 0 (Qt::LocalTime).
         const TimeEvent event{QDateTime(QDate(2026, 12, 8), QTime(13, 45, 30, 250), Qt::LocalTime),
                               "Go"};
         QCOMPARE(encode(event),
@@ -170,7 +170,7 @@ private Q_SLOTS:
                      "00"
                      "00000004"
                      "0047006f"));
-        // With an offset from UTC the offset in seconds follows the specification byte.
+        // With an offset from UTC the offset in seconds follows the time-kind byte.
         const TimeEvent offset{QDateTime(QDate(2026, 12, 8), QTime(0, 0), Qt::OffsetFromUTC, -3600),
                                ""};
         QCOMPARE(encode(offset),
