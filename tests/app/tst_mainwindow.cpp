@@ -10,6 +10,22 @@
 #include <QScreen>
 #include <QSettings>
 
+namespace {
+
+// Writes an empty recording of the band between minimum and maximum; its path, or empty.
+QString writeRecording(const QTemporaryDir &dir, const QString &name, double minimum,
+                       double maximum)
+{
+    RfSpectrumHistory history;
+    history.freqInterval = QwtInterval(minimum, maximum);
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || !RecordingFile::write(file, history))
+        return QString();
+    return file.fileName();
+}
+
+} // namespace
+
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -103,12 +119,8 @@ private Q_SLOTS:
     void fileArguments()
     {
         QTemporaryDir dir;
-        RfSpectrumHistory history;
-        history.freqInterval = QwtInterval(902.0, 928.0);
-        QFile good(dir.filePath("good.tarn"));
-        QVERIFY(good.open(QIODevice::WriteOnly));
-        RecordingFile::write(good, history);
-        good.close();
+        const QString good = writeRecording(dir, "good.tarn", 902.0, 928.0);
+        QVERIFY(!good.isEmpty());
         QFile bad(dir.filePath("bad.tarn"));
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write(QByteArray(100, '\0'));
@@ -127,31 +139,27 @@ private Q_SLOTS:
         QCOMPARE(opened.count(), 0);
 
         fileOpened = false;
-        window.parseArgs({"quorvex", "-ampl", "2", good.fileName()}, &fileOpened);
+        window.parseArgs({"quorvex", "-ampl", "2", good}, &fileOpened);
         QVERIFY(fileOpened);
         QCOMPARE(opened.count(), 1);
-        QCOMPARE(opened.at(0).at(0).toString(), good.fileName());
+        QCOMPARE(opened.at(0).at(0).toString(), good);
         QCOMPARE(window.amplOffset(), 2);
     }
 
     void desktopFileOpenRequest()
     {
         QTemporaryDir dir;
-        RfSpectrumHistory history;
-        history.freqInterval = QwtInterval(2400.0, 2500.0);
-        QFile file(dir.filePath("from desktop.tarn"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        RecordingFile::write(file, history);
-        file.close();
+        const QString path = writeRecording(dir, "from desktop.tarn", 2400.0, 2500.0);
+        QVERIFY(!path.isEmpty());
 
         QuietMainWindow window;
         QSignalSpy requested(qobject_cast<TavApp *>(qApp), &TavApp::fileOpenRequested);
         QSignalSpy opened(&window, &MainWindow::recordingOpened);
-        QFileOpenEvent event(file.fileName());
+        QFileOpenEvent event(path);
         QCoreApplication::sendEvent(qApp, &event);
         QCOMPARE(requested.count(), 1);
         QCOMPARE(opened.count(), 1);
-        QCOMPARE(opened.at(0).at(0).toString(), file.fileName());
+        QCOMPARE(opened.at(0).at(0).toString(), path);
     }
 
     void startupTriggersConnectAndWifi()
