@@ -100,6 +100,24 @@ class TestRasterRender : public QObject
 {
     Q_OBJECT
 
+private:
+    // One layer of a spectrogram fed with sweeps, drawn on its own both ways: the density, or
+    // the highlight not multiplied into the density's image.
+    static Difference spectrogramLayerDifference(const QSize &size, double yTop, bool highlight)
+    {
+        SpectroPlot plot;
+        plot.setDataInterval(Qt::XAxis, QwtInterval(2400.0, 2500.0));
+        plot.setDataInterval(Qt::YAxis, QwtInterval(-100.0, -30.0));
+        plot.setData(sweeps(600));
+        plot.spectrogramItem()->setMultipliedLayer(nullptr);
+        TavPlotSpectrogram &item = highlight
+            ? static_cast<TavPlotSpectrogram &>(*plot.highlightItem())
+            : static_cast<TavPlotSpectrogram &>(*plot.spectrogramItem());
+        const Rendered r
+            = bothWays(item, size, QwtInterval(2400.0, 2500.0), QwtInterval(-100.0, yTop));
+        return compare(r.library, r.fast);
+    }
+
 private Q_SLOTS:
     void densityItem_data()
     {
@@ -116,15 +134,7 @@ private Q_SLOTS:
     {
         QFETCH(QSize, size);
         QFETCH(double, yTop);
-        SpectroPlot plot;
-        plot.setDataInterval(Qt::XAxis, QwtInterval(2400.0, 2500.0));
-        plot.setDataInterval(Qt::YAxis, QwtInterval(-100.0, -30.0));
-        plot.setData(sweeps(600));
-        // On its own, without the highlight multiplied into its image.
-        plot.spectrogramItem()->setMultipliedLayer(nullptr);
-        const Rendered r = bothWays(*plot.spectrogramItem(), size, QwtInterval(2400.0, 2500.0),
-                                    QwtInterval(-100.0, yTop));
-        const Difference d = compare(r.library, r.fast);
+        const Difference d = spectrogramLayerDifference(size, yTop, false);
         qInfo("density: %d pixels differ, by at most %d", d.pixels, d.maxChannel);
         QVERIFY2(d.maxChannel <= k_itemTolerance, qPrintable(QString::number(d.maxChannel)));
     }
@@ -136,15 +146,7 @@ private Q_SLOTS:
     {
         QFETCH(QSize, size);
         QFETCH(double, yTop);
-        SpectroPlot plot;
-        plot.setDataInterval(Qt::XAxis, QwtInterval(2400.0, 2500.0));
-        plot.setDataInterval(Qt::YAxis, QwtInterval(-100.0, -30.0));
-        plot.setData(sweeps(600));
-        // On its own, not multiplied into the density's image.
-        plot.spectrogramItem()->setMultipliedLayer(nullptr);
-        const Rendered r = bothWays(*plot.highlightItem(), size, QwtInterval(2400.0, 2500.0),
-                                    QwtInterval(-100.0, yTop));
-        const Difference d = compare(r.library, r.fast);
+        const Difference d = spectrogramLayerDifference(size, yTop, true);
         qInfo("highlight: %d pixels differ, by at most %d", d.pixels, d.maxChannel);
         QVERIFY2(d.maxChannel <= k_itemTolerance, qPrintable(QString::number(d.maxChannel)));
     }
