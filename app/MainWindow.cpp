@@ -2,12 +2,19 @@
 #include "ui_MainWindow.h"
 
 #include "AppLog.h"
+#include "ProjectInfoDialog.h"
 #include "SingleInstance.h"
 #include "TavApp.h"
 #include "UserPrompts.h"
+#include "data/Constants.h"
 #include "data/RecordingFile.h"
+#include "networks/VexaIdPanel.h"
+#include "pages/TabPage2400.h"
+#include "pages/TabPage900.h"
+#include "pages/TavTabWidget.h"
 #include "sim/SimulatedAnalyzer.h"
 #include "wifi/NativeWifi.h"
+#include "wifi/WifiList.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,6 +39,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
     setWindowTitle(tr("Quorvex"));
     restoreWindowGeometry();
+    buildDocks();
     buildToolBar();
     buildStatusBar();
 
@@ -44,9 +52,22 @@ MainWindow::MainWindow(QWidget *parent)
     connect(&m_deviceComms, &DeviceComms::scanningChanged, this, &MainWindow::onDcScanningChanged);
     connect(&m_deviceComms, &DeviceComms::rfsaGetInfoStrDone, this,
             &MainWindow::onRfsaGetInfoStrDone);
+    connect(&m_deviceComms, &DeviceComms::rfsaGetSpecNoInitDone, this,
+            &MainWindow::onDcNewSpecScanAvailable);
+
+    buildPages();
     statusBar()->showMessage(tr("Ready to connect"));
+    page(0)->setEnabled(false);
+    page(1)->setEnabled(false);
     ui->actionDisconnect->setEnabled(false);
     ui->actionStop->setEnabled(false);
+
+    m_projectInfoDialog = new ProjectInfoDialog(this);
+    connect(m_projectInfoDialog, &QDialog::accepted, this, &MainWindow::setProjectInfoToHist);
+
+    m_bandSwitchTimer.setSingleShot(true);
+    m_bandSwitchTimer.setInterval(k_bandSwitchRestartMs);
+    connect(&m_bandSwitchTimer, &QTimer::timeout, this, &MainWindow::restartScanAfterBandSwitch);
 
     m_localServer = new QLocalServer(this);
     SingleInstance::listen(*m_localServer);
@@ -100,6 +121,47 @@ void MainWindow::saveWindowGeometry()
     settings.setValue("WindowMaximized", isMaximized());
     if (!isMaximized())
         settings.setValue("WindowGeometry", geometry());
+}
+
+void MainWindow::buildDocks()
+{
+    ui->dockWidgetWifiList->hide();
+    ui->dockWidgetVexaIds->hide();
+    tabifyDockWidget(ui->dockWidgetWifiList, ui->dockWidgetVexaIds);
+    VexaIdPanel *panel = ui->dockWidgetContentsVexaIds;
+    connect(panel, &VexaIdPanel::vexaIdSelected, this, &MainWindow::onVexaIdSelected);
+    connect(panel, &VexaIdPanel::vexaIdDeselected, this, &MainWindow::onVexaIdDeselected);
+}
+
+void MainWindow::buildPages()
+{
+    TavTabWidget *tabs = tabWidget();
+    tabs->addTab(new TabPage2400(this, tabs), tr("2.4 GHz"));
+    tabs->addTab(new TabPage900(this, tabs), tr("900 MHz"));
+    for (int index : {0, 1}) {
+        tabs->tabBar()->setTabButton(index, QTabBar::LeftSide, nullptr);
+        tabs->tabBar()->setTabButton(index, QTabBar::RightSide, nullptr);
+    }
+}
+
+TavTabWidget *MainWindow::tabWidget() const
+{
+    return static_cast<TavTabWidget *>(ui->tabWidget);
+}
+
+TabPage *MainWindow::page(int index) const
+{
+    return qobject_cast<TabPage *>(ui->tabWidget->widget(index));
+}
+
+QList<TabPage *> MainWindow::pages() const
+{
+    QList<TabPage *> result;
+    for (int i = 0; i < ui->tabWidget->count(); ++i) {
+        if (TabPage *p = page(i))
+            result.append(p);
+    }
+    return result;
 }
 
 void MainWindow::buildToolBar()
@@ -220,6 +282,8 @@ void MainWindow::setDebugMode()
 void MainWindow::setQcMode()
 {
     m_qcMode = true;
+    for (TabPage *p : pages())
+        p->setQcMode();
     m_deviceComms.setNoCommError(true);
 }
 
@@ -332,16 +396,195 @@ void MainWindow::onDcConnectedChanged(bool connected)
 {
     ui->actionConnect->setEnabled(!connected);
     ui->actionDisconnect->setEnabled(connected);
+    page(0)->setEnabled(connected);
+    page(1)->setEnabled(connected);
     if (!connected) {
+        m_bandSwitchTimer.stop();
         m_radioVersionLabel->setText(QStringLiteral("R: v---"));
         m_hostVersionLabel->setText(QStringLiteral("H: v---"));
+        return;
     }
+    // A fresh connection starts scanning at once.
+    ui->actionRecord->trigger();
 }
 
 void MainWindow::onDcScanningChanged(bool scanning)
 {
     ui->actionStop->setEnabled(scanning);
     ui->actionRecord->setEnabled(!scanning);
+    // The scan now running sends its own sweeps from here on.
+    if (scanning)
+        m_scanStopRequested = false;
+}
+
+qint8 MainWindow::offsetAmplitude(qint8 value, int offset)
+{
+    return qint8(qBound(-128, int(value) + offset, 127));
+}
+
+void MainWindow::onDcNewSpecScanAvailable(qint64 timestamp, RfSpectrumScan scan)
+{
+    // What a stopped scan still delivers belongs to neither the run it ended nor the next.
+    if (m_scanStopRequested) {
+        qCDebug(lcApp) << "Dropped a sweep of the stopped scan," << scan.size() << "samples";
+        return;
+    }
+    page(0)->setEnabled(true);
+    page(1)->setEnabled(true);
+    const int index = ui->tabWidget->currentIndex();
+    if (index == 0 && m_amplOffset != 0) {
+        for (qint8 &value : scan)
+            value = offsetAmplitude(value, m_amplOffset);
+    }
+    if ((index == 0 && scan.size() != Constants::k_samplesPerScan2400)
+        || (index == 1 && scan.size() != Constants::k_samplesPerScan900))
+        return;
+    if (TabPage *front = page(index))
+        front->onNewSpecScan(timestamp, scan);
+}
+
+void MainWindow::requestStopScanning()
+{
+    m_scanStopRequested = true;
+    emit m_deviceComms.stopScanning();
+}
+
+void MainWindow::on_actionRecord_triggered()
+{
+    ui->actionDisconnect->setEnabled(false);
+    ui->actionOpen->setEnabled(false);
+    if (m_deviceComms.scanning())
+        return;
+    // Scan starts the band in front itself; a restart still pending from a band switch would
+    // start a second one.
+    m_bandSwitchTimer.stop();
+    page(0)->clearHist();
+    page(1)->clearHist();
+    setProjectInfoToHist();
+
+    const int index = ui->tabWidget->currentIndex();
+    const ScanParams params = index == 0 ? Constants::k_2400ScanParams
+        : index == 1                     ? Constants::k_900ScanParams
+                                         : ScanParams();
+    m_deviceComms.sendRfSetupAndScan(scanParamsWithOverrides(params));
+    for (int i = 2; i < ui->tabWidget->count(); ++i)
+        ui->tabWidget->setTabEnabled(i, false);
+    if (m_projectInfo.projectName.isEmpty())
+        ui->actionProject_Info->trigger();
+}
+
+void MainWindow::on_actionStop_triggered()
+{
+    m_bandSwitchTimer.stop();
+    if (m_deviceComms.scanning())
+        requestStopScanning();
+    ui->actionDisconnect->setEnabled(true);
+    ui->actionOpen->setEnabled(true);
+    for (int i = 0; i < ui->tabWidget->count(); ++i)
+        ui->tabWidget->setTabEnabled(i, true);
+    if (m_qcMode)
+        return;
+    if (m_prompts->question(this, tr("Recording stopped"),
+                            tr("Do you want to save the recording?")))
+        ui->actionSave->trigger();
+}
+
+void MainWindow::setProjectInfoToHist()
+{
+    m_projectInfo = m_projectInfoDialog->savedData();
+    page(0)->setProjectInfo(m_projectInfo);
+    page(1)->setProjectInfo(m_projectInfo);
+}
+
+void MainWindow::on_tabWidget_currentChanged(int index)
+{
+    TabPage *front = page(index);
+    if (!front)
+        return;
+    const bool band2400 = qobject_cast<TabPage2400 *>(front) != nullptr;
+    if (band2400)
+        ui->dockWidgetWifiList->setVisible(ui->actionToggle_Wifi_List->isChecked());
+    ui->dockWidgetContentsVexaIds->setBand(band2400 ? VexaIdModel::Band2400MHz
+                                                    : VexaIdModel::Band900MHz);
+
+    // A restart still pending from a switch a moment ago counts as a running scan: it is
+    // moved on to the band now in front.
+    if (m_deviceComms.scanning() || m_bandSwitchTimer.isActive()) {
+        if (m_deviceComms.scanning())
+            requestStopScanning();
+        front->fillMissingHist();
+        m_bandSwitchTimer.start();
+    }
+    if (m_deviceComms.scanning() && (index == 0 || index == 1))
+        ui->tabWidget->setTabEnabled(index ^ 1, false);
+    m_projectInfo = front->history().projectInfo;
+}
+
+void MainWindow::restartScanAfterBandSwitch()
+{
+    const int index = ui->tabWidget->currentIndex();
+    if (index == 0)
+        m_deviceComms.sendRfSetupAndScan(Constants::k_2400ScanParams);
+    else if (index == 1)
+        m_deviceComms.sendRfSetupAndScan(Constants::k_900ScanParams);
+}
+
+void MainWindow::on_tabWidget_tabCloseRequested(int index)
+{
+    // Only recording tabs have a close button; their page goes with the tab.
+    QWidget *closed = ui->tabWidget->widget(index);
+    ui->tabWidget->removeTab(index);
+    if (closed)
+        closed->deleteLater();
+}
+
+void MainWindow::on_actionToggle_View_triggered()
+{
+    if (TabPage *front = page(ui->tabWidget->currentIndex()))
+        front->toggleView();
+    ui->actionToggle_View->setText(ui->actionToggle_View->text() == tr("Waterfall View")
+                                       ? tr("Spectrogram View")
+                                       : tr("Waterfall View"));
+}
+
+void MainWindow::on_actionToggle_Wifi_List_toggled(bool on)
+{
+    if (!qobject_cast<TabPage2400 *>(page(ui->tabWidget->currentIndex())))
+        return;
+    ui->dockWidgetWifiList->setVisible(on);
+    if (on)
+        ui->dockWidgetWifiList->raise();
+}
+
+void MainWindow::on_actionVarsa_VexaIds_toggled(bool on)
+{
+    ui->dockWidgetVexaIds->setVisible(on);
+    if (on)
+        ui->dockWidgetVexaIds->raise();
+}
+
+void MainWindow::on_actionProject_Info_triggered()
+{
+    m_projectInfoDialog->setData(m_projectInfo);
+    m_projectInfoDialog->show();
+}
+
+void MainWindow::onVexaIdSelected(int id)
+{
+    for (TabPage *p : pages())
+        p->vexaIdSelected(id);
+}
+
+void MainWindow::onVexaIdDeselected(int id)
+{
+    for (TabPage *p : pages())
+        p->vexaIdDeselected(id);
+}
+
+void MainWindow::onVexaIdSelection(QList<int> ids)
+{
+    for (TabPage *p : pages())
+        p->vexaIdSelection(ids);
 }
 
 void MainWindow::onRfsaGetInfoStrDone(quint8 cpu, quint8 str, const QString &data)

@@ -7,32 +7,47 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 #include <memory>
 
+class ProjectInfoDialog;
 class QFile;
 class QLabel;
 class QLocalServer;
 class QLocalSocket;
 class SimulatedAnalyzer;
+class TabPage;
+class TavTabWidget;
 class UserPrompts;
 
 namespace Ui {
 class MainWindow;
 }
 
-// The application's main window. This part holds start-up: command-line options, window
-// geometry, and the local server through which a second start hands over its command line.
+// The application's main window. It owns the session with the analyzer, the two live band pages
+// (2.4 GHz at index 0, 900 MHz at index 1) and the recording tabs after them, the Wi-Fi list
+// and VEXA ID docks and the project dialog; it turns the session's state into enabled actions,
+// routes every sweep to the page in front and restarts the scan when the user switches bands.
+// It also holds start-up: command-line options, window geometry, and the local server through
+// which a second start hands over its command line.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
     static const QString k_appVersion;
+    // Pause between stopping the scan of one band and starting the other's after a tab switch.
+    static constexpr int k_bandSwitchRestartMs = 750;
 
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
     Ui::MainWindow *getUi() const { return ui.get(); }
+    TavTabWidget *tabWidget() const;
+    // The band page at a tab index, or none.
+    TabPage *page(int index) const;
+    ProjectInfoDialog *projectInfoDialog() const { return m_projectInfoDialog; }
+    ProjectInfoData projectInfo() const { return m_projectInfo; }
     DeviceComms *deviceComms() { return &m_deviceComms; }
     // Replaces the dialogs that put questions to the user (tests answer them).
     void setUserPrompts(std::unique_ptr<UserPrompts> prompts);
@@ -63,9 +78,14 @@ public:
     // 0.66 of its height.
     static QRect defaultGeometry(const QRect &available);
 
+    // A sample plus an offset, kept inside the signed 8-bit range.
+    static qint8 offsetAmplitude(qint8 value, int offset);
+
 public Q_SLOTS:
     bool openFile(QFile &file);
     void saveWindowGeometry();
+    void setProjectInfoToHist();
+    void onVexaIdSelection(QList<int> ids);
 
 Q_SIGNALS:
     // A recording was read and accepted; its page is opened by the recording tabs.
@@ -79,6 +99,17 @@ private Q_SLOTS:
     void onDcConnectedChanged(bool connected);
     void onDcScanningChanged(bool scanning);
     void onRfsaGetInfoStrDone(quint8 cpu, quint8 str, const QString &data);
+    void onDcNewSpecScanAvailable(qint64 timestamp, RfSpectrumScan scan);
+    void onVexaIdSelected(int id);
+    void onVexaIdDeselected(int id);
+    void on_actionRecord_triggered();
+    void on_actionStop_triggered();
+    void on_actionToggle_View_triggered();
+    void on_actionToggle_Wifi_List_toggled(bool on);
+    void on_actionVarsa_VexaIds_toggled(bool on);
+    void on_actionProject_Info_triggered();
+    void on_tabWidget_tabCloseRequested(int index);
+    void on_tabWidget_currentChanged(int index);
     void onNewLocalConnection();
     void onLocalSocketReadyRead();
     void onLocalSocketDisconnected();
@@ -86,9 +117,16 @@ private Q_SLOTS:
 
 private:
     void restoreWindowGeometry();
+    void buildDocks();
+    void buildPages();
     void buildToolBar();
     void buildStatusBar();
     void startSimulator();
+    // Ends the running scan; sweeps still on their way from it are dropped.
+    void requestStopScanning();
+    // The scan of the band in front after a band switch (none for a recording tab).
+    void restartScanAfterBandSwitch();
+    QList<TabPage *> pages() const;
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::unique_ptr<UserPrompts> m_prompts;
@@ -99,6 +137,11 @@ private:
     QLabel *m_appVersionLabel = nullptr;
     QLabel *m_radioVersionLabel = nullptr;
     QLabel *m_hostVersionLabel = nullptr;
+    ProjectInfoDialog *m_projectInfoDialog = nullptr;
+    // Set when a scan is asked to stop, cleared when the next scan runs: a sweep the analyzer
+    // delivers meanwhile belongs to the stopped scan.
+    bool m_scanStopRequested = false;
+    QTimer m_bandSwitchTimer;
 
     bool m_debugMode = false;
     bool m_qcMode = false;

@@ -8,6 +8,12 @@ void UserPrompts::critical(QWidget *parent, const QString &title, const QString 
     QMessageBox::critical(parent, title, text, QMessageBox::Ok);
 }
 
+bool UserPrompts::question(QWidget *parent, const QString &title, const QString &text)
+{
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 bool UserPrompts::chooseItem(QWidget *parent, const QString &title, const QString &label,
                              const QStringList &items, QString *choice)
 {

@@ -14,6 +14,8 @@ public:
 
     // A critical message box with a single OK button.
     virtual void critical(QWidget *parent, const QString &title, const QString &text);
+    // A question box with Yes and No; true for Yes.
+    virtual bool question(QWidget *parent, const QString &title, const QString &text);
     // An item-choice dialog, not editable, the first item preselected. False when cancelled.
     virtual bool chooseItem(QWidget *parent, const QString &title, const QString &label,
                             const QStringList &items, QString *choice);

@@ -9,8 +9,16 @@ public:
     QStringList criticals; // texts of the critical messages
     QList<QStringList> choiceLists; // items offered by each choice dialog
     QString answer; // the item chosen; empty: the dialog is cancelled
+    QStringList questions; // texts of the questions asked
+    bool questionAnswer = false; // Yes or No to every question
 
     void critical(QWidget *, const QString &, const QString &text) override { criticals << text; }
+
+    bool question(QWidget *, const QString &, const QString &text) override
+    {
+        questions << text;
+        return questionAnswer;
+    }
 
     bool chooseItem(QWidget *, const QString &, const QString &, const QStringList &items,
                     QString *choice) override

@@ -1,0 +1,3 @@
+#include "PagesLog.h"
+
+Q_LOGGING_CATEGORY(lcPages, "quorvex.pages")

@@ -1,0 +1,367 @@
+#include "TabPage.h"
+
+#include "app/MainWindow.h"
+#include "data/Constants.h"
+#include "networks/VexaIdOverlay.h"
+#include "plots/SpectroPlot.h"
+#include "plots/WaterfallPlot.h"
+#include "ui_MainWindow.h"
+#include "widgets/RangeSlider.h"
+
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <qwt_plot_canvas.h>
+#include <qwt_plot_marker.h>
+
+namespace {
+
+QString clockText(qint64 msecsSinceEpoch)
+{
+    return QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).time(),
+                                      QLocale::LongFormat);
+}
+
+// The window of samples ending at the newest one that spans at most the time window: the
+// first index whose sample is no more than k_timeWindowWidth older than `newest`.
+int windowStart(const QList<RfSpectrumSample> &samples, int from, qint64 newest)
+{
+    int first = from;
+    while (first < samples.size() - 1
+           && newest - samples.at(first).timestamp > Constants::k_timeWindowWidth)
+        ++first;
+    return first;
+}
+
+} // namespace
+
+TabPage::TabPage(const MainWindow *mainWindow, QWidget *parent)
+    : QWidget(parent)
+{
+    Ui::MainWindow *ui = mainWindow->getUi();
+    buildWidgets(false);
+    m_toolBar->addAction(ui->actionSnapshot);
+    m_toolBar->addAction(ui->actionSave);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(ui->actionToggle_View);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(ui->actionVarsa_VexaIds);
+    m_stopButton->setDefaultAction(ui->actionStop);
+    m_recordButton->setDefaultAction(ui->actionRecord);
+
+    m_elapsedLabel->setText(QStringLiteral("00:00:00"));
+    m_clockLabel->setText(clockText(QDateTime::currentMSecsSinceEpoch()));
+
+    connect(m_timeBar, &RangeSlider::upperValueChanged, this, &TabPage::onTimeBarMoved);
+    connectDisplays();
+}
+
+TabPage::TabPage(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *parent)
+    : QWidget(parent)
+    , m_hist(std::move(hist))
+    , m_playback(true)
+{
+    Ui::MainWindow *ui = mainWindow->getUi();
+    buildWidgets(true);
+    m_toolBar->addAction(ui->actionSnapshot);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(ui->actionToggle_View);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(ui->actionVarsa_VexaIds);
+    m_stopButton->hide();
+    m_recordButton->hide();
+
+    applyIntervals();
+
+    const int n = m_hist.samples.size();
+    m_timeBar->setRange(0, n);
+    if (n > 0) {
+        m_firstVisibleIndex = windowStart(m_hist.samples, 0, m_hist.samples.constLast().timestamp);
+        m_timeBar->setLowerValue(m_firstVisibleIndex);
+        m_timeBar->setUpperValue(n);
+    }
+    connect(m_timeBar, &RangeSlider::upperValueChanged, this, &TabPage::onTimeBarMoved);
+
+    if (n == 0) {
+        m_elapsedLabel->setText(QStringLiteral("00:00:00"));
+        m_clockLabel->setText(clockText(QDateTime::currentMSecsSinceEpoch()));
+    } else {
+        updateLabels(n);
+    }
+
+    const QList<RfSpectrumSample> visible = visibleSamples();
+    if (!visible.isEmpty()) {
+        m_spectroPlot->setData(visible);
+        m_waterfallPlot->setData(visible);
+    }
+    // The stored events and labels are shown before the displays report to the page, so
+    // they are not added to the history a second time.
+    m_waterfallPlot->setTimeEvents(m_hist.timeEvents);
+    m_spectroPlot->setSpectroLabels(m_hist.labels);
+    connectDisplays();
+}
+
+TabPage::~TabPage() = default;
+
+void TabPage::buildWidgets(bool playback)
+{
+    m_playback = playback;
+    m_mainLayout = new QVBoxLayout(this);
+    m_toolBar = new QToolBar(this);
+    m_mainLayout->setMenuBar(m_toolBar);
+
+    m_viewStack = new QStackedWidget(this);
+    m_spectroPlot = new SpectroPlot(m_viewStack);
+    m_waterfallPlot = new WaterfallPlot(m_viewStack);
+    // The plots' own policy would not let the page shrink below their preferred size, which
+    // keeps the window from fitting a laptop screen.
+    for (QWidget *plot :
+         {static_cast<QWidget *>(m_spectroPlot), static_cast<QWidget *>(m_waterfallPlot)}) {
+        plot->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        m_viewStack->addWidget(plot);
+    }
+    m_mainLayout->addWidget(m_viewStack, 1);
+
+    m_stopButton = new QToolButton(this);
+    m_recordButton = new QToolButton(this);
+    m_timeBar = new RangeSlider(Qt::Horizontal, RangeSlider::NoHandle, this);
+    m_timeBar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    m_timeBar->setRange(0, 0);
+    m_elapsedLabel = new QLabel(this);
+    m_clockLabel = new QLabel(this);
+
+    auto *labels = new QVBoxLayout;
+    labels->addWidget(m_elapsedLabel);
+    labels->addWidget(m_clockLabel);
+    auto *bottomBar = new QHBoxLayout;
+    bottomBar->addWidget(m_stopButton);
+    bottomBar->addWidget(m_recordButton);
+    bottomBar->addWidget(m_timeBar);
+    bottomBar->addLayout(labels);
+    m_mainLayout->addLayout(bottomBar);
+
+    m_vexaIdOverlay = std::make_unique<VexaIdOverlay>(m_spectroPlot);
+}
+
+void TabPage::connectDisplays()
+{
+    connect(m_waterfallPlot, &WaterfallPlot::timeEventAdded, this, &TabPage::onTimeEventAdded);
+    connect(m_waterfallPlot, &WaterfallPlot::timeEventRemoved, this, &TabPage::onTimeEventRemoved);
+    connect(m_spectroPlot, &SpectroPlot::spectroLabelAdded, this, &TabPage::onSpectroLabelAdded);
+    connect(m_spectroPlot, &SpectroPlot::spectroLabelRemoved, this,
+            &TabPage::onSpectroLabelRemoved);
+}
+
+void TabPage::setBandIntervals(const ScanParams &params)
+{
+    const double start = params.value(QStringLiteral("FStart")).toDouble();
+    const double span = params.value(QStringLiteral("Span")).toDouble();
+    m_hist.freqInterval = QwtInterval(start, start + span);
+    m_hist.rssiInterval = QwtInterval(Constants::k_nominalMinRssi, Constants::k_nominalMaxRssi);
+    applyIntervals();
+}
+
+void TabPage::applyIntervals()
+{
+    const QwtInterval &freq = m_hist.freqInterval;
+    const QwtInterval &rssi = m_hist.rssiInterval;
+    m_spectroPlot->setAxisScale(QwtPlot::xBottom, freq.minValue(), freq.maxValue());
+    m_spectroPlot->setAxisScale(QwtPlot::yLeft, rssi.minValue(), rssi.maxValue());
+    m_spectroPlot->setDataInterval(Qt::XAxis, freq);
+    m_spectroPlot->setDataInterval(Qt::YAxis, rssi);
+    m_spectroPlot->updateAxes();
+    m_waterfallPlot->setAxisScale(QwtPlot::xBottom, freq.minValue(), freq.maxValue());
+    m_waterfallPlot->setDataInterval(Qt::XAxis, freq);
+    m_waterfallPlot->setDataInterval(Qt::ZAxis, rssi);
+}
+
+void TabPage::toggleView()
+{
+    m_viewStack->setCurrentIndex(1 - m_viewStack->currentIndex());
+}
+
+void TabPage::addNewSpectrumSample(RfSpectrumSample spectrumSample)
+{
+    // A sweep assembled frame by frame may carry spare capacity; the history keeps it for
+    // the whole run, so it holds exactly its values.
+    if (spectrumSample.scan.capacity() > spectrumSample.scan.size())
+        spectrumSample.scan.squeeze();
+    QList<RfSpectrumSample> &samples = m_hist.samples;
+    samples.append(spectrumSample);
+    const int n = samples.size();
+    if (n >= 3) {
+        const double interval = double(samples.at(n - 1).timestamp - samples.at(n - 2).timestamp);
+        m_meanSampleInterval = m_meanSampleInterval - m_meanSampleInterval / n + interval / n;
+    } else if (n == 2) {
+        m_meanSampleInterval = double(samples.at(1).timestamp - samples.at(0).timestamp);
+    } else {
+        m_meanSampleInterval = 0.0;
+    }
+
+    m_timeBar->setRange(0, n);
+    // Panned back: the view stays where the user put it while the history grows.
+    if (m_timeBar->upperValue() < m_timeBar->maximun() - 1)
+        return;
+    followLiveEdge();
+}
+
+void TabPage::followLiveEdge()
+{
+    const QList<RfSpectrumSample> &samples = m_hist.samples;
+    if (samples.isEmpty())
+        return;
+    m_firstVisibleIndex = windowStart(samples, m_firstVisibleIndex, samples.constLast().timestamp);
+    const qint64 lowerBefore = m_timeBar->lowerValue();
+    const qint64 upperBefore = m_timeBar->upperValue();
+    m_timeBar->setLowerValue(m_firstVisibleIndex);
+    m_timeBar->setUpperValue(samples.size());
+    // The upper value redraws the displays; a window that changed only at its start (after
+    // the history was cleared, say) is redrawn here.
+    if (m_timeBar->upperValue() == upperBefore && m_timeBar->lowerValue() != lowerBefore)
+        onTimeBarMoved();
+}
+
+void TabPage::fillMissingHist()
+{
+    QList<RfSpectrumSample> &samples = m_hist.samples;
+    // A mean below a millisecond would truncate the step to nothing and never end.
+    if (samples.size() < 2 || m_meanSampleInterval < 1.0)
+        return;
+    // One filler scan shared by every padding sample: the floor of a signed 8-bit amplitude.
+    const RfSpectrumScan filler(samples.constLast().scan.size(), qint8(-128));
+    qint64 t = samples.constLast().timestamp;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    while (double(now - t) > m_meanSampleInterval) {
+        t = qint64(double(t) + m_meanSampleInterval);
+        samples.append(RfSpectrumSample{t, filler, WifiScan()});
+    }
+    m_timeBar->setRange(0, samples.size());
+    followLiveEdge();
+}
+
+void TabPage::setProjectInfo(ProjectInfoData data)
+{
+    m_hist.projectInfo = std::move(data);
+}
+
+QList<RfSpectrumSample> TabPage::visibleSamples() const
+{
+    const qint64 lower = m_timeBar->lowerValue();
+    const qint64 size = m_timeBar->intervalSize();
+    if (lower < 0 || lower >= m_hist.samples.size() || size <= 0)
+        return {};
+    return m_hist.samples.mid(int(lower), int(size));
+}
+
+void TabPage::onTimeBarMoved()
+{
+    const QList<RfSpectrumSample> visible = visibleSamples();
+    if (!visible.isEmpty()) {
+        m_spectroPlot->setData(visible);
+        m_spectroPlot->replot();
+        m_waterfallPlot->setData(visible);
+        m_waterfallPlot->replot();
+    }
+    const qint64 upper = m_timeBar->upperValue();
+    if (upper > 0 && upper <= m_hist.samples.size())
+        updateLabels(upper);
+}
+
+QString TabPage::elapsedText(qint64 elapsedMs)
+{
+    const auto field = [](qint64 value) { return QString::number(value).rightJustified(2, '0'); };
+    return QStringLiteral("%1:%2:%3")
+        .arg(field((elapsedMs / 3600000) % 24))
+        .arg(field((elapsedMs / 60000) % 60))
+        .arg(field((elapsedMs / 1000) % 60));
+}
+
+void TabPage::updateLabels(qint64 upperValue)
+{
+    const qint64 newest = m_hist.samples.at(int(upperValue - 1)).timestamp;
+    m_elapsedLabel->setText(elapsedText(newest - m_hist.samples.constFirst().timestamp));
+    m_clockLabel->setText(clockText(newest));
+}
+
+void TabPage::onTimeEventAdded(TimeEvent event)
+{
+    m_hist.timeEvents.append(event);
+}
+
+void TabPage::onTimeEventRemoved(TimeEvent event)
+{
+    const int index = m_hist.timeEvents.indexOf(event);
+    if (index >= 0)
+        m_hist.timeEvents.removeAt(index);
+}
+
+void TabPage::onSpectroLabelAdded(SpectroLabel label)
+{
+    m_hist.labels.append(label);
+}
+
+void TabPage::onSpectroLabelRemoved(SpectroLabel label)
+{
+    const int index = m_hist.labels.indexOf(label);
+    if (index >= 0)
+        m_hist.labels.removeAt(index);
+}
+
+void TabPage::clearHist()
+{
+    m_firstVisibleIndex = 0;
+    m_hist.samples.clear();
+    m_spectroPlot->setData(m_hist.samples);
+    m_spectroPlot->clearSpectroLabels();
+    m_spectroPlot->replot();
+}
+
+QPixmap TabPage::takeSnapshot()
+{
+    auto *plot = qobject_cast<QwtPlot *>(m_viewStack->currentWidget());
+    if (!plot)
+        return QPixmap();
+    const QPoint canvasPos = plot->canvas()->pos();
+    const int canvasHeight = plot->canvas()->height();
+    const QPixmap shot = plot->grab();
+
+    QPixmap result(shot.size());
+    result.setDevicePixelRatio(shot.devicePixelRatio());
+    result.fill(Qt::transparent);
+    QPainter painter(&result);
+    painter.drawPixmap(0, 0, shot);
+    const QImage watermark = QImage(QStringLiteral(":/Watermark.png"));
+    if (!watermark.isNull() && canvasHeight / 8 > 0) {
+        painter.setOpacity(0.15);
+        painter.drawImage(canvasPos + QPoint(5, 5),
+                          watermark.scaledToHeight(canvasHeight / 8, Qt::SmoothTransformation));
+    }
+    painter.end();
+    return result;
+}
+
+void TabPage::setQcMode()
+{
+    auto *marker = new QwtPlotMarker(QString());
+    marker->setRenderHint(QwtPlotItem::RenderAntialiased, true);
+    marker->setLineStyle(QwtPlotMarker::HLine);
+    marker->setLinePen(Qt::white, 2.0, Qt::SolidLine);
+    QwtText label(tr("QC Pass Line"), QwtText::PlainText);
+    label.setBorderRadius(2.0);
+    label.setColor(Qt::white);
+    label.setBackgroundBrush(QBrush(QColor(255, 255, 255, 64), Qt::SolidPattern));
+    QFont labelFont = font();
+    if (labelFont.pointSize() > 0)
+        labelFont.setPointSize(int(labelFont.pointSize() * 1.25));
+    label.setFont(labelFont);
+    marker->setLabel(label);
+    marker->setLabelAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    marker->setValue(0.0, -40.0);
+    marker->attach(m_spectroPlot);
+}

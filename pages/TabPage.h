@@ -1,0 +1,109 @@
+#pragma once
+
+#include "data/ProjectInfoData.h"
+#include "data/RfSpectrumHistory.h"
+#include "data/RfSpectrumScan.h"
+#include "data/ScanParams.h"
+
+#include <QPixmap>
+#include <QWidget>
+#include <memory>
+
+class MainWindow;
+class QLabel;
+class QStackedWidget;
+class QToolBar;
+class QToolButton;
+class QVBoxLayout;
+class RangeSlider;
+class SpectroPlot;
+class VexaIdOverlay;
+class WaterfallPlot;
+
+// The page of one frequency band, live or played back from a recording. It keeps the band's
+// whole history, shows a two-minute window of it (or any stretch the user pans the time bar
+// to) on the spectrogram or the waterfall, records the user's time events and labels, pads the
+// history over the time the analyzer swept the other band, and renders watermarked snapshots.
+class TabPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // A live page with an empty history.
+    TabPage(const MainWindow *mainWindow, QWidget *parent);
+    // A playback page showing a stored history.
+    TabPage(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *parent);
+    ~TabPage() override;
+
+    RfSpectrumHistory hist() const { return m_hist; }
+    const RfSpectrumHistory &history() const { return m_hist; }
+    bool isPlayback() const { return m_playback; }
+    // The current display with the watermark over its canvas.
+    QPixmap takeSnapshot();
+    // Adds the QC pass line at -40 dBm to the spectrogram.
+    void setQcMode();
+
+    // "hh:mm:ss" of an elapsed time; the hours wrap after 24.
+    static QString elapsedText(qint64 elapsedMs);
+
+    SpectroPlot *spectroPlot() const { return m_spectroPlot; }
+    WaterfallPlot *waterfallPlot() const { return m_waterfallPlot; }
+    QStackedWidget *viewStack() const { return m_viewStack; }
+    RangeSlider *timeBar() const { return m_timeBar; }
+    QToolBar *toolBar() const { return m_toolBar; }
+    QLabel *elapsedLabel() const { return m_elapsedLabel; }
+    QLabel *clockLabel() const { return m_clockLabel; }
+    VexaIdOverlay *vexaIdOverlay() const { return m_vexaIdOverlay.get(); }
+    int firstVisibleIndex() const { return m_firstVisibleIndex; }
+    double meanSampleInterval() const { return m_meanSampleInterval; }
+
+public Q_SLOTS:
+    void toggleView();
+    virtual void onNewSpecScan(qint64 timeStamp, RfSpectrumScan spectrum) = 0;
+    void addNewSpectrumSample(RfSpectrumSample spectrumSample);
+    void clearHist();
+    void fillMissingHist();
+    void setProjectInfo(ProjectInfoData data);
+    virtual void vexaIdSelection(QList<int> vexaIds) = 0;
+    virtual void vexaIdSelected(int vexaId) = 0;
+    virtual void vexaIdDeselected(int vexaId) = 0;
+    void onTimeBarMoved();
+    void onTimeEventAdded(TimeEvent event);
+    void onTimeEventRemoved(TimeEvent event);
+    void onSpectroLabelAdded(SpectroLabel label);
+    void onSpectroLabelRemoved(SpectroLabel label);
+
+protected:
+    // A live page's ranges: FStart to FStart + Span of the band (a missing key reads as 0)
+    // and the nominal amplitude range, onto the history and both displays.
+    void setBandIntervals(const ScanParams &params);
+    // The history's frequency and amplitude ranges onto both displays' scales and data.
+    void applyIntervals();
+    // Moves the start of the live window up until it spans no more than the time window
+    // before the newest sample, then shows it.
+    void followLiveEdge();
+    // The samples the time bar selects.
+    QList<RfSpectrumSample> visibleSamples() const;
+
+    RfSpectrumHistory m_hist;
+
+private:
+    void buildWidgets(bool playback);
+    void updateLabels(qint64 upperValue);
+    void connectDisplays();
+
+    bool m_playback = false;
+    QVBoxLayout *m_mainLayout = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QStackedWidget *m_viewStack = nullptr;
+    SpectroPlot *m_spectroPlot = nullptr;
+    WaterfallPlot *m_waterfallPlot = nullptr;
+    QToolButton *m_stopButton = nullptr;
+    QToolButton *m_recordButton = nullptr;
+    RangeSlider *m_timeBar = nullptr;
+    QLabel *m_elapsedLabel = nullptr;
+    QLabel *m_clockLabel = nullptr;
+    int m_firstVisibleIndex = 0;
+    double m_meanSampleInterval = 0.0;
+    std::unique_ptr<VexaIdOverlay> m_vexaIdOverlay;
+};
