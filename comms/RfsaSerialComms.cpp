@@ -292,8 +292,16 @@ void RfsaSerialComms::parseFrame()
     m_receiveData.remove(0, length);
 
     // While a command waits for its acknowledgement, the next frame is that acknowledgement,
-    // whatever it carries.
+    // whatever it carries; except a spectrum data frame or a sweep's closing last-error frame
+    // while another command waits. The analyzer acknowledges with the command's own code, so
+    // such a frame is the rest of a sweep that a Stop or a band switch interrupted.
     if (waitingAck()) {
+        if ((code == CmdGetSpecNoInit || code == CmdGetLastError) && code != m_lastCommand) {
+            emit log(QStringLiteral("Dropped the rest of an interrupted sweep: ") + hex(frame));
+            qCDebug(lcComms).noquote()
+                << "Dropped the rest of an interrupted sweep, code" << QString::number(code, 16);
+            return;
+        }
         setWaitingAck(false);
         parseAck(code);
         return;

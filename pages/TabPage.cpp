@@ -229,6 +229,11 @@ void TabPage::followLiveEdge()
 
 void TabPage::fillMissingHist()
 {
+    fillMissingHistUntil(QDateTime::currentMSecsSinceEpoch());
+}
+
+void TabPage::fillMissingHistUntil(qint64 now)
+{
     QList<RfSpectrumSample> &samples = m_hist.samples;
     // A mean below a millisecond would truncate the step to nothing and never end.
     if (samples.size() < 2 || m_meanSampleInterval < 1.0)
@@ -236,7 +241,6 @@ void TabPage::fillMissingHist()
     // One filler scan shared by every padding sample: the floor of a signed 8-bit amplitude.
     const RfSpectrumScan filler(samples.constLast().scan.size(), qint8(-128));
     qint64 t = samples.constLast().timestamp;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
     while (double(now - t) > m_meanSampleInterval) {
         t = qint64(double(t) + m_meanSampleInterval);
         samples.append(RfSpectrumSample{t, filler, WifiScan()});

@@ -43,6 +43,10 @@ public:
     // Adds the QC pass line at -40 dBm to the spectrogram.
     void setQcMode();
 
+    // Pads the history with floor-level sweeps, a mean sample interval apart, up to `now`
+    // (ms since the epoch): what fillMissingHist() does up to the present.
+    void fillMissingHistUntil(qint64 now);
+
     // "hh:mm:ss" of an elapsed time; the hours wrap after 24.
     static QString elapsedText(qint64 elapsedMs);
 

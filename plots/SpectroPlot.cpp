@@ -16,6 +16,7 @@
 #include "wifi/WifiMarker.h"
 
 #include <QPen>
+#include <algorithm>
 #include <qwt_picker_machine.h>
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_layout.h>
@@ -202,6 +203,12 @@ bool SpectroPlot::labelHit(const LabelRecord &record, const QPointF &pos)
         && pos.y() >= record.pos.y() - 10.0 && pos.y() <= record.pos.y();
 }
 
+QList<SpectroPlot::LabelRecord>::iterator SpectroPlot::findLabel(quint64 serial)
+{
+    return std::find_if(m_labelMarkers.begin(), m_labelMarkers.end(),
+                        [serial](const LabelRecord &record) { return record.serial == serial; });
+}
+
 void SpectroPlot::onLeftClick(const QPointF &pos)
 {
     int hit = -1;
@@ -209,24 +216,24 @@ void SpectroPlot::onLeftClick(const QPointF &pos)
         if (labelHit(m_labelMarkers.at(i), pos))
             hit = i;
     }
-    const TavPlotMarker *hitMarker = hit >= 0 ? m_labelMarkers.at(hit).marker : nullptr;
+    const quint64 hitSerial = hit >= 0 ? m_labelMarkers.at(hit).serial : 0;
     QString text;
     if (!m_prompts.askText(this, hit >= 0 ? m_labelMarkers.at(hit).text : QString(), &text))
         return;
 
-    if (hitMarker) {
+    if (hitSerial) {
         // Find the label again: the dialog ran an event loop.
-        hit = labelMarkers().indexOf(const_cast<TavPlotMarker *>(hitMarker));
-        if (hit < 0)
+        const auto found = findLabel(hitSerial);
+        if (found == m_labelMarkers.end())
             return;
-        LabelRecord &record = m_labelMarkers[hit];
+        LabelRecord &record = *found;
         record.text = text;
         record.marker->detach();
         delete record.marker;
         record.marker = createMarker({record.pos, text});
         record.marker->attach(this);
     } else {
-        LabelRecord record{pos, text, createMarker({pos, text})};
+        LabelRecord record{pos, text, createMarker({pos, text}), ++m_labelSerial};
         record.marker->attach(this);
         m_labelMarkers.append(record);
         emit spectroLabelAdded({pos, text});
@@ -236,17 +243,24 @@ void SpectroPlot::onLeftClick(const QPointF &pos)
 
 void SpectroPlot::onRightClick(const QPointF &pos)
 {
-    int i = 0;
-    while (i < m_labelMarkers.size()) {
-        if (!labelHit(m_labelMarkers.at(i), pos)) {
-            ++i;
+    // The labels under the click, each asked about once. Every question runs an event loop in
+    // which the labels may change (a new scan clears them), so each is found again by its
+    // serial number after the answer.
+    QList<quint64> hits;
+    for (const LabelRecord &record : qAsConst(m_labelMarkers)) {
+        if (labelHit(record, pos))
+            hits.append(record.serial);
+    }
+    for (const quint64 serial : qAsConst(hits)) {
+        if (findLabel(serial) == m_labelMarkers.end())
             continue;
-        }
-        if (!m_prompts.askYesNo(tr("Remove label"), tr("Do you want to remove the label?"))) {
-            ++i;
+        if (!m_prompts.askYesNo(tr("Remove label"), tr("Do you want to remove the label?")))
             continue;
-        }
-        const LabelRecord record = m_labelMarkers.takeAt(i);
+        const auto found = findLabel(serial);
+        if (found == m_labelMarkers.end())
+            continue;
+        const LabelRecord record = *found;
+        m_labelMarkers.erase(found);
         record.marker->detach();
         emit spectroLabelRemoved({record.pos, record.text});
         delete record.marker;
@@ -257,7 +271,7 @@ void SpectroPlot::onRightClick(const QPointF &pos)
 void SpectroPlot::setSpectroLabels(QList<SpectroLabel> labels)
 {
     for (const SpectroLabel &label : qAsConst(labels)) {
-        LabelRecord record{label.pos, label.text, createMarker(label)};
+        LabelRecord record{label.pos, label.text, createMarker(label), ++m_labelSerial};
         record.marker->attach(this);
         m_labelMarkers.append(record);
     }

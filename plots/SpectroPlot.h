@@ -74,8 +74,10 @@ private:
         QPointF pos;
         QString text;
         TavPlotMarker *marker = nullptr;
+        quint64 serial = 0; // tells the label apart from any later one at the same address
     };
     static bool labelHit(const LabelRecord &record, const QPointF &pos);
+    QList<LabelRecord>::iterator findLabel(quint64 serial);
 
     TavPlotSpectrogram *m_spectrogramItem = nullptr;
     HighlightSpectrogram *m_highlightItem = nullptr;
@@ -85,6 +87,7 @@ private:
     QwtPlotPicker *m_leftClickPicker = nullptr;
     QwtPlotPicker *m_rightClickPicker = nullptr;
     QList<LabelRecord> m_labelMarkers;
+    quint64 m_labelSerial = 0;
     QwtScaleDiv m_wifiScaleDiv;
     QwtScaleDiv m_zigBeeScaleDiv;
     SpectroStatistics m_statistics;

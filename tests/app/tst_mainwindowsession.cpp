@@ -56,9 +56,14 @@ private Q_SLOTS:
         QVERIFY(connected.wait(5000));
         QVERIFY(window.prompts->choiceLists.isEmpty());
         QVERIFY(!window.getUi()->actionConnect->isEnabled());
-        QVERIFY(window.getUi()->actionDisconnect->isEnabled());
         QTRY_COMPARE(statusLabels(window),
                      (QStringList{"A: v1.0.0.9.0.281", "R: v1.0.0.9.0.0", "H: v1.0.0.9.0.69"}));
+        // The fresh connection scans at once; Disconnect waits for Stop.
+        QTRY_VERIFY(window.deviceComms()->scanning());
+        QVERIFY(!window.getUi()->actionDisconnect->isEnabled());
+        window.getUi()->actionStop->trigger();
+        QVERIFY(window.getUi()->actionDisconnect->isEnabled());
+        QTRY_VERIFY(!window.deviceComms()->scanning());
         QTRY_VERIFY(window.statusBar()->currentMessage().isEmpty());
 
         window.getUi()->actionDisconnect->trigger();

@@ -320,7 +320,6 @@ private Q_SLOTS:
             << referenceFrame(0x81) << QByteArray(SIGNAL(hostBLDone()));
         QTest::newRow("bootloader")
             << referenceFrame(0x80) << QByteArray(SIGNAL(resetToBootloaderDone()));
-        QTest::newRow("spectrum") << referenceFrame(0x1f) << QByteArray(SIGNAL(getSpecNoInitAck()));
     }
 
     void acknowledgementWhateverItCarries()
@@ -450,6 +449,40 @@ private Q_SLOTS:
         // The table is over: the next frame is a header again.
         comms.receiveBytes(referenceFrame(0x05, hexBytes("000000")));
         QCOMPARE(done.count(), 2);
+    }
+
+    // The tail of a sweep that a Stop interrupted arrives while the next set-up waits for its
+    // first acknowledgement: its data frames and its closing last-error frame are dropped,
+    // the acknowledgement behind them is taken. A command's own code stays its acknowledgement.
+    void interruptedSweepTailDropped()
+    {
+        FedRfsa comms;
+        QSignalSpy log(&comms, &RfsaSerialComms::log);
+        QSignalSpy band(&comms, &RfsaSerialComms::setFBandDone);
+        QSignalSpy specAck(&comms, &RfsaSerialComms::getSpecNoInitAck);
+        QSignalSpy lastError(&comms, &RfsaSerialComms::getLastErrorDone);
+        QSignalSpy spectrum(&comms, &RfsaSerialComms::getSpecNoInitDone);
+        comms.setFBand(RfsaSerialComms::SetFBand_900MHz);
+        const QByteArray tail = referenceFrame(0x1f, samples(255, -60))
+            + referenceFrame(0x1f, samples(246, -70)) + referenceFrame(0x06, hexBytes("0000"));
+        comms.receiveBytes(tail);
+        QVERIFY(comms.waitingAck());
+        QCOMPARE(logLines(log).filter("Dropped the rest of an interrupted sweep: ").size(), 3);
+        comms.receiveBytes(referenceFrame(0x14));
+        QCOMPARE(band.count(), 1);
+        QVERIFY(!comms.waitingAck());
+        QVERIFY(specAck.isEmpty() && lastError.isEmpty() && spectrum.isEmpty());
+
+        comms.getLastError();
+        comms.receiveBytes(referenceFrame(0x06) + referenceFrame(0x06, hexBytes("0003")));
+        QCOMPARE(lastError.count(), 1);
+        QCOMPARE(lastError.at(0).at(0).toInt(), 3);
+        comms.getSpecNoInit();
+        comms.receiveBytes(referenceFrame(0x1f) + referenceFrame(0x1f, hexBytes("a0"))
+                           + referenceFrame(0x06, hexBytes("0000")));
+        QCOMPARE(specAck.count(), 1);
+        QCOMPARE(spectrum.count(), 1);
+        QCOMPARE(spectrum.at(0).at(1).value<RfSpectrumScan>(), RfSpectrumScan{-96});
     }
 
     void sweepFromThreeFrames()

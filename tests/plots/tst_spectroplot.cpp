@@ -281,6 +281,39 @@ private Q_SLOTS:
         QCOMPARE(prompts.questions.size(), 2);
     }
 
+    // The question runs an event loop; a scan that clears the labels meanwhile (the page's
+    // clearHist) leaves nothing to remove, and the edit prompt likewise finds nothing to edit.
+    void labelsClearedWhileAsking()
+    {
+        SpectroPlot plot;
+        setUpBand(plot);
+        show(plot);
+        plot.setSpectroLabels({{QPointF(2430.0, -60.0), "one"}, {QPointF(2432.0, -62.0), "two"}});
+        QSignalSpy removed(&plot, &SpectroPlot::spectroLabelRemoved);
+        PlotPrompts prompts;
+        int asked = 0;
+        prompts.askYesNo = [&](const QString &, const QString &) {
+            ++asked;
+            plot.clearSpectroLabels();
+            plot.setSpectroLabels({{QPointF(2431.0, -61.0), "new"}});
+            return true;
+        };
+        prompts.askText = [&](QWidget *, const QString &, QString *text) {
+            plot.clearSpectroLabels();
+            *text = "edited";
+            return true;
+        };
+        plot.setPrompts(prompts);
+        click(plot, Qt::RightButton, QPointF(2435.0, -65.0));
+        QCOMPARE(asked, 1); // the second label was gone before its question
+        QCOMPARE(removed.count(), 0);
+        QCOMPARE(plot.spectroLabels(), (QList<SpectroLabel>{{QPointF(2431.0, -61.0), "new"}}));
+
+        click(plot, Qt::LeftButton, QPointF(2435.0, -65.0));
+        QVERIFY(plot.spectroLabels().isEmpty());
+        QVERIFY(plot.itemList(QwtPlotItem::Rtti_PlotMarker).isEmpty());
+    }
+
     void storedLabels()
     {
         SpectroPlot plot;
