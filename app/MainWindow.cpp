@@ -396,8 +396,12 @@ void MainWindow::onDcConnectedChanged(bool connected)
 {
     ui->actionConnect->setEnabled(!connected);
     ui->actionDisconnect->setEnabled(connected);
-    page(0)->setEnabled(connected);
-    page(1)->setEnabled(connected);
+    // The pages follow the connection; a live tab that a band switch disabled is reachable
+    // again either way.
+    for (int index : {0, 1}) {
+        ui->tabWidget->tabBar()->setTabEnabled(index, true);
+        page(index)->setEnabled(connected);
+    }
     if (!connected) {
         m_bandSwitchTimer.stop();
         m_radioVersionLabel->setText(QStringLiteral("R: v---"));
@@ -429,8 +433,8 @@ void MainWindow::onDcNewSpecScanAvailable(qint64 timestamp, RfSpectrumScan scan)
         qCDebug(lcApp) << "Dropped a sweep of the stopped scan," << scan.size() << "samples";
         return;
     }
-    page(0)->setEnabled(true);
-    page(1)->setEnabled(true);
+    ui->tabWidget->setTabEnabled(0, true);
+    ui->tabWidget->setTabEnabled(1, true);
     const int index = ui->tabWidget->currentIndex();
     if (index == 0 && m_amplOffset != 0) {
         for (qint8 &value : scan)

@@ -1,0 +1,252 @@
+#include "QuietMainWindow.h"
+#include "QuorvexTest.h"
+#include "app/ProjectInfoDialog.h"
+#include "data/Constants.h"
+#include "pages/TabPage2400.h"
+#include "pages/TabPage900.h"
+#include "pages/TavTabWidget.h"
+#include "plots/SpectroPlot.h"
+#include "plots/SpectrogramData.h"
+#include "plots/WaterfallData.h"
+#include "plots/WaterfallPlot.h"
+#include "sim/SimulatedAnalyzer.h"
+#include "ui_MainWindow.h"
+#include "wifi/NativeWifi.h"
+
+#include <QElapsedTimer>
+
+namespace {
+
+constexpr quint8 k_setFBand = 0x14;
+constexpr quint8 k_getSpec = 0x1f;
+
+// What the simulated analyzer did, in order, with the time since the log began.
+struct SimLog : QObject
+{
+    struct Entry
+    {
+        qint64 ms;
+        quint8 code; // a command's code, or 0 for a sweep sent
+        QByteArray payload;
+        int samples;
+    };
+    QList<Entry> entries;
+    QElapsedTimer clock;
+
+    explicit SimLog(SimulatedAnalyzer &sim)
+    {
+        clock.start();
+        connect(&sim, &SimulatedAnalyzer::commandReceived, this,
+                [this](quint8 code, QByteArray payload) {
+                    entries.append({clock.elapsed(), code, payload, 0});
+                });
+        connect(&sim, &SimulatedAnalyzer::sweepSent, this, [this](int samples) {
+            entries.append({clock.elapsed(), 0, {}, samples});
+        });
+    }
+    // The index of the first band command for `band` (1: 900 MHz, 2: 2.4 GHz) from `from` on.
+    int bandCommand(int band, int from = 0) const
+    {
+        for (int i = from; i < entries.size(); ++i) {
+            if (entries.at(i).code == k_setFBand
+                && entries.at(i).payload == QByteArray(1, char(band)))
+                return i;
+        }
+        return -1;
+    }
+    int sweepsAfter(int index) const
+    {
+        int count = 0;
+        for (int i = index + 1; i < entries.size(); ++i)
+            count += entries.at(i).code == 0 ? 1 : 0;
+        return count;
+    }
+};
+
+bool allOf(const RfSpectrumScan &scan, qint8 value)
+{
+    return std::all_of(scan.begin(), scan.end(), [value](qint8 v) { return v == value; });
+}
+
+} // namespace
+
+// The whole window against the simulated analyzer on a pseudo-terminal: the start-up connects,
+// the connection scans, sweeps reach the page in front, and band switches and Stop / Scan keep
+// the session going.
+class TestMainWindowScan : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { NativeWifi::clearSimulatedAir(); }
+
+    void liveSession()
+    {
+        SimulatedAnalyzerSettings settings;
+        settings.throttle = false;
+        SimulatedAnalyzer sim(settings);
+        QVERIFY(sim.start());
+        NativeWifi::setSimulatedAir(sim.air());
+        SimLog simLog(sim);
+
+        QuietMainWindow window;
+        window.resize(1200, 700);
+        window.show();
+        window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+        Ui::MainWindow *ui = window.getUi();
+        auto *page2400 = static_cast<TabPage2400 *>(window.page(0));
+        auto *page900 = static_cast<TabPage900 *>(window.page(1));
+        QVERIFY(!page2400->isEnabled());
+
+        // Start-up connects, the connection scans the band in front.
+        QTRY_VERIFY_WITH_TIMEOUT(window.deviceComms()->scanning(), 10000);
+        QVERIFY(!ui->actionConnect->isEnabled());
+        QVERIFY(!ui->actionDisconnect->isEnabled());
+        QVERIFY(!ui->actionRecord->isEnabled());
+        QVERIFY(ui->actionStop->isEnabled());
+        QVERIFY(!ui->actionOpen->isEnabled());
+        QVERIFY(page2400->isEnabled() && page900->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(page2400->history().samples.size() >= 5, 10000);
+        QCOMPARE(page2400->history().samples.first().scan.size(), 501);
+        QVERIFY(!page2400->spectroPlot()->densityData()->valueMatrix().isEmpty());
+        QVERIFY(!page2400->waterfallPlot()->waterfallData()->samples().isEmpty());
+        // The project dialog opens beside the running scan while no project is named.
+        QVERIFY(window.projectInfoDialog()->isVisible());
+        // The Wi-Fi survey's access points reach the samples, the list and the spectrogram.
+        QTRY_VERIFY_WITH_TIMEOUT(!page2400->history().samples.constLast().wifiAps.isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!page2400->spectroPlot()->wifiCurves().isEmpty(), 5000);
+
+        // Routing: a 900 MHz sweep while 2.4 GHz is in front is dropped; the offset of -ampl
+        // saturates instead of wrapping.
+        DeviceComms *comms = window.deviceComms();
+        int count = page2400->history().samples.size();
+        emit comms->rfsaGetSpecNoInitDone(QDateTime::currentMSecsSinceEpoch(),
+                                          RfSpectrumScan(252, -60));
+        QCOMPARE(page2400->history().samples.size(), count);
+        window.parseArgs({"quorvex", "-ampl", "-20"}, nullptr);
+        emit comms->rfsaGetSpecNoInitDone(QDateTime::currentMSecsSinceEpoch(),
+                                          RfSpectrumScan(501, -120));
+        QCOMPARE(page2400->history().samples.size(), count + 1);
+        QVERIFY(allOf(page2400->history().samples.constLast().scan, -128));
+        window.parseArgs({"quorvex", "-ampl", "20"}, nullptr);
+        emit comms->rfsaGetSpecNoInitDone(QDateTime::currentMSecsSinceEpoch(),
+                                          RfSpectrumScan(501, 120));
+        QVERIFY(allOf(page2400->history().samples.constLast().scan, 127));
+        window.parseArgs({"quorvex", "-ampl", "0"}, nullptr);
+
+        // To 900 MHz while scanning: the scan stops, and 750 ms later the 900 MHz scan starts.
+        QElapsedTimer switched;
+        switched.start();
+        const qint64 switchedAt = simLog.clock.elapsed();
+        ui->tabWidget->setCurrentIndex(1);
+        QVERIFY(!ui->tabWidget->isTabEnabled(0));
+        QTRY_VERIFY_WITH_TIMEOUT(simLog.bandCommand(1) >= 0, 5000);
+        QVERIFY(simLog.entries.at(simLog.bandCommand(1)).ms - switchedAt >= 700);
+        QTRY_VERIFY_WITH_TIMEOUT(page900->history().samples.size() >= 3, 10000);
+        QCOMPARE(page900->history().samples.first().scan.size(), 252);
+        QVERIFY(ui->tabWidget->isTabEnabled(0));
+
+        // Back to 2.4 GHz: its history is padded with floor sweeps up to the present.
+        const QList<RfSpectrumSample> before = page2400->history().samples;
+        const qint64 beforeSwitch = QDateTime::currentMSecsSinceEpoch();
+        ui->tabWidget->setCurrentIndex(0);
+        const QList<RfSpectrumSample> padded = page2400->history().samples;
+        QVERIFY(padded.size() > before.size());
+        for (int i = before.size(); i < padded.size(); ++i) {
+            QVERIFY(allOf(padded.at(i).scan, -128));
+            QVERIFY(padded.at(i).timestamp > before.constLast().timestamp);
+            QVERIFY(padded.at(i).timestamp <= beforeSwitch);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(page2400->history().samples.size() > padded.size() + 2, 10000);
+
+        // A recording tab in front while scanning: the scan stops and none starts.
+        RfSpectrumHistory recording;
+        recording.freqInterval = QwtInterval(902.0, 928.0);
+        recording.rssiInterval = QwtInterval(-100.0, -30.0);
+        ui->tabWidget->addTab(new TabPage900(recording, &window, nullptr), "recording");
+        const int commandsBefore = simLog.entries.size();
+        ui->tabWidget->setCurrentIndex(2);
+        QTRY_VERIFY(!comms->scanning());
+        QTest::qWait(1200);
+        for (int i = commandsBefore; i < simLog.entries.size(); ++i)
+            QVERIFY(simLog.entries.at(i).code != k_setFBand);
+
+        // Back on the live page, Scan; Stop asks whether to save, except in QC mode.
+        ui->tabWidget->setCurrentIndex(0);
+        ui->actionRecord->trigger();
+        QTRY_VERIFY(comms->scanning());
+        QVERIFY(!ui->tabWidget->isTabEnabled(2));
+        ui->actionStop->trigger();
+        QCOMPARE(window.prompts->questions, QStringList{"Do you want to save the recording?"});
+        // A sweep the stopped scan still hands over stays out of the stopped recording.
+        count = page2400->history().samples.size();
+        emit comms->rfsaGetSpecNoInitDone(QDateTime::currentMSecsSinceEpoch(),
+                                          RfSpectrumScan(501, -60));
+        QCOMPARE(page2400->history().samples.size(), count);
+        QVERIFY(ui->actionDisconnect->isEnabled() && ui->actionOpen->isEnabled());
+        QVERIFY(ui->tabWidget->isTabEnabled(2));
+        QTRY_VERIFY(!comms->scanning());
+        QVERIFY(ui->actionRecord->isEnabled() && !ui->actionStop->isEnabled());
+        window.parseArgs({"quorvex", "-qc"}, nullptr);
+        ui->actionRecord->trigger();
+        QTRY_VERIFY(comms->scanning());
+        ui->actionStop->trigger();
+        QCOMPARE(window.prompts->questions.size(), 1);
+        QVERIFY(window.prompts->criticals.isEmpty());
+    }
+
+    // A slow analyzer on the real link rate: the sweep asked for before a Stop still arrives
+    // after it. Stop with Scan right behind, and a band switch, keep scanning without an error,
+    // and the page after them holds only sweeps asked for after them.
+    void stopAndSwitchDuringSlowSweeps()
+    {
+        SimulatedAnalyzerSettings settings;
+        settings.throttle = true;
+        settings.sweepTime2400Ms = 900;
+        settings.sweepTime900Ms = 900;
+        SimulatedAnalyzer sim(settings);
+        QVERIFY(sim.start());
+        SimLog simLog(sim);
+
+        QuietMainWindow window;
+        window.show();
+        window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+        Ui::MainWindow *ui = window.getUi();
+        DeviceComms *comms = window.deviceComms();
+        TabPage *page2400 = window.page(0);
+        TabPage *page900 = window.page(1);
+        QTRY_VERIFY_WITH_TIMEOUT(page2400->history().samples.size() >= 1, 15000);
+
+        // Just after a sweep the next one is on its way: Stop, and Scan 20 ms later.
+        const int seen = page2400->history().samples.size();
+        QTRY_VERIFY_WITH_TIMEOUT(page2400->history().samples.size() > seen, 5000);
+        ui->actionStop->trigger();
+        const int stoppedAt = simLog.entries.size();
+        QTest::qWait(20);
+        QTRY_VERIFY(ui->actionRecord->isEnabled());
+        ui->actionRecord->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(page2400->history().samples.size() >= 3, 15000);
+        int setup = simLog.bandCommand(2, stoppedAt);
+        QVERIFY(setup >= 0);
+        QVERIFY(page2400->history().samples.size() <= simLog.sweepsAfter(setup));
+        QVERIFY(comms->scanning());
+
+        // A band switch while the next sweep is on its way.
+        const int before = page2400->history().samples.size();
+        QTRY_VERIFY_WITH_TIMEOUT(page2400->history().samples.size() > before, 5000);
+        const int switchedAt = simLog.entries.size();
+        ui->tabWidget->setCurrentIndex(1);
+        QTRY_VERIFY_WITH_TIMEOUT(page900->history().samples.size() >= 2, 15000);
+        setup = simLog.bandCommand(1, switchedAt);
+        QVERIFY(setup >= 0);
+        QVERIFY(page900->history().samples.size() <= simLog.sweepsAfter(setup));
+        for (const RfSpectrumSample &sample : page900->history().samples)
+            QCOMPARE(sample.scan.size(), 252);
+        QVERIFY(comms->scanning());
+        QVERIFY(comms->connected());
+        QVERIFY(window.prompts->criticals.isEmpty());
+    }
+};
+
+QUORVEX_TEST_MAIN(TestMainWindowScan)
+#include "tst_mainwindowscan.moc"
