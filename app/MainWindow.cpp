@@ -86,6 +86,10 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // The pages go with the window's children, after the form and the controller: nothing
+    // they do while going may reach this window's slots.
+    ui->tabWidget->disconnect(this);
+    m_bandSwitchTimer.stop();
     // The controller's last disconnect goes to the simulated analyzer, so it ends first.
     m_deviceComms.terminateCommsThread();
     if (m_simulator)
@@ -450,7 +454,7 @@ void MainWindow::onDcNewSpecScanAvailable(qint64 timestamp, RfSpectrumScan scan)
 void MainWindow::requestStopScanning()
 {
     m_scanStopRequested = true;
-    emit m_deviceComms.stopScanning();
+    m_deviceComms.requestStopScanning();
 }
 
 void MainWindow::on_actionRecord_triggered()

@@ -117,25 +117,25 @@ int main(int argc, char **argv)
         waterfall.resize(1400, 800);
         spectro.setData(history);
         waterfall.setData(history);
-        spectro.grab().save(dir + "/issue5-spectrogram.png");
+        spectro.grab().save(dir + "/plots-spectrogram.png");
         spectro.setWifiData(aps);
         spectro.setSpectroLabels(
             {{QPointF(2452.0, -56.0), "Microwave oven, on and off"},
              {QPointF(2470.0, -40.0), "A longer label that wraps at two hundred pixels of width"}});
         spectro.setWifiZigBee(true);
         spectro.replot();
-        spectro.grab().save(dir + "/issue5-spectrogram-wifi-labels.png");
+        spectro.grab().save(dir + "/plots-spectrogram-wifi-labels.png");
         spectro.setFastRendering(false);
         spectro.replot();
-        spectro.grab().save(dir + "/issue5-spectrogram-library.png");
+        spectro.grab().save(dir + "/plots-spectrogram-library.png");
         waterfall.setTimeEvents(
             {{QDateTime::fromMSecsSinceEpoch(history.at(1000).timestamp), "Door opened"},
              {QDateTime::fromMSecsSinceEpoch(history.at(2200).timestamp), "Oven on"}});
         waterfall.replot();
-        waterfall.grab().save(dir + "/issue5-waterfall.png");
+        waterfall.grab().save(dir + "/plots-waterfall.png");
         waterfall.setFastRendering(false);
         waterfall.replot();
-        waterfall.grab().save(dir + "/issue5-waterfall-library.png");
+        waterfall.grab().save(dir + "/plots-waterfall-library.png");
 
         const QList<RfSpectrumSample> band900
             = SyntheticSweeps(252, 3, 1700000000000, 24).take(1200);
@@ -146,8 +146,8 @@ int main(int argc, char **argv)
         waterfall900.resize(1000, 600);
         spectro900.setData(band900);
         waterfall900.setData(band900);
-        spectro900.grab().save(dir + "/issue5-spectrogram-900.png");
-        waterfall900.grab().save(dir + "/issue5-waterfall-900.png");
+        spectro900.grab().save(dir + "/plots-spectrogram-900.png");
+        waterfall900.grab().save(dir + "/plots-waterfall-900.png");
 
         QWidget sliders;
         sliders.resize(600, 90);
@@ -164,7 +164,7 @@ int main(int argc, char **argv)
         disabled->setGeometry(10, 65, 580, 20);
         disabled->setLowerValue(40);
         disabled->setEnabled(false);
-        sliders.grab().scaled(1200, 180).save(dir + "/issue5-rangeslider.png");
+        sliders.grab().scaled(1200, 180).save(dir + "/plots-rangeslider.png");
         return 0;
     }
 

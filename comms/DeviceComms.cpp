@@ -84,6 +84,13 @@ template<typename Worker> void DeviceComms::startWorkerInThread(const ScanParams
     setBusy(true);
 }
 
+void DeviceComms::requestStopScanning()
+{
+    if (!m_thread.isRunning())
+        return;
+    QMetaObject::invokeMethod(m_thread.workerHost(), [this] { emit stopScanning(); });
+}
+
 void DeviceComms::terminateCommsThread()
 {
     if (!m_thread.isRunning())

@@ -56,6 +56,11 @@ public:
     bool noCommError() const { return m_noCommError; }
     QString portName() const { return m_portName; }
 
+    // Ends the scan loop. The stop travels through the communication thread's queue, behind
+    // the creation of any sequence still on its way there, so a scan started a moment ago
+    // (whose loop does not listen yet) is stopped as well.
+    void requestStopScanning();
+
     // Deletes the live sequences, tells the analyzer that the program disconnects (waiting
     // 100 ms at most for its acknowledgement) and ends the communication thread.
     void terminateCommsThread();

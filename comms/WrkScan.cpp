@@ -10,7 +10,7 @@ WrkScan::WrkScan(const QString &portName, DeviceComms *deviceComms, const ScanPa
     Q_UNUSED(parameters)
     RfsaSerialComms *c = rfsa();
     // The base class starts the time-out on entry first, then the request goes out.
-    connect(m_mainState, &QState::entered, c, &RfsaSerialComms::getSpecNoInit);
+    connect(m_mainState, &QState::entered, this, &WrkScan::onMainStateEntered);
     connect(c, &RfsaSerialComms::getSpecNoInitAck, m_timer, &QTimer::stop);
 
     // The hand-over is made before the machine registers its transitions, so it runs ahead of
@@ -20,8 +20,26 @@ WrkScan::WrkScan(const QString &portName, DeviceComms *deviceComms, const ScanPa
         const bool sameThread = deviceComms->thread() == QThread::currentThread();
         forward(&RfsaSerialComms::getSpecNoInitDone, &DeviceComms::rfsaGetSpecNoInitDone,
                 sameThread ? Qt::DirectConnection : Qt::BlockingQueuedConnection);
-        m_mainState->addTransition(deviceComms, &DeviceComms::stopScanning, m_finalState);
+        connect(deviceComms, &DeviceComms::stopScanning, this, &WrkScan::onStopRequested);
     }
+    m_mainState->addTransition(this, &WrkScan::stopNow, m_finalState);
     m_mainState->addTransition(c, &RfsaSerialComms::getSpecNoInitDone, m_mainState);
     start();
+}
+
+void WrkScan::onStopRequested()
+{
+    // Before the machine runs, no transition listens: the request is kept for the entry.
+    m_stopRequested = true;
+    emit stopNow();
+}
+
+void WrkScan::onMainStateEntered()
+{
+    if (!m_stopRequested) {
+        rfsa()->getSpecNoInit();
+        return;
+    }
+    // The state's transitions listen once its entry is complete.
+    QMetaObject::invokeMethod(this, &WrkScan::stopNow, Qt::QueuedConnection);
 }

@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <functional>
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_marker.h>
 
@@ -147,6 +148,10 @@ void TabPage::buildWidgets(bool playback)
     m_mainLayout->addLayout(bottomBar);
 
     m_vexaIdOverlay = std::make_unique<VexaIdOverlay>(m_spectroPlot);
+
+    m_replotTimer.setSingleShot(true);
+    m_replotTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_replotTimer, &QTimer::timeout, this, &TabPage::replotNow);
 }
 
 void TabPage::connectDisplays()
@@ -267,14 +272,39 @@ void TabPage::onTimeBarMoved()
 {
     const QList<RfSpectrumSample> visible = visibleSamples();
     if (!visible.isEmpty()) {
-        m_spectroPlot->setData(visible);
-        m_spectroPlot->replot();
-        m_waterfallPlot->setData(visible);
-        m_waterfallPlot->replot();
+        // The plots would redraw themselves from within setData; the page paces the redraws.
+        const auto quietly = [](QwtPlot *plot, const std::function<void()> &update) {
+            const bool autoReplot = plot->autoReplot();
+            plot->setAutoReplot(false);
+            update();
+            plot->setAutoReplot(autoReplot);
+        };
+        quietly(m_spectroPlot, [&] { m_spectroPlot->setData(visible); });
+        quietly(m_waterfallPlot, [&] { m_waterfallPlot->setData(visible); });
+        requestReplot();
     }
     const qint64 upper = m_timeBar->upperValue();
     if (upper > 0 && upper <= m_hist.samples.size())
         updateLabels(upper);
+}
+
+void TabPage::requestReplot()
+{
+    if (m_replotTimer.isActive())
+        return;
+    const qint64 since = m_lastReplot.isValid() ? m_lastReplot.elapsed() : k_minReplotIntervalMs;
+    if (since >= k_minReplotIntervalMs)
+        replotNow();
+    else
+        m_replotTimer.start(int(k_minReplotIntervalMs - since));
+}
+
+void TabPage::replotNow()
+{
+    m_replotTimer.stop();
+    m_lastReplot.restart();
+    m_spectroPlot->replot();
+    m_waterfallPlot->replot();
 }
 
 QString TabPage::elapsedText(qint64 elapsedMs)
@@ -331,6 +361,9 @@ QPixmap TabPage::takeSnapshot()
     auto *plot = qobject_cast<QwtPlot *>(m_viewStack->currentWidget());
     if (!plot)
         return QPixmap();
+    // The picture shows the newest data, not the last frame drawn.
+    if (m_replotTimer.isActive())
+        replotNow();
     const QPoint canvasPos = plot->canvas()->pos();
     const int canvasHeight = plot->canvas()->height();
     const QPixmap shot = plot->grab();

@@ -5,7 +5,9 @@
 #include "data/RfSpectrumScan.h"
 #include "data/ScanParams.h"
 
+#include <QElapsedTimer>
 #include <QPixmap>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
@@ -29,6 +31,10 @@ class TabPage : public QWidget
     Q_OBJECT
 
 public:
+    // Shortest time between two redraws of the displays: about the screen's refresh rate.
+    // Sweeps that arrive faster update the data at once and share the next redraw.
+    static constexpr int k_minReplotIntervalMs = 16;
+
     // A live page with an empty history.
     TabPage(const MainWindow *mainWindow, QWidget *parent);
     // A playback page showing a stored history.
@@ -93,6 +99,9 @@ protected:
 
 private:
     void buildWidgets(bool playback);
+    // Redraws both displays now, or once the frame interval since the last redraw is over.
+    void requestReplot();
+    void replotNow();
     void updateLabels(qint64 upperValue);
     void connectDisplays();
 
@@ -110,4 +119,6 @@ private:
     int m_firstVisibleIndex = 0;
     double m_meanSampleInterval = 0.0;
     std::unique_ptr<VexaIdOverlay> m_vexaIdOverlay;
+    QTimer m_replotTimer;
+    QElapsedTimer m_lastReplot;
 };

@@ -36,8 +36,11 @@ WaterfallPlot::WaterfallPlot(QWidget *parent)
     setAxisScaleDraw(yLeft, m_timeScaleDraw);
     const double now = double(QDateTime::currentMSecsSinceEpoch());
     setAxisScale(yLeft, now - double(Constants::k_timeWindowWidth), now);
-    setAxisLabelRotation(yLeft, -45.0);
-    setAxisLabelAlignment(yLeft, Qt::AlignLeft | Qt::AlignBottom);
+    // Time labels stand level beside their ticks. Turned by 45 degrees, the lowest one
+    // reached down into the corner below the canvas, where the plot's layout gives the corner
+    // to this axis and cut off the first frequency label; and the canvas jumped in height as
+    // the ticks moved past the bottom with every sweep.
+    setAxisLabelAlignment(yLeft, Qt::AlignLeft | Qt::AlignVCenter);
 
     addCanvasLegend(canvas(), tr("Amplitude [dBm]"), new WaterfallColorMap,
                     Constants::k_nominalMinRssi, Constants::k_nominalMaxRssi,

@@ -1,12 +1,16 @@
 #include "QuietMainWindow.h"
 #include "QuorvexTest.h"
 #include "app/MainWindow.h"
+#include "app/ProjectInfoDialog.h"
 #include "app/TavApp.h"
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
+#include "pages/TabPage.h"
 #include "ui_MainWindow.h"
+#include "ui_ProjectInfoDialog.h"
 
 #include <QFileOpenEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 
@@ -170,6 +174,44 @@ private Q_SLOTS:
         QTRY_VERIFY(window.getUi()->actionShow_Wifi->isChecked());
         QCOMPARE(connect.count(), 1);
         QCOMPARE(window.windowTitle(), QString("Quorvex"));
+    }
+
+    // Project Info shows the window's project information; OK hands the edits to the window
+    // and both live pages, Reset brings back what the dialog was opened with, Cancel keeps
+    // the window's information (the edits stay in the editors).
+    void projectInfoDialog()
+    {
+        QuietMainWindow window;
+        ProjectInfoDialog *dialog = window.projectInfoDialog();
+        Ui::ProjectInfoDialog *form = dialog->getUi();
+        QCOMPARE(dialog->windowTitle(), QString("Dialog"));
+        const auto button = [form](QDialogButtonBox::StandardButton which) {
+            return form->buttonBox->button(which);
+        };
+        QVERIFY(button(QDialogButtonBox::Ok)->isDefault());
+
+        window.getUi()->actionProject_Info->trigger();
+        QVERIFY(dialog->isVisible());
+        form->edtProjectName->setText("Opera House");
+        form->edtProjectId->setText("P-17");
+        form->edtScanLocation->setText("Stage left");
+        form->edtTechnicianName->setText("R. Imre");
+        QTest::mouseClick(button(QDialogButtonBox::Ok), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+        const ProjectInfoData expected{"Opera House", "P-17", "Stage left", "R. Imre"};
+        QCOMPARE(window.projectInfo(), expected);
+        QCOMPARE(window.page(0)->hist().projectInfo, expected);
+        QCOMPARE(window.page(1)->hist().projectInfo, expected);
+
+        window.getUi()->actionProject_Info->trigger();
+        form->edtProjectName->setText("Typo");
+        QTest::mouseClick(button(QDialogButtonBox::Reset), Qt::LeftButton);
+        QCOMPARE(form->edtProjectName->text(), QString("Opera House"));
+        form->edtScanLocation->setText("Balcony");
+        QTest::mouseClick(button(QDialogButtonBox::Cancel), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(window.projectInfo(), expected);
+        QCOMPARE(form->edtScanLocation->text(), QString("Balcony"));
     }
 
     void defaultGeometry()

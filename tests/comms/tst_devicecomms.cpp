@@ -234,6 +234,28 @@ private Q_SLOTS:
         QVERIFY(m_messages.isEmpty());
     }
 
+    // A Stop given the moment the scan is reported (as a user's Space right after Scan, or a
+    // band switch) reaches the scan loop although the loop is still being created on the
+    // communication thread.
+    void stopRightAfterTheStart()
+    {
+        QVERIFY(connectSession());
+        QSignalSpy scanning(m_comms.get(), &DeviceComms::scanningChanged);
+        QObject receiver;
+        connect(m_comms.get(), &DeviceComms::scanningChanged, &receiver, [this](bool on) {
+            if (on)
+                m_comms->requestStopScanning();
+        });
+        for (int i = 0; i < 3; ++i) {
+            scanning.clear();
+            m_comms->sendRfSetupAndScan(Constants::k_900ScanParams);
+            QTRY_COMPARE(scanning.count(), 2);
+            QCOMPARE(scanning.at(1).at(0).toBool(), false);
+            QVERIFY(!m_comms->scanning() && m_comms->connected());
+        }
+        QVERIFY(m_messages.isEmpty());
+    }
+
     // A receiver that takes 200 ms per sweep holds the loop back: the analyzer is asked for the
     // next sweep only after the receiver has returned, so one sweep at most is in flight, even
     // for a receiver that runs a nested event loop.

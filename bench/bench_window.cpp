@@ -1,0 +1,373 @@
+// The real main window end to end: the live 2.4 GHz page in front at 1600 x 900, fed by the
+// simulated analyzer on a pseudo-terminal through the real serial port and communication
+// thread.
+//
+// 1. Throttling off, sweep time 0: the program's own pipeline sets the pace. Once the
+//    two-minute window is full it reports the sweeps per second sustained and the GUI thread's
+//    time per sweep (delivery of the sweep: history and data update of both plots; window
+//    repaints: rendering), and over at least 10000 held sweeps the resident memory per sweep.
+//    Then it writes screenshots of the spectrogram and the waterfall.
+// 2. Throttling on (the link's 115200 baud), sweep time 0: the process's processor share with
+//    the window full.
+//
+// Options: --fill-seconds N (how long the window takes to fill, 120 by default),
+// --measure-seconds N (30), --held-sweeps N (10000), --screenshots DIR (the working folder).
+
+#include "app/MainWindow.h"
+#include "app/ProjectInfoDialog.h"
+#include "app/UserPrompts.h"
+#include "data/Constants.h"
+#include "data/QuorvexMetaTypes.h"
+#include "networks/VexaIdPanel.h"
+#include "networks/VexaIdTableView.h"
+#include "pages/TabPage.h"
+#include "resources/QuorvexResources.h"
+#include "sim/SimulatedAnalyzer.h"
+#include "ui_MainWindow.h"
+#include "wifi/NativeWifi.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <ctime>
+#include <malloc.h>
+#include <unistd.h>
+
+namespace {
+
+double processCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+// Bytes the heap has handed out and not taken back.
+qint64 heapInUse()
+{
+    return qint64(mallinfo2().uordblks);
+}
+
+qint64 residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : 0;
+}
+
+// Processor time of each thread of the process, ms, by thread name (threads of one name
+// summed).
+QMap<QString, double> threadCpuMs()
+{
+    QMap<QString, double> times;
+    const double tick = 1000.0 / double(sysconf(_SC_CLK_TCK));
+    const QStringList tasks
+        = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &task : tasks) {
+        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+        QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(task));
+        if (!comm.open(QIODevice::ReadOnly) || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QString name = QString::fromUtf8(comm.readAll().trimmed());
+        const QByteArray line = stat.readAll();
+        // The fields after the name in parentheses: utime and stime are the 12th and 13th.
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 12)
+            times[name] += (fields.at(11).toDouble() + fields.at(12).toDouble()) * tick;
+    }
+    return times;
+}
+
+void printThreadShares(const QMap<QString, double> &before, const QMap<QString, double> &after,
+                       double seconds)
+{
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        const double share = (it.value() - before.value(it.key())) / (seconds * 10.0);
+        if (share >= 0.5)
+            std::printf("    thread %-20s %6.1f %%\n", qPrintable(it.key()), share);
+    }
+}
+
+// Runs the event loop (sleeping while there is nothing to do, as the program's own loop
+// does) until done() or the time-out.
+void waitFor(const std::function<bool()> &done, int timeoutMs = 600000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    if (done())
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || timer.elapsed() >= timeoutMs)
+            loop.quit();
+    });
+    poll.start(50);
+    loop.exec();
+}
+
+void runFor(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
+
+// Times the GUI thread's work by what it delivers: a sweep handed over by the communication
+// thread (a queued call to the session controller, which routes it to the page) and a repaint
+// of the main window (the plots' rendering).
+class BenchApp : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    QObject *comms = nullptr;
+    QWidget *window = nullptr;
+    qint64 sweepNs = 0;
+    qint64 paintNs = 0;
+    int sweepEvents = 0;
+    int paints = 0;
+
+    void resetCounters()
+    {
+        sweepNs = paintNs = 0;
+        sweepEvents = paints = 0;
+    }
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        const bool sweep = receiver == comms && event->type() == QEvent::MetaCall;
+        const bool paint = receiver == window && event->type() == QEvent::UpdateRequest;
+        if (!sweep && !paint)
+            return QApplication::notify(receiver, event);
+        QElapsedTimer timer;
+        timer.start();
+        const bool result = QApplication::notify(receiver, event);
+        if (sweep) {
+            sweepNs += timer.nsecsElapsed();
+            ++sweepEvents;
+        } else {
+            paintNs += timer.nsecsElapsed();
+            ++paints;
+        }
+        return result;
+    }
+};
+
+bool windowFull(const TabPage *page)
+{
+    return page->firstVisibleIndex() > 0;
+}
+
+// Nobody is there to answer: no, and a message goes to the terminal.
+class NoPrompts : public UserPrompts
+{
+public:
+    void critical(QWidget *, const QString &, const QString &text) override
+    {
+        std::fprintf(stderr, "Error: %s\n", qPrintable(text));
+    }
+    bool question(QWidget *, const QString &, const QString &) override { return false; }
+    bool chooseItem(QWidget *, const QString &, const QString &, const QStringList &,
+                    QString *) override
+    {
+        return false;
+    }
+};
+
+bool waitForScan(MainWindow &window)
+{
+    waitFor([&] { return window.deviceComms()->scanning(); }, 20000);
+    return window.deviceComms()->scanning();
+}
+
+void selectVexaId(MainWindow &window, int id)
+{
+    VexaIdPanel *panel = window.getUi()->dockWidgetContentsVexaIds;
+    QAbstractItemModel *model = panel->tableView()->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        for (int column = 0; column < model->columnCount(); ++column) {
+            const QModelIndex index = model->index(row, column);
+            if (index.data().toInt() == id)
+                panel->tableView()->selectionModel()->select(index, QItemSelectionModel::Select);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Private settings: the benchmark never touches the user's.
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+    // The window reads the application's arguments at start-up; it gets the program name
+    // only, and the benchmark's options are read from the real command line.
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    int appArgc = 1;
+    BenchApp app(appArgc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tavorin"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvex"));
+    QuorvexResources::init();
+    QuorvexMetaTypes::registerAll();
+    QFile style(QStringLiteral(":qdarkstyle/style.qss"));
+    if (style.open(QIODevice::ReadOnly | QIODevice::Text))
+        app.setStyleSheet(QString::fromUtf8(style.readAll()));
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({"fill-seconds", "Time the window takes to fill.", "s", "120"});
+    parser.addOption({"measure-seconds", "Measuring time of each figure.", "s", "30"});
+    parser.addOption({"held-sweeps", "Sweeps over which memory growth is measured.", "n", "10000"});
+    parser.addOption({"screenshots", "Folder of the screenshots.", "dir", QDir::currentPath()});
+    parser.process(args);
+    const int fillMs = parser.value("fill-seconds").toInt() * 1000;
+    const int measureMs = parser.value("measure-seconds").toInt() * 1000;
+    const int heldSweeps = parser.value("held-sweeps").toInt();
+    const QString shots = parser.value("screenshots");
+
+    SimulatedAnalyzerSettings fast;
+    fast.throttle = false;
+    fast.sweepTime2400Ms = 0;
+    fast.sweepTime900Ms = 0;
+    SimulatedAnalyzer fastSim(fast);
+    NativeWifi::setSimulatedAir(fastSim.air());
+
+    if (!fastSim.start()) {
+        std::fprintf(stderr, "No simulated analyzer: %s\n", qPrintable(fastSim.errorString()));
+        return 1;
+    }
+    MainWindow window;
+    window.setUserPrompts(std::make_unique<NoPrompts>());
+    // Before the start-up runs, so its Connect takes this port.
+    window.parseArgs({"quorvex", "-port", fastSim.portName()}, nullptr);
+    window.resize(1600, 900);
+    window.show();
+    app.comms = window.deviceComms();
+    app.window = &window;
+    if (!waitForScan(window)) {
+        std::fprintf(stderr, "The window did not start scanning the simulated analyzer\n");
+        return 1;
+    }
+    window.projectInfoDialog()->hide();
+    TabPage *page = window.page(0);
+
+    // Memory per held sweep from the first thousand sweeps on, so start-up allocations and the
+    // first raster sizes are behind.
+    waitFor([&] { return page->history().samples.size() >= 1000; });
+    const qint64 rssStart = residentBytes();
+    const qint64 heapStart = heapInUse();
+    const int heldStart = page->history().samples.size();
+
+    std::printf("Filling the two-minute window (throttling off, sweep time 0)...\n");
+    std::fflush(stdout);
+    QElapsedTimer fill;
+    fill.start();
+    waitFor([&] { return windowFull(page) || fill.elapsed() > fillMs + 60000; });
+
+    app.resetCounters();
+    const int sweepsBefore = page->history().samples.size();
+    const double cpuBefore = processCpuMs();
+    const QMap<QString, double> threadsBefore = threadCpuMs();
+    QElapsedTimer measure;
+    measure.start();
+    runFor(measureMs);
+    const double seconds = measure.elapsed() / 1000.0;
+    const int sweeps = page->history().samples.size() - sweepsBefore;
+    const double cpuShare = (processCpuMs() - cpuBefore) / (seconds * 1000.0);
+    std::printf("\nPipeline pace, window full (%d sweeps in view):\n",
+                int(page->history().samples.size() - page->firstVisibleIndex()));
+    std::printf("  sweeps per second sustained:        %8.1f   (goal >= 44)\n", sweeps / seconds);
+    std::printf("  GUI per sweep, history + data:      %8.2f ms\n",
+                app.sweepEvents ? app.sweepNs / 1e6 / app.sweepEvents : 0.0);
+    std::printf("  GUI per sweep, rendering:           %8.2f ms   (%d repaints, %.1f per second, "
+                "%.2f ms each)\n",
+                sweeps ? app.paintNs / 1e6 / sweeps : 0.0, app.paints, app.paints / seconds,
+                app.paints ? app.paintNs / 1e6 / app.paints : 0.0);
+    std::printf("  GUI thread busy:                    %8.1f %%\n",
+                100.0 * (app.sweepNs + app.paintNs) / 1e9 / seconds);
+    std::printf("  process CPU share:                  %8.1f %% of one core\n", 100.0 * cpuShare);
+    printThreadShares(threadsBefore, threadCpuMs(), seconds);
+
+    waitFor([&] { return page->history().samples.size() >= heldStart + heldSweeps; });
+    const int held = page->history().samples.size() - heldStart;
+    const double perSweep = double(residentBytes() - rssStart) / held;
+    std::printf("  memory per held sweep:              %8.0f bytes resident, %.0f bytes of heap, "
+                "over %d sweeps   (goal <= 600)\n",
+                perSweep, double(heapInUse() - heapStart) / held, held);
+    std::fflush(stdout);
+
+    // Screenshots: Wi-Fi outlines and a VEXA ID on the spectrogram, then the waterfall.
+    Ui::MainWindow *ui = window.getUi();
+    ui->actionVarsa_VexaIds->setChecked(true);
+    selectVexaId(window, 24120);
+    runFor(4500); // a Wi-Fi scan reaches the newest sample
+    window.grab().save(shots + "/window-spectrogram-2400.png");
+    ui->actionToggle_View->trigger();
+    runFor(500);
+    window.grab().save(shots + "/window-waterfall-2400.png");
+    ui->actionToggle_View->trigger();
+    std::printf("  screenshots in %s\n", qPrintable(shots));
+
+    // The link's own rate.
+    ui->actionStop->trigger();
+    waitFor([&] { return !window.deviceComms()->scanning(); }, 5000);
+    ui->actionDisconnect->trigger();
+    waitFor([&] { return !window.deviceComms()->connected(); }, 5000);
+    fastSim.stop();
+    SimulatedAnalyzerSettings linkRate;
+    linkRate.throttle = true;
+    linkRate.sweepTime2400Ms = 0;
+    linkRate.sweepTime900Ms = 0;
+    SimulatedAnalyzer slowSim(linkRate);
+    if (!slowSim.start()) {
+        std::fprintf(stderr, "No simulated analyzer: %s\n", qPrintable(slowSim.errorString()));
+        return 1;
+    }
+    window.parseArgs({"quorvex", "-port", slowSim.portName()}, nullptr);
+    ui->actionConnect->trigger();
+    if (!waitForScan(window)) {
+        std::fprintf(stderr, "The window did not scan the throttled simulated analyzer\n");
+        return 1;
+    }
+    std::printf("\nFilling the window at the link's rate (throttling on, sweep time 0)...\n");
+    std::fflush(stdout);
+    fill.restart();
+    waitFor([&] { return windowFull(page) || fill.elapsed() > fillMs + 60000; });
+    app.resetCounters();
+    const int linkBefore = page->history().samples.size();
+    const double linkCpuBefore = processCpuMs();
+    const QMap<QString, double> linkThreadsBefore = threadCpuMs();
+    measure.restart();
+    runFor(measureMs);
+    const double linkSeconds = measure.elapsed() / 1000.0;
+    const int linkSweeps = page->history().samples.size() - linkBefore;
+    std::printf("  sweeps per second:                  %8.1f\n", linkSweeps / linkSeconds);
+    std::printf("  process CPU share:                  %8.1f %% of one core   (goal <= 50)\n",
+                100.0 * (processCpuMs() - linkCpuBefore) / (linkSeconds * 1000.0));
+    printThreadShares(linkThreadsBefore, threadCpuMs(), linkSeconds);
+    std::printf("  GUI per sweep, history + data:      %8.2f ms, rendering %.2f ms\n",
+                app.sweepEvents ? app.sweepNs / 1e6 / app.sweepEvents : 0.0,
+                linkSweeps ? app.paintNs / 1e6 / linkSweeps : 0.0);
+    std::fflush(stdout);
+
+    // The session ends before the simulator does, as when the user quits.
+    ui->actionStop->trigger();
+    waitFor([&] { return !window.deviceComms()->scanning(); }, 5000);
+    window.deviceComms()->terminateCommsThread();
+    NativeWifi::clearSimulatedAir();
+    return 0;
+}
