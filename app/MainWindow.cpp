@@ -2,12 +2,15 @@
 #include "ui_MainWindow.h"
 
 #include "AppLog.h"
+#include "FileLocations.h"
 #include "ProjectInfoDialog.h"
 #include "SingleInstance.h"
+#include "SnapshotFile.h"
 #include "TavApp.h"
 #include "UserPrompts.h"
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
+#include "networks/VexaIdOverlay.h"
 #include "networks/VexaIdPanel.h"
 #include "pages/TabPage2400.h"
 #include "pages/TabPage900.h"
@@ -16,6 +19,7 @@
 #include "wifi/NativeWifi.h"
 #include "wifi/WifiList.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -27,6 +31,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 
 const QString MainWindow::k_appVersion = QStringLiteral("1.0.0.9.0.281");
 
@@ -302,15 +307,116 @@ ScanParams MainWindow::scanParamsWithOverrides(ScanParams params) const
 
 bool MainWindow::openFile(QFile &file)
 {
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
     RfSpectrumHistory history;
-    const RecordingFile::Band band = RecordingFile::read(file, history);
-    file.close();
-    if (band == RecordingFile::Band::Rejected)
+    RecordingFile::Band band = RecordingFile::Band::Rejected;
+    RecordingFile::Integrity integrity = RecordingFile::Integrity::Whole;
+    const QString problem = RecordingFile::load(file, history, &band, &integrity);
+    const QString name = QDir::toNativeSeparators(file.fileName());
+    if (!problem.isEmpty()) {
+        m_prompts->critical(this, tr("Error"), tr("Unable to open %1: %2.").arg(name, problem));
         return false;
+    }
+
+    TavTabWidget *tabs = tabWidget();
+    TabPage *recording = band == RecordingFile::Band::Band900MHz
+        ? static_cast<TabPage *>(new TabPage900(history, this, tabs))
+        : static_cast<TabPage *>(new TabPage2400(history, this, tabs));
+    recording->vexaIdSelection(selectedVexaIds());
+    const QString title = QFileInfo(file.fileName()).baseName();
+    const int index = tabs->addTab(recording, title);
+    tabs->setTabToolTip(index, title);
+    // While a scan runs, the recording waits in a disabled tab until Stop.
+    if (m_deviceComms.scanning())
+        tabs->setTabEnabled(index, false);
+    else
+        tabs->setCurrentIndex(index);
+    if (integrity == RecordingFile::Integrity::CutShort)
+        m_prompts->warning(this, tr("Recording cut short"),
+                           tr("%1 ends early: it is shown with the %2 sweeps it holds.")
+                               .arg(name)
+                               .arg(history.samples.size()));
     Q_EMIT recordingOpened(file.fileName());
     return true;
+}
+
+QList<int> MainWindow::selectedVexaIds() const
+{
+    QList<int> ids = page(1)->vexaIdOverlay()->selectedIds();
+    ids += page(0)->vexaIdOverlay()->selectedIds();
+    return ids;
+}
+
+QString MainWindow::bandOfFront() const
+{
+    return qobject_cast<TabPage900 *>(page(ui->tabWidget->currentIndex()))
+        ? QStringLiteral("900MHz")
+        : QStringLiteral("2400MHz");
+}
+
+QString MainWindow::defaultFileName() const
+{
+    const TabPage *front = page(ui->tabWidget->currentIndex());
+    if (!m_projectInfo.projectName.isEmpty() && front)
+        return front->history().projectInfo.projectName;
+    return QCoreApplication::applicationName();
+}
+
+void MainWindow::on_actionSave_triggered()
+{
+    TabPage *front = page(ui->tabWidget->currentIndex());
+    if (!front)
+        return;
+    const RfSpectrumHistory history = front->hist();
+    const QUrl url
+        = m_prompts->saveFileUrl(this, tr("Save Recording"),
+                                 FileLocations::defaultPath(FileLocations::Kind::Recording,
+                                                            defaultFileName(), bandOfFront()),
+                                 tr("Tarn Data File:") + QStringLiteral(" *.tarn"));
+    if (url.isEmpty() || !url.isLocalFile())
+        return;
+    const QString path = FileLocations::withSuffix(url.toLocalFile(), QStringLiteral(".tarn"));
+    QString error;
+    if (!RecordingFile::save(path, history, &error)) {
+        m_prompts->critical(this, tr("Error"),
+                            tr("The recording was not saved. Unable to write %1: %2")
+                                .arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    FileLocations::remember(FileLocations::Kind::Recording, path);
+}
+
+void MainWindow::on_actionOpen_triggered()
+{
+    const QUrl url = m_prompts->openFileUrl(this, tr("Open Recording"),
+                                            FileLocations::folder(FileLocations::Kind::Recording),
+                                            tr("Tarn Data File:") + QStringLiteral(" *.tarn"));
+    // A cancelled dialog opens nothing and says nothing.
+    if (url.isEmpty() || !url.isLocalFile())
+        return;
+    QFile file(url.toLocalFile());
+    if (openFile(file))
+        FileLocations::remember(FileLocations::Kind::Recording, file.fileName());
+}
+
+void MainWindow::on_actionSnapshot_triggered()
+{
+    TabPage *front = page(ui->tabWidget->currentIndex());
+    if (!front)
+        return;
+    const QPixmap snapshot = front->takeSnapshot();
+    const QUrl url = m_prompts->saveFileUrl(
+        this, tr("Save Snapshot"),
+        FileLocations::defaultPath(FileLocations::Kind::Snapshot, defaultFileName(), bandOfFront()),
+        tr("Image Files:") + QStringLiteral(" *.png"));
+    if (url.isEmpty() || !url.isLocalFile())
+        return;
+    const QString path = FileLocations::withSuffix(url.toLocalFile(), QStringLiteral(".png"));
+    QString error;
+    if (!SnapshotFile::save(snapshot, path, &error))
+        m_prompts->critical(this, tr("Error"),
+                            tr("The snapshot was not saved. Unable to write %1: %2")
+                                .arg(QDir::toNativeSeparators(path), error));
+    FileLocations::remember(FileLocations::Kind::Snapshot, path);
 }
 
 void MainWindow::onNewLocalConnection()

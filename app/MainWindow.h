@@ -104,6 +104,9 @@ private Q_SLOTS:
     void onVexaIdDeselected(int id);
     void on_actionRecord_triggered();
     void on_actionStop_triggered();
+    void on_actionSave_triggered();
+    void on_actionOpen_triggered();
+    void on_actionSnapshot_triggered();
     void on_actionToggle_View_triggered();
     void on_actionToggle_Wifi_List_toggled(bool on);
     void on_actionVarsa_VexaIds_toggled(bool on);
@@ -127,6 +130,11 @@ private:
     // The scan of the band in front after a band switch (none for a recording tab).
     void restartScanAfterBandSwitch();
     QList<TabPage *> pages() const;
+    // The default file name's project and band parts for the page in front.
+    QString defaultFileName() const;
+    QString bandOfFront() const;
+    // The VEXA IDs shown on the live pages, for a page that opens later.
+    QList<int> selectedVexaIds() const;
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::unique_ptr<UserPrompts> m_prompts;

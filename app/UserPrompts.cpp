@@ -1,11 +1,17 @@
 #include "UserPrompts.h"
 
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
 void UserPrompts::critical(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+}
+
+void UserPrompts::warning(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::warning(parent, title, text, QMessageBox::Ok);
 }
 
 bool UserPrompts::question(QWidget *parent, const QString &title, const QString &text)
@@ -22,4 +28,16 @@ bool UserPrompts::chooseItem(QWidget *parent, const QString &title, const QStrin
     if (ok && choice)
         *choice = item;
     return ok;
+}
+
+QUrl UserPrompts::saveFileUrl(QWidget *parent, const QString &title, const QString &defaultPath,
+                              const QString &filter)
+{
+    return QFileDialog::getSaveFileUrl(parent, title, QUrl::fromLocalFile(defaultPath), filter);
+}
+
+QUrl UserPrompts::openFileUrl(QWidget *parent, const QString &title, const QString &folder,
+                              const QString &filter)
+{
+    return QFileDialog::getOpenFileUrl(parent, title, QUrl::fromLocalFile(folder), filter);
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 class QWidget;
 
@@ -14,9 +15,16 @@ public:
 
     // A critical message box with a single OK button.
     virtual void critical(QWidget *parent, const QString &title, const QString &text);
+    // A warning message box with a single OK button.
+    virtual void warning(QWidget *parent, const QString &title, const QString &text);
     // A question box with Yes and No; true for Yes.
     virtual bool question(QWidget *parent, const QString &title, const QString &text);
     // An item-choice dialog, not editable, the first item preselected. False when cancelled.
     virtual bool chooseItem(QWidget *parent, const QString &title, const QString &label,
                             const QStringList &items, QString *choice);
+    // File dialogs: the chosen file, or an empty URL when cancelled.
+    virtual QUrl saveFileUrl(QWidget *parent, const QString &title, const QString &defaultPath,
+                             const QString &filter);
+    virtual QUrl openFileUrl(QWidget *parent, const QString &title, const QString &folder,
+                             const QString &filter);
 };

@@ -320,6 +320,7 @@ int main(int argc, char **argv)
     runFor(500);
     window.grab().save(shots + "/window-waterfall-2400.png");
     ui->actionToggle_View->trigger();
+    page->takeSnapshot().save(shots + "/snapshot-spectrogram-2400.png");
     std::printf("  screenshots in %s\n", qPrintable(shots));
 
     // The link's own rate.

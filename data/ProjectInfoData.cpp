@@ -15,5 +15,13 @@ QDataStream &operator<<(QDataStream &out, const ProjectInfoData &info)
 
 QDataStream &operator>>(QDataStream &in, ProjectInfoData &info)
 {
-    return in >> info.projectName >> info.projectId >> info.scanLocation >> info.technicianName;
+    // The stream goes on reading after an error; a field after one keeps its default rather
+    // than text read from the wrong place.
+    for (QString *field :
+         {&info.projectName, &info.projectId, &info.scanLocation, &info.technicianName}) {
+        if (in.status() != QDataStream::Ok)
+            break;
+        in >> *field;
+    }
+    return in;
 }

@@ -22,7 +22,7 @@ QDataStream &operator<<(QDataStream &out, const RfSpectrumSample &sample)
 QDataStream &operator>>(QDataStream &in, RfSpectrumSample &sample)
 {
     in >> sample.timestamp;
-    StreamCount::readElements(in, sample.scan, 1);
+    StreamCount::readAmplitudes(in, sample.scan);
     StreamCount::readElements(in, sample.wifiAps, k_minAccessPointBytes);
     return in;
 }

@@ -29,3 +29,24 @@ qint32 StreamCount::read(QDataStream &in, qint64 minElementBytes)
     }
     return count;
 }
+
+void StreamCount::readAmplitudes(QDataStream &in, QVector<qint8> &amplitudes)
+{
+    amplitudes.clear();
+    if (in.status() != QDataStream::Ok)
+        return;
+    qint32 count = 0;
+    in >> count;
+    if (in.status() != QDataStream::Ok)
+        return;
+    if (count < 0 || count > k_maxAmplitudes) {
+        in.setStatus(QDataStream::ReadCorruptData);
+        return;
+    }
+    amplitudes.resize(count);
+    const int got = in.readRawData(reinterpret_cast<char *>(amplitudes.data()), count);
+    if (got != count) {
+        amplitudes.resize(qMax(got, 0));
+        in.setStatus(QDataStream::ReadPastEnd);
+    }
+}

@@ -2,6 +2,7 @@
 #include "QuorvexTest.h"
 #include "app/ProjectInfoDialog.h"
 #include "data/Constants.h"
+#include "data/RecordingFile.h"
 #include "pages/TabPage2400.h"
 #include "pages/TabPage900.h"
 #include "pages/TavTabWidget.h"
@@ -159,13 +160,23 @@ private Q_SLOTS:
         }
         QTRY_VERIFY_WITH_TIMEOUT(page2400->history().samples.size() > padded.size() + 2, 10000);
 
-        // A recording tab in front while scanning: the scan stops and none starts.
+        // A recording opened while scanning waits in a disabled tab; the page in front stays.
         RfSpectrumHistory recording;
         recording.freqInterval = QwtInterval(902.0, 928.0);
         recording.rssiInterval = QwtInterval(-100.0, -30.0);
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(RecordingFile::save(dir.filePath("earlier.tarn"), recording, &error));
+        QFile earlier(dir.filePath("earlier.tarn"));
+        QVERIFY(window.openFile(earlier));
+        QCOMPARE(ui->tabWidget->count(), 3);
+        QVERIFY(!ui->tabWidget->isTabEnabled(2));
+        QCOMPARE(ui->tabWidget->currentIndex(), 0);
+
+        // A recording tab in front while scanning: the scan stops and none starts.
         ui->tabWidget->addTab(new TabPage900(recording, &window, nullptr), "recording");
         const int commandsBefore = simLog.entries.size();
-        ui->tabWidget->setCurrentIndex(2);
+        ui->tabWidget->setCurrentIndex(3);
         QTRY_VERIFY(!comms->scanning());
         QTest::qWait(1200);
         for (int i = commandsBefore; i < simLog.entries.size(); ++i)

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "data/RecordingFile.h"
+#include "ui_MainWindow.h"
 
 #include <QLocalServer>
 #include <QProcess>
@@ -99,6 +100,11 @@ private Q_SLOTS:
         QTRY_COMPARE(opened.count(), 1);
         QCOMPARE(opened.at(0).at(0).toString(), recording);
         QCOMPARE(first.amplOffset(), 4);
+        // In a new tab, in front.
+        QTabWidget *tabs = first.getUi()->tabWidget;
+        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->tabText(2), QString("site survey"));
+        QCOMPARE(tabs->currentIndex(), 2);
     }
 
     void secondStartWithoutArguments()

@@ -12,7 +12,27 @@ public:
     QStringList questions; // texts of the questions asked
     bool questionAnswer = false; // Yes or No to every question
 
+    QStringList warnings; // texts of the warnings
+    // File dialogs: what each was asked (title and the default path or folder), and the
+    // answers given in turn (an empty URL cancels).
+    QStringList fileDialogs;
+    QList<QUrl> fileAnswers;
+
     void critical(QWidget *, const QString &, const QString &text) override { criticals << text; }
+    void warning(QWidget *, const QString &, const QString &text) override { warnings << text; }
+
+    QUrl saveFileUrl(QWidget *, const QString &title, const QString &defaultPath,
+                     const QString &) override
+    {
+        fileDialogs << title + QLatin1Char('|') + defaultPath;
+        return fileAnswers.isEmpty() ? QUrl() : fileAnswers.takeFirst();
+    }
+    QUrl openFileUrl(QWidget *, const QString &title, const QString &folder,
+                     const QString &) override
+    {
+        fileDialogs << title + QLatin1Char('|') + folder;
+        return fileAnswers.isEmpty() ? QUrl() : fileAnswers.takeFirst();
+    }
 
     bool question(QWidget *, const QString &, const QString &text) override
     {

@@ -65,12 +65,13 @@ RfSpectrumHistory fullHistory(int sampleCount)
     return history;
 }
 
-RecordingFile::Band readBytes(const QByteArray &bytes, RfSpectrumHistory &history, bool *complete)
+RecordingFile::Band readBytes(const QByteArray &bytes, RfSpectrumHistory &history,
+                              RecordingFile::Integrity *integrity)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    return RecordingFile::read(buffer, history, complete);
+    return RecordingFile::read(buffer, history, integrity);
 }
 
 // Peak virtual memory of the process, in kB: a reservation of gigabytes shows here even when
@@ -198,9 +199,9 @@ private Q_SLOTS:
         buffer.close();
 
         RfSpectrumHistory read;
-        bool complete = false;
-        QCOMPARE(readBytes(buffer.data(), read, &complete), RecordingFile::Band::Band2400MHz);
-        QVERIFY(complete);
+        auto integrity = RecordingFile::Integrity::Damaged;
+        QCOMPARE(readBytes(buffer.data(), read, &integrity), RecordingFile::Band::Band2400MHz);
+        QCOMPARE(integrity, RecordingFile::Integrity::Whole);
         QCOMPARE(read.freqInterval, original.freqInterval);
         QCOMPARE(read.rssiInterval, original.rssiInterval);
         QCOMPARE(read.samples.size(), original.samples.size());
@@ -267,9 +268,9 @@ private Q_SLOTS:
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("ends early or is corrupt"));
         RfSpectrumHistory read;
-        bool complete = true;
-        QCOMPARE(readBytes(bytes.left(cut), read, &complete), RecordingFile::Band::Band2400MHz);
-        QVERIFY(!complete);
+        auto integrity = RecordingFile::Integrity::Whole;
+        QCOMPARE(readBytes(bytes.left(cut), read, &integrity), RecordingFile::Band::Band2400MHz);
+        QCOMPARE(integrity, RecordingFile::Integrity::CutShort);
         QCOMPARE(read.samples.size(), 6);
         for (int s = 0; s < 6; ++s)
             QCOMPARE(read.samples[s], original.samples[s]);
@@ -311,6 +312,10 @@ private Q_SLOTS:
                                           "7ffffff0"))
                                        .leftJustified(100, '\0')
                                 << 0;
+        // Twenty samples fit in the 56 bytes left as bytes, not as samples of 16 bytes at
+        // least; the project texts behind the count must not be read from there.
+        QTest::newRow("fits the bytes, not the samples")
+            << (head + hex("00000014")).leftJustified(100, '\x01') << 0;
     }
 
     void absurdCounts()
@@ -320,10 +325,13 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("ends early or is corrupt"));
         const qint64 peakBefore = peakVirtualKb();
         RfSpectrumHistory read;
-        bool complete = true;
-        QCOMPARE(readBytes(bytes, read, &complete), RecordingFile::Band::Band2400MHz);
-        QVERIFY(!complete);
+        auto integrity = RecordingFile::Integrity::Whole;
+        QCOMPARE(readBytes(bytes, read, &integrity), RecordingFile::Band::Band2400MHz);
+        QCOMPARE(integrity, RecordingFile::Integrity::Damaged);
         QCOMPARE(read.samples.size(), samples);
+        // Reading stopped at the bad count: what follows keeps its defaults.
+        QVERIFY(read.labels.isEmpty());
+        QCOMPARE(read.projectInfo, ProjectInfoData());
         if (samples == 1)
             QCOMPARE(read.samples[0].scan, RfSpectrumScan{qint8(-96)});
         // Nothing near the announced size was ever reserved.

@@ -208,6 +208,12 @@ private Q_SLOTS:
                  (QStringList{"Snapshot", "|", "Spectrogram View", "|", "Wi-Fi Chan.", "|",
                               "Varsa VEXA IDs", "|", "Show Wi-Fi", "Wi-Fi List"}));
         QCOMPARE(window.getUi()->dockWidgetContentsWifiList->model()->rowCount(), 1);
+        // Panned to the start, the plots and the labels follow.
+        page.timeBar()->setLowerValue(0);
+        page.timeBar()->setUpperValue(121);
+        QCOMPARE(page.waterfallPlot()->waterfallData()->samples().size(), 121);
+        QCOMPARE(page.waterfallPlot()->waterfallData()->samples().first().timestamp, t0);
+        QCOMPARE(page.elapsedLabel()->text(), QString("00:02:00"));
 
         // Without access points in its last sample, no Wi-Fi actions.
         history.samples.last().wifiAps.clear();

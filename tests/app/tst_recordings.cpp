@@ -1,0 +1,292 @@
+#include "QuietMainWindow.h"
+#include "QuorvexTest.h"
+#include "app/FileLocations.h"
+#include "app/ProjectInfoDialog.h"
+#include "data/RecordingFile.h"
+#include "pages/TabPage2400.h"
+#include "pages/TabPage900.h"
+#include "ui_MainWindow.h"
+#include "ui_ProjectInfoDialog.h"
+
+#include <QBuffer>
+#include <QPointer>
+#include <QSettings>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 k_t0 = 1765200000000;
+
+// A live page's run: sweeps with access points, an event, a label.
+void record(TabPage *page, int sweeps, int size)
+{
+    WifiApInfo ap;
+    ap.bssid = "02:00:00:00:00:07";
+    ap.ssid = "Stage";
+    ap.frequency = 2437;
+    ap.width = 20;
+    ap.rssi = -55;
+    ap.color = QColor(10, 200, 30);
+    // Access points on the 2.4 GHz band only, as the pages do.
+    const WifiScan aps = size == 501 ? WifiScan{ap} : WifiScan();
+    for (int i = 0; i < sweeps; ++i)
+        page->addNewSpectrumSample(
+            RfSpectrumSample{k_t0 + 250 * i, RfSpectrumScan(size, qint8(-90 + i % 30)), aps});
+    page->onTimeEventAdded(TimeEvent{QDateTime::fromMSecsSinceEpoch(k_t0 + 1000), "Doors"});
+    page->onSpectroLabelAdded(SpectroLabel{QPointF(2437.0, -55.0), "Stage AP"});
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void setProject(MainWindow &window, const QString &name)
+{
+    window.projectInfoDialog()->getUi()->edtProjectName->setText(name);
+    window.setProjectInfoToHist();
+}
+
+} // namespace
+
+// Saving, opening and snapshots from the main window, with the file dialogs answered.
+class TestRecordings : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QSettings().clear(); }
+
+    void saveThenOpen()
+    {
+        QTemporaryDir dir;
+        QuietMainWindow window;
+        Ui::MainWindow *ui = window.getUi();
+        setProject(window, "Arena");
+        TabPage *live = window.page(0);
+        record(live, 40, 501);
+        const RfSpectrumHistory saved = live->hist();
+
+        // Saved without an extension: ".tarn" is added and the folder remembered.
+        window.prompts->fileAnswers = {QUrl::fromLocalFile(dir.filePath("site"))};
+        ui->actionSave->trigger();
+        QCOMPARE(window.prompts->fileDialogs.size(), 1);
+        QVERIFY2(
+            QRegularExpression("^Save Recording\\|.+/Arena_2400MHz_\\d{4}-\\d\\d-\\d\\dT\\d{6}$")
+                .match(window.prompts->fileDialogs.first())
+                .hasMatch(),
+            qPrintable(window.prompts->fileDialogs.first()));
+        QVERIFY(QFileInfo::exists(dir.filePath("site.tarn")));
+        QCOMPARE(FileLocations::folder(FileLocations::Kind::Recording), dir.path());
+
+        window.prompts->fileAnswers = {QUrl::fromLocalFile(dir.filePath("site.tarn"))};
+        ui->actionOpen->trigger();
+        QCOMPARE(window.prompts->fileDialogs.last(), "Open Recording|" + dir.path());
+        QCOMPARE(ui->tabWidget->count(), 3);
+        QCOMPARE(ui->tabWidget->currentIndex(), 2);
+        QCOMPARE(ui->tabWidget->tabText(2), QString("site"));
+        QCOMPARE(ui->tabWidget->tabToolTip(2), QString("site"));
+        auto *opened = qobject_cast<TabPage2400 *>(window.page(2));
+        QVERIFY(opened && opened->isPlayback());
+        const RfSpectrumHistory read = opened->hist();
+        QCOMPARE(read.freqInterval, saved.freqInterval);
+        QCOMPARE(read.rssiInterval, saved.rssiInterval);
+        QCOMPARE(read.samples, saved.samples);
+        QCOMPARE(read.samples.last().wifiAps, saved.samples.last().wifiAps);
+        QCOMPARE(read.timeEvents, saved.timeEvents);
+        QCOMPARE(read.labels, saved.labels);
+        QCOMPARE(read.projectInfo, saved.projectInfo);
+        QVERIFY(opened->showWifiAction());
+        QVERIFY(window.prompts->criticals.isEmpty());
+
+        // The recording tab names its own band; its project name leads the file name.
+        window.prompts->fileAnswers.clear();
+        ui->actionSave->trigger();
+        QVERIFY(window.prompts->fileDialogs.last().contains("/Arena_2400MHz_"));
+        ui->tabWidget->setCurrentIndex(1);
+        ui->actionSnapshot->trigger();
+        QVERIFY(window.prompts->fileDialogs.last().contains("/Arena_900MHz_"));
+        // Without a project name: the application's name.
+        setProject(window, QString());
+        ui->actionSave->trigger();
+        QVERIFY(window.prompts->fileDialogs.last().contains("/Quorvex_900MHz_"));
+
+        // A closed recording tab goes with its page.
+        QPointer<TabPage> closing = opened;
+        emit ui->tabWidget->tabCloseRequested(2);
+        QCOMPARE(ui->tabWidget->count(), 2);
+        QTRY_VERIFY(closing.isNull());
+    }
+
+    void fileNames_data()
+    {
+        QTest::addColumn<bool>("snapshot");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("recording without extension") << false << "a"
+                                                     << "a.tarn";
+        QTest::newRow("recording in capitals") << false << "b.TARN"
+                                               << "b.TARN.tarn";
+        QTest::newRow("recording with extension") << false << "c.tarn"
+                                                  << "c.tarn";
+        QTest::newRow("snapshot as JPEG") << true << "d.jpg"
+                                          << "d.jpg.png";
+        QTest::newRow("snapshot") << true << "e.png"
+                                  << "e.png";
+    }
+
+    void fileNames()
+    {
+        QFETCH(bool, snapshot);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QTemporaryDir dir;
+        QuietMainWindow window;
+        window.resize(900, 600);
+        window.show();
+        record(window.page(0), 5, 501);
+        window.prompts->fileAnswers = {QUrl::fromLocalFile(dir.filePath(typed))};
+        (snapshot ? window.getUi()->actionSnapshot : window.getUi()->actionSave)->trigger();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
+        const QByteArray bytes = contents(dir.filePath(written));
+        if (snapshot) {
+            QVERIFY(bytes.startsWith("\x89PNG\r\n\x1a\n"));
+            QCOMPARE(FileLocations::folder(FileLocations::Kind::Snapshot), dir.path());
+        } else {
+            QFile file(dir.filePath(written));
+            RfSpectrumHistory read;
+            QVERIFY(RecordingFile::load(file, read).isEmpty());
+            QCOMPARE(read.samples.size(), 5);
+        }
+    }
+
+    // A cancelled dialog or a location that is not a local file writes nothing and leaves the
+    // remembered folders; a folder stored as a URL reads as that folder.
+    void cancelledAndRemembered()
+    {
+        QuietMainWindow window;
+        QSettings().setValue("RecordingLocation", QUrl::fromLocalFile("/srv/surveys").toString());
+        QCOMPARE(FileLocations::folder(FileLocations::Kind::Recording), QString("/srv/surveys"));
+        window.prompts->fileAnswers = {QUrl(), QUrl("https://tavorin.example/x.tarn"), QUrl()};
+        window.getUi()->actionSave->trigger();
+        window.getUi()->actionSave->trigger();
+        window.getUi()->actionOpen->trigger();
+        QCOMPARE(window.prompts->fileDialogs.size(), 3);
+        QVERIFY(window.prompts->fileDialogs.first().startsWith("Save Recording|/srv/surveys/"));
+        QCOMPARE(window.getUi()->tabWidget->count(), 2);
+        QVERIFY(window.prompts->criticals.filter("Unable to open").isEmpty());
+        QCOMPARE(QSettings().value("RecordingLocation").toString(),
+                 QUrl::fromLocalFile("/srv/surveys").toString());
+        QVERIFY(!QSettings().contains("SnapshotLocation"));
+    }
+
+    // A recording that cannot be written says so, naming the file, and an existing file of
+    // that name stays as it was. The disk refusing the bytes is made real with a file-size
+    // limit (which binds the superuser too); a read-only folder where the user is not one.
+    void saveFailure_data()
+    {
+        QTest::addColumn<bool>("readOnlyFolder");
+        QTest::newRow("disk refuses the bytes") << false;
+        if (geteuid() != 0)
+            QTest::newRow("read-only folder") << true;
+    }
+
+    void saveFailure()
+    {
+        QFETCH(bool, readOnlyFolder);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("keep.tarn");
+        QFile existing(path);
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.write("an earlier recording");
+        existing.close();
+
+        QuietMainWindow window;
+        record(window.page(0), 200, 501);
+        window.prompts->fileAnswers = {QUrl::fromLocalFile(path)};
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (readOnlyFolder) {
+            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        } else {
+            rlimit small = saved;
+            small.rlim_cur = 4096;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        window.getUi()->actionSave->trigger();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QCOMPARE(window.prompts->criticals.size(), 1);
+        QVERIFY2(window.prompts->criticals.first().startsWith(
+                     "The recording was not saved. Unable to write " + path + ": "),
+                 qPrintable(window.prompts->criticals.first()));
+        QCOMPARE(contents(path), QByteArray("an earlier recording"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.tarn"});
+        QVERIFY(!QSettings().contains("RecordingLocation"));
+
+        window.prompts->fileAnswers = {QUrl::fromLocalFile(dir.filePath("no/such/shot"))};
+        window.getUi()->actionSnapshot->trigger();
+        QCOMPARE(window.prompts->criticals.size(), 2);
+        QVERIFY(window.prompts->criticals.last().startsWith(
+            "The snapshot was not saved. Unable to write " + dir.filePath("no/such/shot.png")));
+    }
+
+    // Files that are not recordings, or are damaged, are named in a message and open no
+    // tab; one cut short opens with what it holds and a warning.
+    void filesThatDoNotOpen()
+    {
+        QTemporaryDir dir;
+        QuietMainWindow window;
+        record(window.page(1), 6, 252);
+        RfSpectrumHistory history = window.page(1)->hist();
+        history.freqInterval = QwtInterval(902.0, 928.0);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(RecordingFile::write(buffer, history));
+
+        const auto write = [&dir](const QString &name, const QByteArray &data) {
+            QFile file(dir.filePath(name));
+            file.open(QIODevice::WriteOnly);
+            file.write(data);
+            return file.fileName();
+        };
+        const QString foreign = write("foreign.tarn", QByteArray(200, '\0'));
+        QByteArray forged = bytes;
+        forged[41] = char(0x10); // a sample count of a million in a small file
+        const QString damaged = write("damaged.tarn", forged);
+        const QString cut = write("cut.tarn", bytes.left(44 + 3 * 268 + 100));
+
+        QTest::ignoreMessage(QtCriticalMsg, "The file loaded has a wrong frequency interval");
+        QFile foreignFile(foreign);
+        QVERIFY(!window.openFile(foreignFile));
+        QFile damagedFile(damaged);
+        QVERIFY(!window.openFile(damagedFile));
+        QFile missing(dir.filePath("missing.tarn"));
+        QVERIFY(!window.openFile(missing));
+        QCOMPARE(window.getUi()->tabWidget->count(), 2);
+        const QStringList criticals = window.prompts->criticals.filter("Unable to open");
+        QCOMPARE(criticals.size(), 3);
+        QVERIFY(criticals.at(0).startsWith("Unable to open " + foreign
+                                           + ": it is not a recording of either band"));
+        QCOMPARE(criticals.at(1),
+                 "Unable to open " + damaged + ": the file is damaged after 0 whole sweeps.");
+        QVERIFY(criticals.at(2).startsWith("Unable to open " + missing.fileName()
+                                           + ": it cannot be opened ("));
+
+        QFile cutFile(cut);
+        QVERIFY(window.openFile(cutFile));
+        QCOMPARE(window.page(2)->hist().samples.size(), 3);
+        QCOMPARE(window.prompts->warnings,
+                 QStringList{cut + " ends early: it is shown with the 3 sweeps it holds."});
+    }
+};
+
+QUORVEX_TEST_MAIN(TestRecordings)
+#include "tst_recordings.moc"

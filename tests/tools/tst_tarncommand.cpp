@@ -1,0 +1,218 @@
+#include "QuorvexTest.h"
+#include "data/RecordingFile.h"
+#include "tools/TarnCommand.h"
+
+#include <QBuffer>
+#include <QLoggingCategory>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <ctime>
+
+namespace {
+
+constexpr qint64 k_t0 = 1765200000000; // 2025-12-08T13:20:00Z
+
+RfSpectrumHistory siteRecording()
+{
+    RfSpectrumHistory history;
+    history.freqInterval = QwtInterval(2400.0, 2500.0);
+    history.rssiInterval = QwtInterval(-100.0, -30.0);
+    WifiApInfo office;
+    office.bssid = "02:00:00:00:00:01";
+    office.ssid = "Office";
+    WifiApInfo guest = office;
+    guest.bssid = "02:00:00:00:00:02";
+    for (int i = 0; i < 3; ++i) {
+        RfSpectrumScan scan(501, qint8(-90));
+        scan[0] = qint8(-40 - i);
+        history.samples << RfSpectrumSample{k_t0 + 500 * i, scan,
+                                            i ? WifiScan{office, guest} : WifiScan{office}};
+    }
+    history.timeEvents << TimeEvent{QDateTime::fromMSecsSinceEpoch(k_t0 + 500, Qt::UTC),
+                                    "Door\nopened"};
+    history.labels << SpectroLabel{QPointF(2437.5, -60.25), "oven \x1b[2J"};
+    history.projectInfo = ProjectInfoData{"Arena", "P-7", QString(), "Jo"};
+    return history;
+}
+
+struct Run
+{
+    int status;
+    QString out;
+    QString err;
+};
+
+Run tarn(const QStringList &arguments)
+{
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const int status
+        = TarnCommand::run(QStringList{"quorvex-tarn"} + arguments, outStream, errStream);
+    outStream.flush();
+    errStream.flush();
+    return {status, out, err};
+}
+
+} // namespace
+
+class TestTarnCommand : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_site;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Local times print the same on every machine.
+        qputenv("TZ", "UTC");
+        tzset();
+        // The reader's own log lines about the bad files are not this test's concern.
+        QLoggingCategory::setFilterRules("quorvex.data.warning=false\nquorvex.data.critical=false");
+        m_site = m_dir.filePath("site.tarn");
+        QString error;
+        QVERIFY2(RecordingFile::save(m_site, siteRecording(), &error), qPrintable(error));
+    }
+
+    void info()
+    {
+        const Run run = tarn({"info", m_site});
+        QCOMPARE(run.status, int(TarnCommand::Done));
+        QCOMPARE(run.err, QString());
+        const QString expected = "File:           " + m_site
+            + "\n"
+              "Band:           2.4 GHz (2400 to 2500 MHz)\n"
+              "Sweeps:         3\n"
+              "First sweep:    2025-12-08T13:20:00.000Z\n"
+              "Last sweep:     2025-12-08T13:20:01.000Z\n"
+              "Duration:       00:00:01.000\n"
+              "Mean interval:  500.0 ms\n"
+              "Time events:    1\n"
+              "  2025-12-08T13:20:00.500Z  Door\uFFFDopened\n"
+              "Labels:         1\n"
+              "  2437.500 MHz, -60.25 dBm  oven \uFFFD[2J\n"
+              "Project name:   Arena\n"
+              "Project ID:     P-7\n"
+              "Scan location:  \n"
+              "Technician:     Jo\n"
+              "Access points:  2\n";
+        QCOMPARE(run.out.split(QLatin1Char('\n')), expected.split(QLatin1Char('\n')));
+    }
+
+    void csv()
+    {
+        const Run run = tarn({"csv", m_site});
+        QCOMPARE(run.status, int(TarnCommand::Done));
+        const QStringList rows = run.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 4);
+        const QStringList header = rows.at(0).split(',');
+        QCOMPARE(header.size(), 2 + 501);
+        QCOMPARE(header.mid(0, 4),
+                 (QStringList{"timestamp_ms", "local_time", "2400.00000", "2400.20000"}));
+        QCOMPARE(header.last(), QString("2500.00000"));
+        QVERIFY(rows.at(2).startsWith("1765200000500,2025-12-08T13:20:00.500Z,-41,-90,"));
+        QCOMPARE(rows.at(3).split(',').size(), 2 + 501);
+
+        // Into a file; a folder that does not exist is an output that cannot be written.
+        const QString out = m_dir.filePath("site.csv");
+        QCOMPARE(tarn({"csv", m_site, "-o", out}).status, int(TarnCommand::Done));
+        QFile written(out);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(written.readAll()), run.out);
+        const Run unwritable = tarn({"csv", m_site, "-o", m_dir.filePath("no/such/folder.csv")});
+        QCOMPARE(unwritable.status, int(TarnCommand::Unwritable));
+        QVERIFY(unwritable.err.startsWith("quorvex-tarn: cannot write "));
+    }
+
+    void unreadableFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("zeros") << QByteArray(4096, '\0')
+                               << "it is not a recording of either band (its frequency range is "
+                                  "0 to 0 MHz)";
+        QTest::newRow("text") << QByteArray("Not a recording at all, but some text.\n").repeated(10)
+                              << "it is not a recording of either band";
+        // A whole recording whose sample count promises more samples than its bytes hold.
+        QByteArray forged;
+        QBuffer buffer(&forged);
+        buffer.open(QIODevice::WriteOnly);
+        RecordingFile::write(buffer, siteRecording());
+        forged[40] = char(0x7f); // the sample count's high byte
+        QTest::newRow("forged count") << forged << "the file is damaged after 0 whole sweeps";
+    }
+
+    void unreadableFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        const QString path = m_dir.filePath("bad.tarn");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        for (const char *command : {"info", "csv"}) {
+            const Run run = tarn({command, path});
+            QCOMPARE(run.status, int(TarnCommand::Unreadable));
+            QVERIFY2(run.err.startsWith("quorvex-tarn: cannot read " + path + ": " + reason),
+                     qPrintable(run.err));
+            QCOMPARE(run.out, QString());
+        }
+    }
+
+    void cutShort()
+    {
+        QFile site(m_site);
+        QVERIFY(site.open(QIODevice::ReadOnly));
+        const QByteArray bytes = site.readAll();
+        const QString path = m_dir.filePath("cut.tarn");
+        QFile cut(path);
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        // Two whole sweeps and part of the third.
+        cut.write(bytes.left(44 + 2 * 517 + 100 + 300));
+        cut.close();
+        const Run run = tarn({"info", path});
+        QCOMPARE(run.status, int(TarnCommand::Done));
+        QCOMPARE(run.err,
+                 "quorvex-tarn: warning: " + path + " ends early; it holds 2 whole sweeps\n");
+        QVERIFY(run.out.contains("Sweeps:         2\n"));
+    }
+
+    void commandLine()
+    {
+        const Run help = tarn({"--help"});
+        QCOMPARE(help.status, int(TarnCommand::Done));
+        QVERIFY(help.out.contains("info FILE"));
+        QVERIFY(help.out.contains("csv FILE [-o OUT]"));
+        for (const QStringList &wrong :
+             {QStringList{}, QStringList{"info"}, QStringList{"export", m_site},
+              QStringList{"info", m_site, "-o", "x.csv"}, QStringList{"info", m_site, "--bogus"}}) {
+            const Run run = tarn(wrong);
+            QCOMPARE(run.status, int(TarnCommand::Usage));
+            QVERIFY(run.err.startsWith("quorvex-tarn: "));
+        }
+        const Run missing = tarn({"info", m_dir.filePath("missing.tarn")});
+        QCOMPARE(missing.status, int(TarnCommand::Unreadable));
+        QVERIFY(missing.err.contains("it cannot be opened"));
+    }
+
+    // The installed program: its exit status and streams.
+    void program()
+    {
+        QProcess process;
+        process.start(QUORVEX_TARN_BINARY, {"info", m_site});
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(process.readAllStandardOutput().contains("Sweeps:         3\n"));
+        process.start(QUORVEX_TARN_BINARY, {"csv", QFINDTESTDATA("tst_tarncommand.cpp")});
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), int(TarnCommand::Unreadable));
+        QVERIFY(process.readAllStandardError().contains("cannot read"));
+    }
+};
+
+QUORVEX_TEST_GUILESS_MAIN(TestTarnCommand)
+#include "tst_tarncommand.moc"

@@ -1,0 +1,202 @@
+#include "TarnCommand.h"
+
+#include "data/Constants.h"
+#include "data/RecordingFile.h"
+
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+#include <QTextStream>
+
+namespace {
+
+const char k_description[] = "Reads Quorvex recordings (.tarn).\n"
+                             "\n"
+                             "Commands:\n"
+                             "  info FILE          band, sweeps, times, events, labels, project\n"
+                             "                     information and access points of a recording\n"
+                             "  csv FILE [-o OUT]  one row per sweep: milliseconds since the "
+                             "epoch,\n"
+                             "                     local ISO time, one column per frequency (MHz)\n"
+                             "\n"
+                             "Exit status: 0 done (a recording cut short gives a warning and what\n"
+                             "it holds), 1 wrong command line, 2 unreadable file, 3 output not "
+                             "written.";
+
+// Texts from a recording may hold anything; control characters would steer the terminal.
+QString printable(const QString &text)
+{
+    QString result = text;
+    for (QChar &c : result) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar(0xFFFD);
+    }
+    return result;
+}
+
+QString localIso(qint64 msecs)
+{
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecs);
+    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
+}
+
+QString duration(qint64 msecs)
+{
+    const qint64 seconds = msecs / 1000;
+    return QStringLiteral("%1:%2:%3.%4")
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+        .arg(msecs % 1000, 3, 10, QLatin1Char('0'));
+}
+
+const ScanParams &bandParams(const RfSpectrumHistory &history)
+{
+    return RecordingFile::bandOf(history) == RecordingFile::Band::Band900MHz
+        ? Constants::k_900ScanParams
+        : Constants::k_2400ScanParams;
+}
+
+} // namespace
+
+QString TarnCommand::info(const QString &fileName, const RfSpectrumHistory &history)
+{
+    QString text;
+    QTextStream out(&text);
+    const auto line = [&out](const QString &name, const QString &value) {
+        out << (name + QLatin1Char(':')).leftJustified(16) << value << '\n';
+    };
+    const QList<RfSpectrumSample> &samples = history.samples;
+    const bool band900 = RecordingFile::bandOf(history) == RecordingFile::Band::Band900MHz;
+    line(QStringLiteral("File"), printable(fileName));
+    line(QStringLiteral("Band"),
+         QStringLiteral("%1 (%2 to %3 MHz)")
+             .arg(band900 ? QStringLiteral("900 MHz") : QStringLiteral("2.4 GHz"))
+             .arg(history.freqInterval.minValue())
+             .arg(history.freqInterval.maxValue()));
+    line(QStringLiteral("Sweeps"), QString::number(samples.size()));
+    if (!samples.isEmpty()) {
+        const qint64 first = samples.constFirst().timestamp;
+        const qint64 last = samples.constLast().timestamp;
+        line(QStringLiteral("First sweep"), localIso(first));
+        line(QStringLiteral("Last sweep"), localIso(last));
+        line(QStringLiteral("Duration"), duration(last - first));
+        line(QStringLiteral("Mean interval"),
+             samples.size() > 1 ? QStringLiteral("%1 ms").arg(
+                 double(last - first) / (samples.size() - 1), 0, 'f', 1)
+                                : QStringLiteral("-"));
+    }
+    line(QStringLiteral("Time events"), QString::number(history.timeEvents.size()));
+    for (const TimeEvent &event : history.timeEvents)
+        out << "  " << event.dateTime.toString(Qt::ISODateWithMs) << "  " << printable(event.text)
+            << '\n';
+    line(QStringLiteral("Labels"), QString::number(history.labels.size()));
+    for (const SpectroLabel &label : history.labels)
+        out << "  " << QString::number(label.pos.x(), 'f', 3) << " MHz, "
+            << QString::number(label.pos.y(), 'f', 2) << " dBm  " << printable(label.text) << '\n';
+    const ProjectInfoData &project = history.projectInfo;
+    line(QStringLiteral("Project name"), printable(project.projectName));
+    line(QStringLiteral("Project ID"), printable(project.projectId));
+    line(QStringLiteral("Scan location"), printable(project.scanLocation));
+    line(QStringLiteral("Technician"), printable(project.technicianName));
+    QSet<QString> accessPoints;
+    for (const RfSpectrumSample &sample : samples) {
+        for (const WifiApInfo &ap : sample.wifiAps)
+            accessPoints.insert(ap.bssid);
+    }
+    line(QStringLiteral("Access points"), QString::number(accessPoints.size()));
+    out.flush();
+    return text;
+}
+
+void TarnCommand::writeCsv(const RfSpectrumHistory &history, QTextStream &out)
+{
+    const ScanParams &params = bandParams(history);
+    const double fStart = params.value(QStringLiteral("FStart")).toDouble();
+    const double fStep = params.value(QStringLiteral("FStep")).toDouble();
+    const int columns = history.samples.isEmpty() ? 0 : history.samples.constFirst().scan.size();
+    out << "timestamp_ms,local_time";
+    for (int i = 0; i < columns; ++i)
+        out << ',' << QString::number(fStart + i * fStep / 1000.0, 'f', 5);
+    out << '\n';
+    QString row;
+    for (const RfSpectrumSample &sample : history.samples) {
+        row = QString::number(sample.timestamp) + QLatin1Char(',') + localIso(sample.timestamp);
+        for (const qint8 value : sample.scan) {
+            row += QLatin1Char(',');
+            row += QString::number(value);
+        }
+        row += QLatin1Char('\n');
+        out << row;
+    }
+}
+
+int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(k_description));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("Write the table to OUT instead of the "
+                                                   "standard output (csv)."),
+                                    QStringLiteral("OUT"));
+    parser.addOption(output);
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info or csv"));
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A recording (.tarn)."));
+
+    const QString program = QStringLiteral("quorvex-tarn");
+    if (!parser.parse(arguments)) {
+        err << program << ": " << parser.errorText() << '\n';
+        return Usage;
+    }
+    if (parser.isSet(help)) {
+        out << parser.helpText();
+        return Done;
+    }
+    const QStringList positional = parser.positionalArguments();
+    const QString command = positional.value(0);
+    if (positional.size() != 2
+        || (command != QLatin1String("info") && command != QLatin1String("csv"))
+        || (parser.isSet(output) && command != QLatin1String("csv"))) {
+        err << program << ": usage: quorvex-tarn info FILE | quorvex-tarn csv FILE [-o OUT]"
+            << " (see --help)\n";
+        return Usage;
+    }
+
+    const QString fileName = positional.at(1);
+    QFile file(fileName);
+    RfSpectrumHistory history;
+    RecordingFile::Integrity integrity = RecordingFile::Integrity::Whole;
+    const QString problem = RecordingFile::load(file, history, nullptr, &integrity);
+    if (!problem.isEmpty()) {
+        err << program << ": cannot read " << fileName << ": " << problem << '\n';
+        return Unreadable;
+    }
+    if (integrity == RecordingFile::Integrity::CutShort)
+        err << program << ": warning: " << fileName << " ends early; it holds "
+            << history.samples.size() << " whole sweeps\n";
+
+    if (command == QLatin1String("info")) {
+        out << info(fileName, history);
+        return Done;
+    }
+    if (!parser.isSet(output)) {
+        writeCsv(history, out);
+        return Done;
+    }
+    QSaveFile target(parser.value(output));
+    if (target.open(QIODevice::WriteOnly)) {
+        QTextStream csv(&target);
+        csv.setCodec("UTF-8");
+        writeCsv(history, csv);
+        csv.flush();
+        if (csv.status() == QTextStream::Ok && target.commit())
+            return Done;
+    }
+    err << program << ": cannot write " << target.fileName() << ": " << target.errorString()
+        << '\n';
+    return Unwritable;
+}

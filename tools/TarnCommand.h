@@ -1,0 +1,25 @@
+#pragma once
+
+#include "data/RfSpectrumHistory.h"
+
+#include <QStringList>
+
+class QTextStream;
+
+// quorvex-tarn, the recordings' command-line companion: "info FILE" summarises a recording,
+// "csv FILE [-o OUT]" writes its sweeps as comma-separated values. Reads with the program's
+// own reader. Exit status: 0 done (a file cut short gives a warning and what it holds), 1 a
+// wrong command line, 2 a file that cannot be read, 3 an output that cannot be written.
+class TarnCommand
+{
+public:
+    enum ExitCode { Done = 0, Usage = 1, Unreadable = 2, Unwritable = 3 };
+
+    // Runs a command line whose first entry is the program name.
+    static int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+    // The summary printed by "info".
+    static QString info(const QString &fileName, const RfSpectrumHistory &history);
+    // The table written by "csv": a header of frequencies in MHz, then one row per sweep.
+    static void writeCsv(const RfSpectrumHistory &history, QTextStream &out);
+};
