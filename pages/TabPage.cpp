@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_marker.h>
@@ -45,20 +46,8 @@ int windowStart(const QList<RfSpectrumSample> &samples, int from, qint64 newest)
 TabPage::TabPage(const MainWindow *mainWindow, QWidget *parent)
     : QWidget(parent)
 {
-    Ui::MainWindow *ui = mainWindow->getUi();
-    buildWidgets(false);
-    m_toolBar->addAction(ui->actionSnapshot);
-    m_toolBar->addAction(ui->actionSave);
-    m_toolBar->addSeparator();
-    m_toolBar->addAction(ui->actionToggle_View);
-    m_toolBar->addSeparator();
-    m_toolBar->addAction(ui->actionVarsa_VexaIds);
-    m_stopButton->setDefaultAction(ui->actionStop);
-    m_recordButton->setDefaultAction(ui->actionRecord);
-
-    m_elapsedLabel->setText(QStringLiteral("00:00:00"));
-    m_clockLabel->setText(clockText(QDateTime::currentMSecsSinceEpoch()));
-
+    buildWidgets(mainWindow->getUi(), false);
+    showNoSample();
     connect(m_timeBar, &RangeSlider::upperValueChanged, this, &TabPage::onTimeBarMoved);
     connectDisplays();
 }
@@ -68,16 +57,7 @@ TabPage::TabPage(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *
     , m_hist(std::move(hist))
     , m_playback(true)
 {
-    Ui::MainWindow *ui = mainWindow->getUi();
-    buildWidgets(true);
-    m_toolBar->addAction(ui->actionSnapshot);
-    m_toolBar->addSeparator();
-    m_toolBar->addAction(ui->actionToggle_View);
-    m_toolBar->addSeparator();
-    m_toolBar->addAction(ui->actionVarsa_VexaIds);
-    m_stopButton->hide();
-    m_recordButton->hide();
-
+    buildWidgets(mainWindow->getUi(), true);
     applyIntervals();
 
     const int n = m_hist.samples.size();
@@ -89,12 +69,10 @@ TabPage::TabPage(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *
     }
     connect(m_timeBar, &RangeSlider::upperValueChanged, this, &TabPage::onTimeBarMoved);
 
-    if (n == 0) {
-        m_elapsedLabel->setText(QStringLiteral("00:00:00"));
-        m_clockLabel->setText(clockText(QDateTime::currentMSecsSinceEpoch()));
-    } else {
+    if (n == 0)
+        showNoSample();
+    else
         updateLabels(n);
-    }
 
     const QList<RfSpectrumSample> visible = visibleSamples();
     if (!visible.isEmpty()) {
@@ -110,11 +88,18 @@ TabPage::TabPage(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *
 
 TabPage::~TabPage() = default;
 
-void TabPage::buildWidgets(bool playback)
+void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
 {
-    m_playback = playback;
     m_mainLayout = new QVBoxLayout(this);
+    // The main window's actions; a recording is not saved again from its own page.
     m_toolBar = new QToolBar(this);
+    m_toolBar->addAction(ui->actionSnapshot);
+    if (!playback)
+        m_toolBar->addAction(ui->actionSave);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(ui->actionToggle_View);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(ui->actionVarsa_VexaIds);
     m_mainLayout->setMenuBar(m_toolBar);
 
     m_viewStack = new QStackedWidget(this);
@@ -129,8 +114,16 @@ void TabPage::buildWidgets(bool playback)
     }
     m_mainLayout->addWidget(m_viewStack, 1);
 
+    // Scan and Stop on a live page; a playback page keeps the buttons hidden.
     m_stopButton = new QToolButton(this);
     m_recordButton = new QToolButton(this);
+    if (playback) {
+        m_stopButton->hide();
+        m_recordButton->hide();
+    } else {
+        m_stopButton->setDefaultAction(ui->actionStop);
+        m_recordButton->setDefaultAction(ui->actionRecord);
+    }
     m_timeBar = new RangeSlider(Qt::Horizontal, RangeSlider::NoHandle, this);
     m_timeBar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_timeBar->setRange(0, 0);
@@ -184,6 +177,26 @@ void TabPage::applyIntervals()
     m_waterfallPlot->setAxisScale(QwtPlot::xBottom, freq.minValue(), freq.maxValue());
     m_waterfallPlot->setDataInterval(Qt::XAxis, freq);
     m_waterfallPlot->setDataInterval(Qt::ZAxis, rssi);
+}
+
+void TabPage::showVexaIdsOfBand(QList<int> vexaIds, VexaIdFilter inBand)
+{
+    vexaIds.erase(
+        std::remove_if(vexaIds.begin(), vexaIds.end(), [inBand](int id) { return !inBand(id); }),
+        vexaIds.end());
+    m_vexaIdOverlay->showVexaIds(vexaIds);
+}
+
+void TabPage::showVexaIdOfBand(int vexaId, VexaIdFilter inBand)
+{
+    if (inBand(vexaId))
+        m_vexaIdOverlay->showVexaId(vexaId);
+}
+
+void TabPage::hideVexaIdOfBand(int vexaId, VexaIdFilter inBand)
+{
+    if (inBand(vexaId))
+        m_vexaIdOverlay->hideVexaId(vexaId);
 }
 
 void TabPage::toggleView()
@@ -314,6 +327,12 @@ QString TabPage::elapsedText(qint64 elapsedMs)
         .arg(field((elapsedMs / 3600000) % 24))
         .arg(field((elapsedMs / 60000) % 60))
         .arg(field((elapsedMs / 1000) % 60));
+}
+
+void TabPage::showNoSample()
+{
+    m_elapsedLabel->setText(QStringLiteral("00:00:00"));
+    m_clockLabel->setText(clockText(QDateTime::currentMSecsSinceEpoch()));
 }
 
 void TabPage::updateLabels(qint64 upperValue)

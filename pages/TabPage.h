@@ -13,6 +13,9 @@
 
 class MainWindow;
 class QLabel;
+namespace Ui {
+class MainWindow;
+}
 class QStackedWidget;
 class QToolBar;
 class QToolButton;
@@ -92,13 +95,20 @@ protected:
     // Moves the start of the live window up until it spans no more than the time window
     // before the newest sample, then shows it.
     void followLiveEdge();
+    // The VEXA ID hooks for a band: only the IDs `inBand` accepts reach the overlay.
+    using VexaIdFilter = bool (*)(int vexaId);
+    void showVexaIdsOfBand(QList<int> vexaIds, VexaIdFilter inBand);
+    void showVexaIdOfBand(int vexaId, VexaIdFilter inBand);
+    void hideVexaIdOfBand(int vexaId, VexaIdFilter inBand);
     // The samples the time bar selects.
     QList<RfSpectrumSample> visibleSamples() const;
 
     RfSpectrumHistory m_hist;
 
 private:
-    void buildWidgets(bool playback);
+    void buildWidgets(Ui::MainWindow *ui, bool playback);
+    // The labels of a page without samples: no time elapsed, the clock now.
+    void showNoSample();
     // Redraws both displays now, or once the frame interval since the last redraw is over.
     void requestReplot();
     void replotNow();

@@ -2,7 +2,6 @@
 
 #include "app/MainWindow.h"
 #include "data/Constants.h"
-#include "networks/VexaIdOverlay.h"
 #include "plots/SpectroPlot.h"
 #include "plots/WaterfallPlot.h"
 #include "ui_MainWindow.h"
@@ -11,7 +10,6 @@
 
 #include <QTimer>
 #include <QToolBar>
-#include <algorithm>
 
 TabPage2400::TabPage2400(const MainWindow *mainWindow, QWidget *parent)
     : TabPage(mainWindow, parent)
@@ -185,20 +183,15 @@ void TabPage2400::followChannelAction()
 
 void TabPage2400::vexaIdSelection(QList<int> vexaIds)
 {
-    vexaIds.erase(
-        std::remove_if(vexaIds.begin(), vexaIds.end(), [](int id) { return !inBand(id); }),
-        vexaIds.end());
-    vexaIdOverlay()->showVexaIds(vexaIds);
+    showVexaIdsOfBand(std::move(vexaIds), &TabPage2400::inBand);
 }
 
 void TabPage2400::vexaIdSelected(int vexaId)
 {
-    if (inBand(vexaId))
-        vexaIdOverlay()->showVexaId(vexaId);
+    showVexaIdOfBand(vexaId, &TabPage2400::inBand);
 }
 
 void TabPage2400::vexaIdDeselected(int vexaId)
 {
-    if (inBand(vexaId))
-        vexaIdOverlay()->hideVexaId(vexaId);
+    hideVexaIdOfBand(vexaId, &TabPage2400::inBand);
 }

@@ -1,9 +1,6 @@
 #include "TabPage900.h"
 
 #include "data/Constants.h"
-#include "networks/VexaIdOverlay.h"
-
-#include <algorithm>
 
 TabPage900::TabPage900(const MainWindow *mainWindow, QWidget *parent)
     : TabPage(mainWindow, parent)
@@ -22,20 +19,15 @@ void TabPage900::onNewSpecScan(qint64 timeStamp, RfSpectrumScan spectrum)
 
 void TabPage900::vexaIdSelection(QList<int> vexaIds)
 {
-    vexaIds.erase(
-        std::remove_if(vexaIds.begin(), vexaIds.end(), [](int id) { return !inBand(id); }),
-        vexaIds.end());
-    vexaIdOverlay()->showVexaIds(vexaIds);
+    showVexaIdsOfBand(std::move(vexaIds), &TabPage900::inBand);
 }
 
 void TabPage900::vexaIdSelected(int vexaId)
 {
-    if (inBand(vexaId))
-        vexaIdOverlay()->showVexaId(vexaId);
+    showVexaIdOfBand(vexaId, &TabPage900::inBand);
 }
 
 void TabPage900::vexaIdDeselected(int vexaId)
 {
-    if (inBand(vexaId))
-        vexaIdOverlay()->hideVexaId(vexaId);
+    hideVexaIdOfBand(vexaId, &TabPage900::inBand);
 }

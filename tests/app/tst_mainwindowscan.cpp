@@ -149,14 +149,14 @@ private Q_SLOTS:
 
         // Back to 2.4 GHz: its history is padded with floor sweeps up to the present.
         const QList<RfSpectrumSample> before = page2400->history().samples;
-        const qint64 beforeSwitch = QDateTime::currentMSecsSinceEpoch();
         ui->tabWidget->setCurrentIndex(0);
+        const qint64 afterSwitch = QDateTime::currentMSecsSinceEpoch();
         const QList<RfSpectrumSample> padded = page2400->history().samples;
         QVERIFY(padded.size() > before.size());
         for (int i = before.size(); i < padded.size(); ++i) {
             QVERIFY(allOf(padded.at(i).scan, -128));
             QVERIFY(padded.at(i).timestamp > before.constLast().timestamp);
-            QVERIFY(padded.at(i).timestamp <= beforeSwitch);
+            QVERIFY(padded.at(i).timestamp <= afterSwitch);
         }
         QTRY_VERIFY_WITH_TIMEOUT(page2400->history().samples.size() > padded.size() + 2, 10000);
 
@@ -182,12 +182,18 @@ private Q_SLOTS:
         for (int i = commandsBefore; i < simLog.entries.size(); ++i)
             QVERIFY(simLog.entries.at(i).code != k_setFBand);
 
-        // Back on the live page, Scan; Stop asks whether to save, except in QC mode.
+        // Back on the live page, Space scans and Space stops; Stop asks whether to save,
+        // except in QC mode.
         ui->tabWidget->setCurrentIndex(0);
-        ui->actionRecord->trigger();
+        // The project named, Scan no longer opens the dialog over the window.
+        window.projectInfoDialog()->setData({"Hall", "", "", ""});
+        window.projectInfoDialog()->accept();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_Space);
         QTRY_VERIFY(comms->scanning());
         QVERIFY(!ui->tabWidget->isTabEnabled(2));
-        ui->actionStop->trigger();
+        QTest::keyClick(&window, Qt::Key_Space);
         QCOMPARE(window.prompts->questions, QStringList{"Do you want to save the recording?"});
         // A sweep the stopped scan still hands over stays out of the stopped recording.
         count = page2400->history().samples.size();
