@@ -16,6 +16,7 @@
 #include "pages/TabPage900.h"
 #include "pages/TavTabWidget.h"
 #include "sim/SimulatedAnalyzer.h"
+#include "widgets/DebugWindow.h"
 #include "wifi/NativeWifi.h"
 #include "wifi/WifiList.h"
 
@@ -282,9 +283,60 @@ void MainWindow::startSimulator()
     qCInfo(lcApp).noquote() << "Simulated analyzer on" << m_portOverride;
 }
 
+DebugWindow *MainWindow::debugWindow() const
+{
+    return m_debugWindow.data();
+}
+
 void MainWindow::setDebugMode()
 {
     m_debugMode = true;
+
+    // A console of its own beside the window; a repeated "-debug" opens a further one.
+    QStringList ports;
+    for (const auto &port : m_deviceComms.ports())
+        ports.append(port.first);
+    auto *console = new DebugWindow(this, ports);
+    console->setWindowFlags(Qt::Window);
+    // Shown first, so that the position given is that of its frame, as the window's own.
+    console->show();
+    console->resize(500, height());
+    console->move(x() + width() + 5, y());
+    console->setFileChooser([this](QWidget *parent) {
+        const QUrl url = m_prompts->saveFileUrl(parent, tr("Save Log"),
+                                                QDir::homePath() + QStringLiteral("/quorvex.log"),
+                                                tr("Log Files:") + QStringLiteral(" *.log *.txt"));
+        return url.isLocalFile() ? url.toLocalFile() : QString();
+    });
+    console->setErrorSink([this](QWidget *parent, const QString &text) {
+        m_prompts->critical(parent, tr("Error"), text);
+    });
+    m_debugWindow = console;
+
+    DeviceComms *comms = &m_deviceComms;
+    connect(comms, &DeviceComms::log, console, &DebugWindow::log);
+    connect(console, &DebugWindow::serialPortChanged, comms, &DeviceComms::setPortName);
+    connect(console, &DebugWindow::connect, comms, &DeviceComms::rfsaConnect);
+    connect(console, &DebugWindow::disconnect, comms, &DeviceComms::rfsaDisconnect);
+    connect(console, &DebugWindow::getDevVerClicked, comms, &DeviceComms::rfsaGetDeviceVer);
+    connect(console, &DebugWindow::getFwVerClicked, comms, &DeviceComms::rfsaGetFwVer);
+    connect(console, &DebugWindow::getRfParamsClicked, comms, &DeviceComms::rfsaGetRfParams);
+    connect(console, &DebugWindow::getLastErrorClicked, comms, &DeviceComms::rfsaGetLastError);
+    connect(console, &DebugWindow::syncClicked, comms, &DeviceComms::rfsaSync);
+    connect(console, &DebugWindow::hostBLClicked, comms, &DeviceComms::rfsaHostBL);
+    connect(console, &DebugWindow::setFBand, comms, &DeviceComms::rfsaSetFBand);
+    connect(console, &DebugWindow::setFStart, comms, &DeviceComms::rfsaSetFStart);
+    connect(console, &DebugWindow::setFStop, comms, &DeviceComms::rfsaSetFStop);
+    connect(console, &DebugWindow::setSpanIndex, comms, &DeviceComms::rfsaSetSpanIndex);
+    connect(console, &DebugWindow::setFStep, comms, &DeviceComms::rfsaSetFStep);
+    // The resolution-bandwidth register takes the low byte.
+    connect(console, &DebugWindow::setRBW, comms,
+            [comms](quint16 rbw) { comms->rfsaSetRBW(quint8(rbw)); });
+    connect(console, &DebugWindow::setStepCount, comms, &DeviceComms::rfsaSetStepCount);
+    connect(console, &DebugWindow::setSpan, comms, &DeviceComms::rfsaSetSpan);
+    connect(console, &DebugWindow::getSpecNoInit, comms, &DeviceComms::rfsaGetSpecNoInit);
+    connect(console, &DebugWindow::getCalibration, comms, &DeviceComms::rfsaGetCalibration);
+
     DeviceComms::printPortsInfo();
 }
 

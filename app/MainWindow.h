@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <memory>
 
+class DebugWindow;
 class ProjectInfoDialog;
 class QFile;
 class QLabel;
@@ -47,6 +48,8 @@ public:
     // The band page at a tab index, or none.
     TabPage *page(int index) const;
     ProjectInfoDialog *projectInfoDialog() const { return m_projectInfoDialog; }
+    // The newest debug console, or none.
+    DebugWindow *debugWindow() const;
     ProjectInfoData projectInfo() const { return m_projectInfo; }
     DeviceComms *deviceComms() { return &m_deviceComms; }
     // Replaces the dialogs that put questions to the user (tests answer them).
@@ -146,6 +149,7 @@ private:
     QLabel *m_radioVersionLabel = nullptr;
     QLabel *m_hostVersionLabel = nullptr;
     ProjectInfoDialog *m_projectInfoDialog = nullptr;
+    QPointer<DebugWindow> m_debugWindow;
     // Set when a scan is asked to stop, cleared when the next scan runs: a sweep the analyzer
     // delivers meanwhile belongs to the stopped scan.
     bool m_scanStopRequested = false;
