@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 #include "ui_MainWindow.h"
 
+#include "About.h"
 #include "AppLog.h"
 #include "FileLocations.h"
 #include "ProjectInfoDialog.h"
@@ -8,6 +9,7 @@
 #include "SnapshotFile.h"
 #include "TavApp.h"
 #include "UserPrompts.h"
+#include "WebManualView.h"
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
 #include "networks/VexaIdOverlay.h"
@@ -20,6 +22,7 @@
 #include "wifi/NativeWifi.h"
 #include "wifi/WifiList.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,12 +38,15 @@
 #include <QUrl>
 
 const QString MainWindow::k_appVersion = QStringLiteral("1.0.0.9.0.281");
+const QUrl MainWindow::k_webSite(QStringLiteral("https://tavorin.example"));
+const QUrl MainWindow::k_manualUrl(QStringLiteral("qrc:/manual/index.html"));
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(std::make_unique<Ui::MainWindow>())
     , m_prompts(std::make_unique<UserPrompts>())
     , m_deviceComms(this)
+    , m_manualViewFactory([] { return new WebManualView; })
 {
     ui->setupUi(this);
     setWindowTitle(tr("Quorvex"));
@@ -733,6 +739,42 @@ void MainWindow::on_actionProject_Info_triggered()
 {
     m_projectInfoDialog->setData(m_projectInfo);
     m_projectInfoDialog->show();
+}
+
+void MainWindow::on_actionAbout_triggered()
+{
+    // A window of its own each time, several at once if asked for.
+    auto *about = new About(nullptr);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->show();
+}
+
+void MainWindow::on_actionUser_Manual_triggered()
+{
+    ManualView *view = m_manualViewFactory();
+    view->setAttribute(Qt::WA_DeleteOnClose);
+    QRect available(0, 0, 1280, 800);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        available = screen->availableGeometry();
+    QRect frame(0, 0, 1024, 600);
+    frame.moveCenter(available.center());
+    view->setGeometry(frame);
+    const QString title
+        = QCoreApplication::applicationName() + QStringLiteral(" - ") + tr("User Manual");
+    connect(view, &ManualView::loadStarted, view,
+            [view, title] { view->setWindowTitle(title + QStringLiteral(" - 0%")); });
+    connect(view, &ManualView::loadProgress, view, [view, title](int progress) {
+        view->setWindowTitle(title + QStringLiteral(" - ") + QString::number(progress)
+                             + QLatin1Char('%'));
+    });
+    connect(view, &ManualView::loadFinished, view, [view, title] { view->setWindowTitle(title); });
+    view->load(k_manualUrl);
+    view->show();
+}
+
+void MainWindow::on_actionTavorin_Website_triggered()
+{
+    QDesktopServices::openUrl(k_webSite);
 }
 
 void MainWindow::onVexaIdSelected(int id)

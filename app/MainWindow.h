@@ -8,9 +8,12 @@
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
+#include <QUrl>
+#include <functional>
 #include <memory>
 
 class DebugWindow;
+class ManualView;
 class ProjectInfoDialog;
 class QFile;
 class QLabel;
@@ -52,6 +55,16 @@ public:
     DebugWindow *debugWindow() const;
     ProjectInfoData projectInfo() const { return m_projectInfo; }
     DeviceComms *deviceComms() { return &m_deviceComms; }
+    // The address of the maker's web site and of the manual in the resources.
+    static const QUrl k_webSite;
+    static const QUrl k_manualUrl;
+
+    // Makes the user manual's window (a web view unless replaced).
+    using ManualViewFactory = std::function<ManualView *()>;
+    void setManualViewFactory(ManualViewFactory factory)
+    {
+        m_manualViewFactory = std::move(factory);
+    }
     // Replaces the dialogs that put questions to the user (tests answer them).
     void setUserPrompts(std::unique_ptr<UserPrompts> prompts);
     // The simulated analyzer started by "-simulate", or none.
@@ -114,6 +127,9 @@ private Q_SLOTS:
     void on_actionToggle_Wifi_List_toggled(bool on);
     void on_actionVarsa_VexaIds_toggled(bool on);
     void on_actionProject_Info_triggered();
+    void on_actionAbout_triggered();
+    void on_actionUser_Manual_triggered();
+    void on_actionTavorin_Website_triggered();
     void on_tabWidget_tabCloseRequested(int index);
     void on_tabWidget_currentChanged(int index);
     void onNewLocalConnection();
@@ -150,6 +166,7 @@ private:
     QLabel *m_hostVersionLabel = nullptr;
     ProjectInfoDialog *m_projectInfoDialog = nullptr;
     QPointer<DebugWindow> m_debugWindow;
+    ManualViewFactory m_manualViewFactory;
     // Set when a scan is asked to stop, cleared when the next scan runs: a sweep the analyzer
     // delivers meanwhile belongs to the stopped scan.
     bool m_scanStopRequested = false;

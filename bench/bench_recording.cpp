@@ -4,7 +4,7 @@
 
 #include "SyntheticSweeps.h"
 #include "app/MainWindow.h"
-#include "app/UserPrompts.h"
+#include "app/SilentPrompts.h"
 #include "data/QuorvexMetaTypes.h"
 #include "data/RecordingFile.h"
 #include "pages/TabPage.h"
@@ -25,25 +25,6 @@ namespace {
 
 constexpr int k_sweeps = 79200;
 constexpr int k_runs = 5;
-
-class NoPrompts : public UserPrompts
-{
-public:
-    void critical(QWidget *, const QString &, const QString &text) override
-    {
-        std::fprintf(stderr, "Error: %s\n", qPrintable(text));
-    }
-    void warning(QWidget *, const QString &, const QString &text) override
-    {
-        std::fprintf(stderr, "Warning: %s\n", qPrintable(text));
-    }
-    bool question(QWidget *, const QString &, const QString &) override { return false; }
-    bool chooseItem(QWidget *, const QString &, const QString &, const QStringList &,
-                    QString *) override
-    {
-        return false;
-    }
-};
 
 // Notes the first paint of a widget.
 class PaintWatch : public QObject
@@ -116,7 +97,7 @@ int main(int argc, char **argv)
                 median(info), k_runs);
 
     MainWindow window;
-    window.setUserPrompts(std::make_unique<NoPrompts>());
+    window.setUserPrompts(std::make_unique<SilentPrompts>());
     window.resize(1600, 900);
     window.show();
     QCoreApplication::processEvents();

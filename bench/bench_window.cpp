@@ -13,9 +13,11 @@
 // Options: --fill-seconds N (how long the window takes to fill, 120 by default),
 // --measure-seconds N (30), --held-sweeps N (10000), --screenshots DIR (the working folder).
 
+#include "BenchLoop.h"
+#include "ProcessProbe.h"
 #include "app/MainWindow.h"
 #include "app/ProjectInfoDialog.h"
-#include "app/UserPrompts.h"
+#include "app/SilentPrompts.h"
 #include "data/Constants.h"
 #include "data/QuorvexMetaTypes.h"
 #include "networks/VexaIdPanel.h"
@@ -42,84 +44,6 @@
 #include <unistd.h>
 
 namespace {
-
-double processCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-// Bytes the heap has handed out and not taken back.
-qint64 heapInUse()
-{
-    return qint64(mallinfo2().uordblks);
-}
-
-qint64 residentBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : 0;
-}
-
-// Processor time of each thread of the process, ms, by thread name (threads of one name
-// summed).
-QMap<QString, double> threadCpuMs()
-{
-    QMap<QString, double> times;
-    const double tick = 1000.0 / double(sysconf(_SC_CLK_TCK));
-    const QStringList tasks
-        = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &task : tasks) {
-        QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
-        QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(task));
-        if (!comm.open(QIODevice::ReadOnly) || !stat.open(QIODevice::ReadOnly))
-            continue;
-        const QString name = QString::fromUtf8(comm.readAll().trimmed());
-        const QByteArray line = stat.readAll();
-        // The fields after the name in parentheses: utime and stime are the 12th and 13th.
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 12)
-            times[name] += (fields.at(11).toDouble() + fields.at(12).toDouble()) * tick;
-    }
-    return times;
-}
-
-void printThreadShares(const QMap<QString, double> &before, const QMap<QString, double> &after,
-                       double seconds)
-{
-    for (auto it = after.cbegin(); it != after.cend(); ++it) {
-        const double share = (it.value() - before.value(it.key())) / (seconds * 10.0);
-        if (share >= 0.5)
-            std::printf("    thread %-20s %6.1f %%\n", qPrintable(it.key()), share);
-    }
-}
-
-// Runs the event loop (sleeping while there is nothing to do, as the program's own loop
-// does) until done() or the time-out.
-void waitFor(const std::function<bool()> &done, int timeoutMs = 600000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    if (done())
-        return;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || timer.elapsed() >= timeoutMs)
-            loop.quit();
-    });
-    poll.start(50);
-    loop.exec();
-}
-
-void runFor(int ms)
-{
-    waitFor([] { return false; }, ms);
-}
 
 // Times the GUI thread's work by what it delivers: a sweep handed over by the communication
 // thread (a queued call to the session controller, which routes it to the page) and a repaint
@@ -167,25 +91,9 @@ bool windowFull(const TabPage *page)
     return page->firstVisibleIndex() > 0;
 }
 
-// Nobody is there to answer: no, and a message goes to the terminal.
-class NoPrompts : public UserPrompts
-{
-public:
-    void critical(QWidget *, const QString &, const QString &text) override
-    {
-        std::fprintf(stderr, "Error: %s\n", qPrintable(text));
-    }
-    bool question(QWidget *, const QString &, const QString &) override { return false; }
-    bool chooseItem(QWidget *, const QString &, const QString &, const QStringList &,
-                    QString *) override
-    {
-        return false;
-    }
-};
-
 bool waitForScan(MainWindow &window)
 {
-    waitFor([&] { return window.deviceComms()->scanning(); }, 20000);
+    BenchLoop::waitFor([&] { return window.deviceComms()->scanning(); }, 20000);
     return window.deviceComms()->scanning();
 }
 
@@ -251,7 +159,7 @@ int main(int argc, char **argv)
         return 1;
     }
     MainWindow window;
-    window.setUserPrompts(std::make_unique<NoPrompts>());
+    window.setUserPrompts(std::make_unique<SilentPrompts>());
     // Before the start-up runs, so its Connect takes this port.
     window.parseArgs({"quorvex", "-port", fastSim.portName()}, nullptr);
     window.resize(1600, 900);
@@ -267,27 +175,27 @@ int main(int argc, char **argv)
 
     // Memory per held sweep from the first thousand sweeps on, so start-up allocations and the
     // first raster sizes are behind.
-    waitFor([&] { return page->history().samples.size() >= 1000; });
-    const qint64 rssStart = residentBytes();
-    const qint64 heapStart = heapInUse();
+    BenchLoop::waitFor([&] { return page->history().samples.size() >= 1000; });
+    const qint64 rssStart = ProcessProbe::residentBytes();
+    const qint64 heapStart = ProcessProbe::heapInUse();
     const int heldStart = page->history().samples.size();
 
     std::printf("Filling the two-minute window (throttling off, sweep time 0)...\n");
     std::fflush(stdout);
     QElapsedTimer fill;
     fill.start();
-    waitFor([&] { return windowFull(page) || fill.elapsed() > fillMs + 60000; });
+    BenchLoop::waitFor([&] { return windowFull(page) || fill.elapsed() > fillMs + 60000; });
 
     app.resetCounters();
     const int sweepsBefore = page->history().samples.size();
-    const double cpuBefore = processCpuMs();
-    const QMap<QString, double> threadsBefore = threadCpuMs();
+    const double cpuBefore = ProcessProbe::processCpuMs();
+    const QMap<QString, double> threadsBefore = ProcessProbe::threadCpuMs();
     QElapsedTimer measure;
     measure.start();
-    runFor(measureMs);
+    BenchLoop::runFor(measureMs);
     const double seconds = measure.elapsed() / 1000.0;
     const int sweeps = page->history().samples.size() - sweepsBefore;
-    const double cpuShare = (processCpuMs() - cpuBefore) / (seconds * 1000.0);
+    const double cpuShare = (ProcessProbe::processCpuMs() - cpuBefore) / (seconds * 1000.0);
     std::printf("\nPipeline pace, window full (%d sweeps in view):\n",
                 int(page->history().samples.size() - page->firstVisibleIndex()));
     std::printf("  sweeps per second sustained:        %8.1f   (goal >= 44)\n", sweeps / seconds);
@@ -300,24 +208,24 @@ int main(int argc, char **argv)
     std::printf("  GUI thread busy:                    %8.1f %%\n",
                 100.0 * (app.sweepNs + app.paintNs) / 1e9 / seconds);
     std::printf("  process CPU share:                  %8.1f %% of one core\n", 100.0 * cpuShare);
-    printThreadShares(threadsBefore, threadCpuMs(), seconds);
+    ProcessProbe::printThreadShares(threadsBefore, ProcessProbe::threadCpuMs(), seconds);
 
-    waitFor([&] { return page->history().samples.size() >= heldStart + heldSweeps; });
+    BenchLoop::waitFor([&] { return page->history().samples.size() >= heldStart + heldSweeps; });
     const int held = page->history().samples.size() - heldStart;
-    const double perSweep = double(residentBytes() - rssStart) / held;
+    const double perSweep = double(ProcessProbe::residentBytes() - rssStart) / held;
     std::printf("  memory per held sweep:              %8.0f bytes resident, %.0f bytes of heap, "
                 "over %d sweeps   (goal <= 600)\n",
-                perSweep, double(heapInUse() - heapStart) / held, held);
+                perSweep, double(ProcessProbe::heapInUse() - heapStart) / held, held);
     std::fflush(stdout);
 
     // Screenshots: Wi-Fi outlines and a VEXA ID on the spectrogram, then the waterfall.
     Ui::MainWindow *ui = window.getUi();
     ui->actionVarsa_VexaIds->setChecked(true);
     selectVexaId(window, 24120);
-    runFor(4500); // a Wi-Fi scan reaches the newest sample
+    BenchLoop::runFor(4500); // a Wi-Fi scan reaches the newest sample
     window.grab().save(shots + "/window-spectrogram-2400.png");
     ui->actionToggle_View->trigger();
-    runFor(500);
+    BenchLoop::runFor(500);
     window.grab().save(shots + "/window-waterfall-2400.png");
     ui->actionToggle_View->trigger();
     page->takeSnapshot().save(shots + "/snapshot-spectrogram-2400.png");
@@ -325,9 +233,9 @@ int main(int argc, char **argv)
 
     // The link's own rate.
     ui->actionStop->trigger();
-    waitFor([&] { return !window.deviceComms()->scanning(); }, 5000);
+    BenchLoop::waitFor([&] { return !window.deviceComms()->scanning(); }, 5000);
     ui->actionDisconnect->trigger();
-    waitFor([&] { return !window.deviceComms()->connected(); }, 5000);
+    BenchLoop::waitFor([&] { return !window.deviceComms()->connected(); }, 5000);
     fastSim.stop();
     SimulatedAnalyzerSettings linkRate;
     linkRate.throttle = true;
@@ -347,19 +255,19 @@ int main(int argc, char **argv)
     std::printf("\nFilling the window at the link's rate (throttling on, sweep time 0)...\n");
     std::fflush(stdout);
     fill.restart();
-    waitFor([&] { return windowFull(page) || fill.elapsed() > fillMs + 60000; });
+    BenchLoop::waitFor([&] { return windowFull(page) || fill.elapsed() > fillMs + 60000; });
     app.resetCounters();
     const int linkBefore = page->history().samples.size();
-    const double linkCpuBefore = processCpuMs();
-    const QMap<QString, double> linkThreadsBefore = threadCpuMs();
+    const double linkCpuBefore = ProcessProbe::processCpuMs();
+    const QMap<QString, double> linkThreadsBefore = ProcessProbe::threadCpuMs();
     measure.restart();
-    runFor(measureMs);
+    BenchLoop::runFor(measureMs);
     const double linkSeconds = measure.elapsed() / 1000.0;
     const int linkSweeps = page->history().samples.size() - linkBefore;
     std::printf("  sweeps per second:                  %8.1f\n", linkSweeps / linkSeconds);
     std::printf("  process CPU share:                  %8.1f %% of one core   (goal <= 50)\n",
-                100.0 * (processCpuMs() - linkCpuBefore) / (linkSeconds * 1000.0));
-    printThreadShares(linkThreadsBefore, threadCpuMs(), linkSeconds);
+                100.0 * (ProcessProbe::processCpuMs() - linkCpuBefore) / (linkSeconds * 1000.0));
+    ProcessProbe::printThreadShares(linkThreadsBefore, ProcessProbe::threadCpuMs(), linkSeconds);
     std::printf("  GUI per sweep, history + data:      %8.2f ms, rendering %.2f ms\n",
                 app.sweepEvents ? app.sweepNs / 1e6 / app.sweepEvents : 0.0,
                 linkSweeps ? app.paintNs / 1e6 / linkSweeps : 0.0);
@@ -367,7 +275,7 @@ int main(int argc, char **argv)
 
     // The session ends before the simulator does, as when the user quits.
     ui->actionStop->trigger();
-    waitFor([&] { return !window.deviceComms()->scanning(); }, 5000);
+    BenchLoop::waitFor([&] { return !window.deviceComms()->scanning(); }, 5000);
     window.deviceComms()->terminateCommsThread();
     NativeWifi::clearSimulatedAir();
     return 0;

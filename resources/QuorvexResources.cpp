@@ -8,6 +8,7 @@ static void initResourceSets()
     Q_INIT_RESOURCE(style);
     Q_INIT_RESOURCE(icon);
     Q_INIT_RESOURCE(images);
+    Q_INIT_RESOURCE(manual);
     Q_INIT_RESOURCE(colors);
 }
 

@@ -31,6 +31,9 @@ DebugWindow::DebugWindow(QWidget *parent, const QStringList &ports)
     ui->cbSerialPort->addItems(ports);
     ui->cbSerialPort->setCurrentIndex(-1);
 
+    // Whether the user keeps to the end of the log is read from what the user does.
+    QObject::connect(ui->logText->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+                     [this] { QTimer::singleShot(0, this, &DebugWindow::onLogScrolled); });
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(k_logFlushMs);
     QObject::connect(&m_flushTimer, &QTimer::timeout, this, &DebugWindow::flushLog);
@@ -59,13 +62,21 @@ void DebugWindow::flushLog()
     // Lines beyond what the view keeps would only be laid out to be dropped again.
     if (m_pending.size() > k_maxLogLines)
         m_pending.erase(m_pending.begin(), m_pending.end() - k_maxLogLines);
-    QScrollBar *bar = ui->logText->verticalScrollBar();
-    const bool atEnd = bar->value() == bar->maximum();
     ui->logText->appendPlainText(m_pending.join(QLatin1Char('\n')));
     m_pending.clear();
-    // The view follows the newest line unless the user scrolled back to read.
-    if (atEnd)
-        bar->setValue(bar->maximum());
+    // The view follows the newest line unless the user scrolled back to read. (Comparing the
+    // scroll bar with its end here fails: the view lays out lazily, and the lines dropped at
+    // the top move it.)
+    if (m_followLog) {
+        ui->logText->moveCursor(QTextCursor::End);
+        ui->logText->ensureCursorVisible();
+    }
+}
+
+void DebugWindow::onLogScrolled()
+{
+    const QScrollBar *bar = ui->logText->verticalScrollBar();
+    m_followLog = bar->sliderPosition() >= bar->maximum();
 }
 
 QString DebugWindow::logContents()
@@ -196,6 +207,7 @@ void DebugWindow::on_pbClearLog_clicked()
 {
     m_pending.clear();
     ui->logText->clear();
+    m_followLog = true;
 }
 
 void DebugWindow::on_pbSaveLog_clicked()

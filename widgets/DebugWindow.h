@@ -94,10 +94,12 @@ private Q_SLOTS:
 private:
     static QStringList allPorts();
     void flushLog();
+    void onLogScrolled();
 
     std::unique_ptr<Ui::DebugWindow> ui;
     QStringList m_pending;
     QTimer m_flushTimer;
+    bool m_followLog = true;
     FileChooser m_fileChooser;
     ErrorSink m_errorSink;
 };

@@ -6,7 +6,10 @@
 #include "widgets/DebugWindow.h"
 
 #include <QAbstractButton>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTextBlock>
 
 namespace {
 
@@ -164,19 +167,41 @@ private Q_SLOTS:
 
     void logLines()
     {
+        QTest::mouseClick(console()->getUi()->pbGetFwVer, Qt::LeftButton);
+        QTRY_VERIFY(console()->logContents().contains("Firmware Version: "));
         const QStringList lines = console()->logContents().split('\n');
-        QVERIFY(lines.size() > 30);
+        QVERIFY(lines.size() >= 3);
         const QRegularExpression stamped("^\\d\\d:\\d\\d:\\d\\d ");
         for (const QString &line : lines)
             QVERIFY2(stamped.match(line).hasMatch(), qPrintable(line));
 
-        // The newest lines only; Clear Log empties the view.
+        // The newest lines only, the view at the newest while the user leaves it there, and
+        // where the user put it after scrolling back.
         DebugWindow local(nullptr, {});
-        for (int i = 0; i < DebugWindow::k_maxLogLines + 50; ++i)
-            local.log(QString::number(i));
+        local.resize(500, 400);
+        local.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&local));
+        QPlainTextEdit *view = local.getUi()->logText;
+        const auto newestShown = [view] {
+            QCoreApplication::processEvents();
+            const QTextBlock bottom
+                = view->cursorForPosition(QPoint(4, view->viewport()->height() - 4)).block();
+            return bottom.blockNumber() >= view->document()->blockCount() - 2;
+        };
+        for (int round = 0; round < 3; ++round) {
+            for (int i = 0; i < DebugWindow::k_maxLogLines / 2 + 25; ++i)
+                local.log(QString::number(round * 100000 + i));
+            local.logContents();
+            QVERIFY(newestShown());
+        }
         const QStringList kept = local.logContents().split('\n');
         QCOMPARE(kept.size(), DebugWindow::k_maxLogLines);
-        QVERIFY(kept.first().endsWith(" 50"));
+        QVERIFY(kept.last().endsWith(" 210024"));
+        view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+        QCoreApplication::processEvents();
+        local.log("later");
+        local.logContents();
+        QVERIFY(!newestShown());
         QTest::mouseClick(local.getUi()->pbClearLog, Qt::LeftButton);
         QCOMPARE(local.logContents(), QString());
     }

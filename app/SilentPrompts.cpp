@@ -1,0 +1,34 @@
+#include "SilentPrompts.h"
+
+#include "AppLog.h"
+
+void SilentPrompts::critical(QWidget *, const QString &title, const QString &text)
+{
+    qCWarning(lcApp).noquote() << title + QStringLiteral(": ") + text;
+}
+
+void SilentPrompts::warning(QWidget *, const QString &title, const QString &text)
+{
+    qCWarning(lcApp).noquote() << title + QStringLiteral(": ") + text;
+}
+
+bool SilentPrompts::question(QWidget *, const QString &, const QString &)
+{
+    return false;
+}
+
+bool SilentPrompts::chooseItem(QWidget *, const QString &, const QString &, const QStringList &,
+                               QString *)
+{
+    return false;
+}
+
+QUrl SilentPrompts::saveFileUrl(QWidget *, const QString &, const QString &, const QString &)
+{
+    return QUrl();
+}
+
+QUrl SilentPrompts::openFileUrl(QWidget *, const QString &, const QString &, const QString &)
+{
+    return QUrl();
+}

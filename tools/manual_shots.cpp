@@ -1,0 +1,163 @@
+// Takes the user manual's pictures from the real program: the main window against the built-in
+// simulated analyzer, driven through its own actions. Run by tools/manual-screenshots, which
+// writes them into resources/manual/images.
+
+#include "app/MainWindow.h"
+#include "app/ProjectInfoDialog.h"
+#include "app/SilentPrompts.h"
+#include "data/QuorvexMetaTypes.h"
+#include "data/RecordingFile.h"
+#include "networks/VexaIdPanel.h"
+#include "networks/VexaIdTableView.h"
+#include "pages/TabPage.h"
+#include "plots/SpectroPlot.h"
+#include "plots/WaterfallPlot.h"
+#include "resources/QuorvexResources.h"
+#include "ui_DebugWindow.h"
+#include "ui_MainWindow.h"
+#include "widgets/DebugWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QItemSelectionModel>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <qwt_plot_canvas.h>
+
+namespace {
+
+void runFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool save(QWidget *widget, const QString &dir, const QString &name)
+{
+    const bool ok = widget->grab().save(dir + QLatin1Char('/') + name);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(name));
+    return ok;
+}
+
+// The mouse resting over a plot, so its read-out shows.
+void hover(QwtPlot *plot, double x, double y)
+{
+    QWidget *canvas = plot->canvas();
+    const QPointF at(plot->transform(QwtPlot::xBottom, x), plot->transform(QwtPlot::yLeft, y));
+    QMouseEvent enter(QEvent::MouseMove, at, canvas->mapToGlobal(at.toPoint()), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(canvas, &enter);
+}
+
+void selectVexaId(MainWindow &window, int id)
+{
+    VexaIdPanel *panel = window.getUi()->dockWidgetContentsVexaIds;
+    QAbstractItemModel *model = panel->tableView()->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        for (int column = 0; column < model->columnCount(); ++column) {
+            if (model->index(row, column).data().toInt() == id)
+                panel->tableView()->selectionModel()->select(model->index(row, column),
+                                                             QItemSelectionModel::Select);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        return 1;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+    int appArgc = 1;
+    QApplication app(appArgc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tavorin"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvex"));
+    QuorvexResources::init();
+    QuorvexMetaTypes::registerAll();
+    QFile style(QStringLiteral(":qdarkstyle/style.qss"));
+    if (style.open(QIODevice::ReadOnly | QIODevice::Text))
+        app.setStyleSheet(QString::fromUtf8(style.readAll()));
+
+    MainWindow window;
+    window.setUserPrompts(std::make_unique<SilentPrompts>());
+    window.parseArgs({QStringLiteral("quorvex"), QStringLiteral("-simulate")}, nullptr);
+    window.setGeometry(0, 0, 1280, 760);
+    window.show();
+    runFor(3000);
+    window.projectInfoDialog()->setData({QStringLiteral("Grand Hall"), QStringLiteral("GH-12"),
+                                         QStringLiteral("Stage left"), QStringLiteral("R. Imre")});
+    window.projectInfoDialog()->accept();
+    Ui::MainWindow *ui = window.getUi();
+    // A minute of the simulated site.
+    runFor(60000);
+
+    bool ok = true;
+    TabPage *page = window.page(0);
+    ok &= save(&window, out, QStringLiteral("window-2400.png"));
+    hover(page->spectroPlot(), 2452.0, -62.0);
+    runFor(300);
+    ok &= save(page->spectroPlot(), out, QStringLiteral("spectrogram.png"));
+
+    ui->actionToggle_Wifi_List->setChecked(true);
+    runFor(4500);
+    ok &= save(ui->dockWidgetWifiList, out, QStringLiteral("wifi-list.png"));
+    ui->actionToggle_Wifi_List->setChecked(false);
+
+    ui->actionVarsa_VexaIds->setChecked(true);
+    selectVexaId(window, 24120);
+    runFor(500);
+    ok &= save(&window, out, QStringLiteral("vexa-ids.png"));
+    ui->actionVarsa_VexaIds->setChecked(false);
+
+    ui->actionToggle_View->trigger();
+    page->waterfallPlot()->setTimeEvents(
+        {{QDateTime::fromMSecsSinceEpoch(
+              page->history().samples.at(page->history().samples.size() / 2).timestamp),
+          QStringLiteral("Oven switched on")}});
+    hover(page->waterfallPlot(), 2440.0,
+          double(page->history().samples.constLast().timestamp - 20000));
+    runFor(500);
+    ok &= save(page->waterfallPlot(), out, QStringLiteral("waterfall.png"));
+    ui->actionToggle_View->trigger();
+
+    // A recording of what was scanned, opened in a tab of its own.
+    ui->actionStop->trigger();
+    runFor(1000);
+    const QString recording = home.filePath(QStringLiteral("Grand Hall_2400MHz.tarn"));
+    QString error;
+    RecordingFile::save(recording, page->hist(), &error);
+    QFile file(recording);
+    window.openFile(file);
+    runFor(500);
+    ok &= save(&window, out, QStringLiteral("recording.png"));
+
+    // The debug console after a few commands.
+    window.parseArgs({QStringLiteral("quorvex"), QStringLiteral("-debug")}, nullptr);
+    DebugWindow *console = window.debugWindow();
+    console->resize(560, 700);
+    for (QAbstractButton *button :
+         {static_cast<QAbstractButton *>(console->getUi()->pbGetFwVer),
+          static_cast<QAbstractButton *>(console->getUi()->pbGetDevVer),
+          static_cast<QAbstractButton *>(console->getUi()->pbGet24RfParams),
+          static_cast<QAbstractButton *>(console->getUi()->pbGetLastError)}) {
+        button->click();
+        runFor(600);
+    }
+    ok &= save(console, out, QStringLiteral("console.png"));
+
+    window.deviceComms()->terminateCommsThread();
+    return ok ? 0 : 1;
+}
