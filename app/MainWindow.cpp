@@ -289,6 +289,19 @@ void MainWindow::startSimulator()
     qCInfo(lcApp).noquote() << "Simulated analyzer on" << m_portOverride;
 }
 
+QPoint MainWindow::consolePosition(const QSize &consoleFrame) const
+{
+    // Beside the window; a window as wide as the screen (the default) would put it out of
+    // sight, so it stays on the screen, over the window's right edge if need be.
+    QPoint at(x() + width() + 5, y());
+    if (const QScreen *screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        at.setX(qBound(available.left(), at.x(), available.right() - consoleFrame.width() + 1));
+        at.setY(qBound(available.top(), at.y(), available.bottom() - consoleFrame.height() + 1));
+    }
+    return at;
+}
+
 DebugWindow *MainWindow::debugWindow() const
 {
     return m_debugWindow.data();
@@ -307,7 +320,7 @@ void MainWindow::setDebugMode()
     // Shown first, so that the position given is that of its frame, as the window's own.
     console->show();
     console->resize(500, height());
-    console->move(x() + width() + 5, y());
+    console->move(consolePosition(console->frameGeometry().size()));
     console->setFileChooser([this](QWidget *parent) {
         const QUrl url = m_prompts->saveFileUrl(parent, tr("Save Log"),
                                                 QDir::homePath() + QStringLiteral("/quorvex.log"),

@@ -51,6 +51,8 @@ public:
     // The band page at a tab index, or none.
     TabPage *page(int index) const;
     ProjectInfoDialog *projectInfoDialog() const { return m_projectInfoDialog; }
+    // Where a debug console of that frame size goes: right of the window, on the screen.
+    QPoint consolePosition(const QSize &consoleFrame) const;
     // The newest debug console, or none.
     DebugWindow *debugWindow() const;
     ProjectInfoData projectInfo() const { return m_projectInfo; }

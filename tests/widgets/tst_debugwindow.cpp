@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 
@@ -75,8 +76,13 @@ private Q_SLOTS:
         QCOMPARE(console()->width(), qMax(500, console()->minimumSizeHint().width()));
         QCOMPARE(console()->height(),
                  qMax(m_window->height(), console()->minimumSizeHint().height()));
-        QCOMPARE(console()->x(), m_window->x() + m_window->width() + 5);
+        // Right of the window, kept on the screen (the offscreen screen is 800 px wide).
+        const QRect screen = m_window->screen()->availableGeometry();
+        const int right = m_window->x() + m_window->width() + 5;
+        QCOMPARE(console()->x(),
+                 qMin(right, screen.right() + 1 - console()->frameGeometry().width()));
         QCOMPARE(console()->y(), m_window->y());
+        QVERIFY(screen.contains(console()->frameGeometry().topLeft()));
         // Whatever font stands in for Consolas, its letters are equally wide.
         const QFontMetrics metrics(console()->getUi()->logText->font());
         QCOMPARE(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W'));
