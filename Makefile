@@ -5,14 +5,16 @@
 #   make deps   install the Debian packages of tools/debian-packages.txt that are missing
 #   make bench  build and run the benchmarks (by hand; not part of CI)
 #   make format apply .clang-format to every source
+#   make package  a Debian package (build/package/quorvex_*.deb)
 
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 DEBUG_DIR := build/debug
 BENCH_DIR := build/bench
+PACKAGE_DIR := build/package
 RUN_ARGS ?= -simulate
 
-.PHONY: deps run build test bench format clean
+.PHONY: deps run build test bench format package clean
 
 deps:
 	@tools/install-deps
@@ -36,6 +38,12 @@ bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BUILD_TESTS=OFF -DQUORVEX_BUILD_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	cd $(BENCH_DIR) && ctest --output-on-failure --verbose -L bench
+
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BUILD_TESTS=OFF \
+		-DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	cd $(PACKAGE_DIR) && cpack -G DEB
 
 format:
 	tools/check-format clang-format --fix
