@@ -12,6 +12,7 @@
 #include "WebManualView.h"
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
+#include "data/VexaIdAdvisor.h"
 #include "networks/VexaIdOverlay.h"
 #include "networks/VexaIdPanel.h"
 #include "pages/TabPage2400.h"
@@ -19,6 +20,7 @@
 #include "pages/TavTabWidget.h"
 #include "sim/SimulatedAnalyzer.h"
 #include "widgets/DebugWindow.h"
+#include "widgets/RangeSlider.h"
 #include "wifi/NativeWifi.h"
 #include "wifi/WifiList.h"
 
@@ -147,13 +149,36 @@ void MainWindow::buildDocks()
     VexaIdPanel *panel = ui->dockWidgetContentsVexaIds;
     connect(panel, &VexaIdPanel::vexaIdSelected, this, &MainWindow::onVexaIdSelected);
     connect(panel, &VexaIdPanel::vexaIdDeselected, this, &MainWindow::onVexaIdDeselected);
+    connect(panel, &VexaIdPanel::rankingRequested, this, &MainWindow::updateRecommendation);
+}
+
+void MainWindow::addPage(TabPage *page, const QString &title)
+{
+    // The recommendation follows the window in view of the page in front.
+    connect(page, &TabPage::visibleWindowChanged, this, [this, page] {
+        if (page == this->page(ui->tabWidget->currentIndex()))
+            updateRecommendation();
+    });
+    const int index = ui->tabWidget->addTab(page, title);
+    ui->tabWidget->setTabToolTip(index, title);
+}
+
+void MainWindow::updateRecommendation()
+{
+    VexaIdPanel *panel = ui->dockWidgetContentsVexaIds;
+    const TabPage *front = page(ui->tabWidget->currentIndex());
+    if (!panel->recommending() || !front)
+        return;
+    const RangeSlider *window = front->timeBar();
+    panel->setRanking(VexaIdAdvisor::rank(front->history(), int(window->lowerValue()),
+                                          int(window->upperValue()), panel->advisorOptions()));
 }
 
 void MainWindow::buildPages()
 {
     TavTabWidget *tabs = tabWidget();
-    tabs->addTab(new TabPage2400(this, tabs), tr("2.4 GHz"));
-    tabs->addTab(new TabPage900(this, tabs), tr("900 MHz"));
+    addPage(new TabPage2400(this, tabs), tr("2.4 GHz"));
+    addPage(new TabPage900(this, tabs), tr("900 MHz"));
     for (int index : {0, 1}) {
         tabs->tabBar()->setTabButton(index, QTabBar::LeftSide, nullptr);
         tabs->tabBar()->setTabButton(index, QTabBar::RightSide, nullptr);
@@ -393,9 +418,8 @@ bool MainWindow::openFile(QFile &file)
         ? static_cast<TabPage *>(new TabPage900(history, this, tabs))
         : static_cast<TabPage *>(new TabPage2400(history, this, tabs));
     recording->vexaIdSelection(selectedVexaIds());
-    const QString title = QFileInfo(file.fileName()).baseName();
-    const int index = tabs->addTab(recording, title);
-    tabs->setTabToolTip(index, title);
+    addPage(recording, QFileInfo(file.fileName()).baseName());
+    const int index = tabs->count() - 1;
     // While a scan runs, the recording waits in a disabled tab until Stop.
     if (m_deviceComms.scanning())
         tabs->setTabEnabled(index, false);
@@ -691,6 +715,7 @@ void MainWindow::on_tabWidget_currentChanged(int index)
         ui->dockWidgetWifiList->setVisible(ui->actionToggle_Wifi_List->isChecked());
     ui->dockWidgetContentsVexaIds->setBand(band2400 ? VexaIdModel::Band2400MHz
                                                     : VexaIdModel::Band900MHz);
+    updateRecommendation();
 
     // A restart still pending from a switch a moment ago counts as a running scan: it is
     // moved on to the band now in front.

@@ -143,6 +143,10 @@ private:
     void restoreWindowGeometry();
     void buildDocks();
     void buildPages();
+    // A band page into a new tab, titled and tool-tipped.
+    void addPage(TabPage *page, const QString &title);
+    // The VEXA ID panel's ranking for the window in view of the page in front.
+    void updateRecommendation();
     void buildToolBar();
     void buildStatusBar();
     void startSimulator();

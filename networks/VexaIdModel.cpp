@@ -1,5 +1,7 @@
 #include "VexaIdModel.h"
 
+#include <QColor>
+
 const VexaIdModel::Table VexaIdModel::k_data900MHz{
     {9150, 9250, 9350}, {9100, 9200, 9300}, {9110, 9210, 9310}, {9120, QVariant(), QVariant()},
     {9130, 9230, 9330},
@@ -51,9 +53,42 @@ QVariant VexaIdModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignCenter);
+    const QVariant id = table().at(index.row()).value(index.column());
     if (role == Qt::DisplayRole)
-        return table().at(index.row()).value(index.column());
-    return QVariant();
+        return id;
+    const auto scored = m_scores.constFind(id.toInt());
+    if (!id.isValid() || scored == m_scores.cend())
+        return QVariant();
+    switch (role) {
+    case ShareRole:
+        return scored->busyShare;
+    case Qt::ToolTipRole:
+        return tr("%1: busy %2 % of the time, mean %3 dBm")
+            .arg(scored->id)
+            .arg(scored->busyShare * 100.0, 0, 'f', 1)
+            .arg(scored->meanDbm, 0, 'f', 1);
+    case Qt::BackgroundRole: {
+        // Quiet plans green, busy ones red, dark enough for the panel's light text.
+        const double share = qBound(0.0, scored->busyShare, 1.0);
+        return QColor::fromHsvF((1.0 - share) / 3.0, 0.75, 0.45);
+    }
+    default:
+        return QVariant();
+    }
+}
+
+void VexaIdModel::setScores(const QList<VexaIdAdvisor::Score> &scores)
+{
+    m_scores.clear();
+    for (const VexaIdAdvisor::Score &score : scores)
+        m_scores.insert(score.id, score);
+    if (rowCount() > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void VexaIdModel::clearScores()
+{
+    setScores({});
 }
 
 QVariant VexaIdModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "data/VexaIdAdvisor.h"
+
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QVariant>
 #include <QVector>
 
 // The VEXA IDs of one band as a grid: rows are plan types, columns numbers of universes.
-// Empty cells hold no value.
+// Empty cells hold no value. With an advisor's ranking set, each scored cell also carries its
+// plan's busy share (ShareRole, 0 to 1, tinting the cell) and its score as tool tip.
 class VexaIdModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -13,6 +17,7 @@ class VexaIdModel : public QAbstractTableModel
 public:
     enum Band { Band900MHz = 0, Band2400MHz = 1 };
     Q_ENUM(Band)
+    enum Role { ShareRole = Qt::UserRole + 1 };
 
     using Table = QVector<QVector<QVariant>>;
     static const Table k_data900MHz;
@@ -26,6 +31,8 @@ public:
 
     Band band() const { return m_band; }
     void setBand(Band band);
+    void setScores(const QList<VexaIdAdvisor::Score> &scores);
+    void clearScores();
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -37,4 +44,5 @@ private:
     const Table &table() const;
 
     Band m_band = Band2400MHz;
+    QHash<int, VexaIdAdvisor::Score> m_scores;
 };

@@ -99,6 +99,9 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
     m_toolBar->addSeparator();
     m_toolBar->addAction(ui->actionToggle_View);
     m_toolBar->addSeparator();
+    m_toolBar->addAction(ui->actionMax_Hold);
+    m_toolBar->addAction(ui->actionAverage);
+    m_toolBar->addSeparator();
     m_toolBar->addAction(ui->actionVarsa_VexaIds);
     m_mainLayout->setMenuBar(m_toolBar);
 
@@ -141,6 +144,12 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
     m_mainLayout->addLayout(bottomBar);
 
     m_vexaIdOverlay = std::make_unique<VexaIdOverlay>(m_spectroPlot);
+
+    // The traces follow the window's two actions on every page.
+    m_spectroPlot->setMaxHoldShown(ui->actionMax_Hold->isChecked());
+    m_spectroPlot->setAverageShown(ui->actionAverage->isChecked());
+    connect(ui->actionMax_Hold, &QAction::toggled, m_spectroPlot, &SpectroPlot::setMaxHoldShown);
+    connect(ui->actionAverage, &QAction::toggled, m_spectroPlot, &SpectroPlot::setAverageShown);
 
     m_replotTimer.setSingleShot(true);
     m_replotTimer.setTimerType(Qt::PreciseTimer);
@@ -295,6 +304,7 @@ void TabPage::onTimeBarMoved()
         quietly(m_spectroPlot, [&] { m_spectroPlot->setData(visible); });
         quietly(m_waterfallPlot, [&] { m_waterfallPlot->setData(visible); });
         requestReplot();
+        emit visibleWindowChanged();
     }
     const qint64 upper = m_timeBar->upperValue();
     if (upper > 0 && upper <= m_hist.samples.size())

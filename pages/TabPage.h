@@ -70,6 +70,10 @@ public:
     int firstVisibleIndex() const { return m_firstVisibleIndex; }
     double meanSampleInterval() const { return m_meanSampleInterval; }
 
+Q_SIGNALS:
+    // The displays show another stretch of the history (a new sweep, the time bar moved).
+    void visibleWindowChanged();
+
 public Q_SLOTS:
     void toggleView();
     virtual void onNewSpecScan(qint64 timeStamp, RfSpectrumScan spectrum) = 0;

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <qwt_picker_machine.h>
 #include <qwt_plot_canvas.h>
+#include <qwt_plot_curve.h>
 #include <qwt_plot_layout.h>
 #include <qwt_plot_picker.h>
 
@@ -86,11 +87,30 @@ SpectroPlot::SpectroPlot(QWidget *parent)
     connect(m_rightClickPicker, QOverload<const QPointF &>::of(&QwtPlotPicker::selected), this,
             &SpectroPlot::onRightClick);
 
+    // The traces: white for the maximum, magenta for the mean, colours the density's map
+    // does not use. Drawn over the density and under the labels.
+    const auto trace = [](const QString &title, const QColor &color) {
+        auto *curve = new QwtPlotCurve(title);
+        curve->setPen(color, 1.5);
+        curve->setRenderHint(QwtPlotItem::RenderAntialiased, true);
+        curve->setZ(25.0);
+        return curve;
+    };
+    m_maxHoldCurve = trace(tr("Max Hold"), QColor(255, 255, 255));
+    m_averageCurve = trace(tr("Average"), QColor(255, 64, 255));
+
     plotLayout()->setAlignCanvasToScales(true);
     setAutoReplot(true);
 }
 
-SpectroPlot::~SpectroPlot() = default;
+// The trace curves belong to the plot only while attached.
+SpectroPlot::~SpectroPlot()
+{
+    for (QwtPlotCurve *curve : {m_maxHoldCurve, m_averageCurve}) {
+        if (!curve->plot())
+            delete curve;
+    }
+}
 
 SpectrogramData *SpectroPlot::densityData() const
 {
@@ -124,6 +144,17 @@ void SpectroPlot::setData(const QList<RfSpectrumSample> &data)
     densityData()->setValueMatrix(stats.density, stats.numColumns);
     highlightData()->setValueMatrix(stats.tips, stats.numColumns);
     m_tracker->setData(stats.numColumns, stats.density, stats.current, stats.average, stats.max);
+    // One point per frequency bin, at its centre.
+    const QwtInterval freq = densityData()->interval(Qt::XAxis);
+    const double binWidth = freq.width() / qMax(stats.numColumns, 1);
+    QVector<double> x(stats.numColumns);
+    QVector<double> maxima(stats.numColumns);
+    for (int j = 0; j < stats.numColumns; ++j) {
+        x[j] = freq.minValue() + (j + 0.5) * binWidth;
+        maxima[j] = stats.max.value(j);
+    }
+    m_maxHoldCurve->setSamples(x, maxima);
+    m_averageCurve->setSamples(x, stats.average);
     setAxisScale(yLeft, Constants::k_nominalMinRssi,
                  qMax(Constants::k_typicalMaxRssi, stats.top + 2));
 }
@@ -150,6 +181,18 @@ void SpectroPlot::setWifiData(QList<WifiApInfo> wifiData)
     }
     setAxisScale(yLeft, Constants::k_nominalMinRssi,
                  qMax(int(axisScaleDiv(yLeft).upperBound()), top + 4));
+}
+
+void SpectroPlot::setMaxHoldShown(bool shown)
+{
+    m_maxHoldCurve->attach(shown ? this : nullptr);
+    replot();
+}
+
+void SpectroPlot::setAverageShown(bool shown)
+{
+    m_averageCurve->attach(shown ? this : nullptr);
+    replot();
 }
 
 void SpectroPlot::clearWifiData()

@@ -11,6 +11,7 @@
 #include <qwt_scale_div.h>
 
 class HighlightSpectrogram;
+class QwtPlotCurve;
 class QwtPlotPicker;
 class SpTrackPicker;
 class SpectrogramData;
@@ -51,6 +52,10 @@ public:
     QList<TavPlotMarker *> labelMarkers() const;
     QList<WifiCurve *> wifiCurves() const { return m_wifiCurves; }
     QList<WifiMarker *> wifiMarkers() const { return m_wifiMarkers; }
+    // The highest and the mean amplitude of each frequency over the window, as curves over
+    // the density; attached to the plot only while shown.
+    QwtPlotCurve *maxHoldCurve() const { return m_maxHoldCurve; }
+    QwtPlotCurve *averageCurve() const { return m_averageCurve; }
 
 Q_SIGNALS:
     void spectroLabelAdded(SpectroLabel event);
@@ -67,6 +72,8 @@ public Q_SLOTS:
     void setWifiZigBee(bool zigBee);
     void onLeftClick(const QPointF &pos);
     void onRightClick(const QPointF &pos);
+    void setMaxHoldShown(bool shown);
+    void setAverageShown(bool shown);
 
 private:
     struct LabelRecord
@@ -91,5 +98,7 @@ private:
     QwtScaleDiv m_wifiScaleDiv;
     QwtScaleDiv m_zigBeeScaleDiv;
     SpectroStatistics m_statistics;
+    QwtPlotCurve *m_maxHoldCurve = nullptr;
+    QwtPlotCurve *m_averageCurve = nullptr;
     PlotPrompts m_prompts = PlotPrompts::dialogs();
 };

@@ -2,6 +2,7 @@
 
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
+#include "data/VexaIdAdvisor.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -10,6 +11,8 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTextStream>
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -21,6 +24,11 @@ const char k_description[] = "Reads Quorvex recordings (.tarn).\n"
                              "  csv FILE [-o OUT]  one row per sweep: milliseconds since the "
                              "epoch,\n"
                              "                     local ISO time, one column per frequency (MHz)\n"
+                             "  advise FILE [--universes N] [--threshold DBM] [--from MS --to MS]\n"
+                             "                     the band's VEXA IDs, quietest first: ID, share\n"
+                             "                     of busy cells (at or above the threshold,\n"
+                             "                     -80 dBm), mean amplitude; over the sweeps\n"
+                             "                     from MS to MS (ms since the epoch), or all\n"
                              "\n"
                              "Exit status: 0 done (a recording cut short gives a warning and what\n"
                              "it holds), 1 wrong command line, 2 unreadable file, 3 output not "
@@ -144,7 +152,21 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
                                                    "standard output (csv)."),
                                     QStringLiteral("OUT"));
     parser.addOption(output);
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info or csv"));
+    const QCommandLineOption universes(QStringLiteral("universes"),
+                                       QStringLiteral("Only IDs carrying at least N universes "
+                                                      "(advise)."),
+                                       QStringLiteral("N"));
+    const QCommandLineOption threshold(QStringLiteral("threshold"),
+                                       QStringLiteral("Busy at or above DBM (advise; -80)."),
+                                       QStringLiteral("DBM"));
+    const QCommandLineOption from(QStringLiteral("from"),
+                                  QStringLiteral("First sweep time, ms since the epoch (advise)."),
+                                  QStringLiteral("MS"));
+    const QCommandLineOption to(QStringLiteral("to"),
+                                QStringLiteral("Last sweep time, ms since the epoch (advise)."),
+                                QStringLiteral("MS"));
+    parser.addOptions({universes, threshold, from, to});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info, csv or advise"));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A recording (.tarn)."));
 
     const QString program = QStringLiteral("quorvex-tarn");
@@ -158,11 +180,41 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     }
     const QStringList positional = parser.positionalArguments();
     const QString command = positional.value(0);
+    const bool adviseOptions = parser.isSet(universes) || parser.isSet(threshold)
+        || parser.isSet(from) || parser.isSet(to);
     if (positional.size() != 2
-        || (command != QLatin1String("info") && command != QLatin1String("csv"))
-        || (parser.isSet(output) && command != QLatin1String("csv"))) {
+        || (command != QLatin1String("info") && command != QLatin1String("csv")
+            && command != QLatin1String("advise"))
+        || (parser.isSet(output) && command != QLatin1String("csv"))
+        || (adviseOptions && command != QLatin1String("advise"))) {
         err << program << ": usage: quorvex-tarn info FILE | quorvex-tarn csv FILE [-o OUT]"
-            << " (see --help)\n";
+            << " | quorvex-tarn advise FILE [options] (see --help)\n";
+        return Usage;
+    }
+    VexaIdAdvisor::Options options;
+    qint64 fromMs = std::numeric_limits<qint64>::min();
+    qint64 toMs = std::numeric_limits<qint64>::max();
+    bool numbers = true;
+    const auto read = [&](const QCommandLineOption &option, auto convert) {
+        bool converted = true;
+        const auto value = convert(parser.value(option), &converted);
+        numbers = numbers && converted;
+        return value;
+    };
+    const auto integer = [](const QString &text, bool *ok) { return text.toLongLong(ok, 10); };
+    if (parser.isSet(universes))
+        options.minUniverses = int(read(universes, integer));
+    if (parser.isSet(from))
+        fromMs = read(from, integer);
+    if (parser.isSet(to))
+        toMs = read(to, integer);
+    if (parser.isSet(threshold))
+        options.thresholdDbm
+            = read(threshold, [](const QString &text, bool *ok) { return text.toDouble(ok); });
+    if (!numbers) {
+        err << program
+            << ": the values of --universes, --threshold, --from and --to are "
+               "numbers (see --help)\n";
         return Usage;
     }
 
@@ -181,6 +233,28 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
 
     if (command == QLatin1String("info")) {
         out << info(fileName, history);
+        return Done;
+    }
+    if (command == QLatin1String("advise")) {
+        const QList<RfSpectrumSample> &samples = history.samples;
+        const auto begin
+            = std::find_if(samples.cbegin(), samples.cend(),
+                           [fromMs](const RfSpectrumSample &s) { return s.timestamp >= fromMs; });
+        const auto end = std::find_if(begin, samples.cend(), [toMs](const RfSpectrumSample &s) {
+            return s.timestamp > toMs;
+        });
+        const QList<VexaIdAdvisor::Score> ranking = VexaIdAdvisor::rank(
+            history, int(begin - samples.cbegin()), int(end - samples.cbegin()), options);
+        if (ranking.isEmpty()) {
+            err << program << ": " << fileName << " holds no sweeps to rank"
+                << (parser.isSet(from) || parser.isSet(to) ? " in that time" : "") << '\n';
+            return Done;
+        }
+        for (const VexaIdAdvisor::Score &score : ranking)
+            out << score.id << ' ' << QString::number(score.busyShare * 100.0, 'f', 2) << "% "
+                << QString::number(score.meanDbm, 'f', 1) << " dBm  (" << score.universes
+                << (score.universes == 1 ? " universe, " : " universes, ")
+                << Constants::k_vexaIdMap.value(score.id).type << ")\n";
         return Done;
     }
     if (!parser.isSet(output)) {

@@ -7,9 +7,10 @@
 class QTextStream;
 
 // quorvex-tarn, the recordings' command-line companion: "info FILE" summarises a recording,
-// "csv FILE [-o OUT]" writes its sweeps as comma-separated values. Reads with the program's
-// own reader. Exit status: 0 done (a file cut short gives a warning and what it holds), 1 a
-// wrong command line, 2 a file that cannot be read, 3 an output that cannot be written.
+// "csv FILE [-o OUT]" writes its sweeps as comma-separated values, "advise FILE" ranks the
+// band's VEXA IDs by how busy their frequencies were. Reads with the program's own reader. Exit
+// status: 0 done (a file cut short gives a warning and what it holds), 1 a wrong command line, 2 a
+// file that cannot be read, 3 an output that cannot be written.
 class TarnCommand
 {
 public:

@@ -3,6 +3,8 @@
 #include "app/ProjectInfoDialog.h"
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
+#include "networks/VexaIdOverlay.h"
+#include "networks/VexaIdPanel.h"
 #include "pages/TabPage2400.h"
 #include "pages/TabPage900.h"
 #include "pages/TavTabWidget.h"
@@ -14,6 +16,7 @@
 #include "ui_MainWindow.h"
 #include "wifi/NativeWifi.h"
 
+#include <QCheckBox>
 #include <QElapsedTimer>
 
 namespace {
@@ -116,6 +119,15 @@ private Q_SLOTS:
         // The Wi-Fi survey's access points reach the samples, the list and the spectrogram.
         QTRY_VERIFY_WITH_TIMEOUT(!page2400->history().samples.constLast().wifiAps.isEmpty(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!page2400->spectroPlot()->wifiCurves().isEmpty(), 5000);
+
+        // Recommend ranks the site's plans and draws the quietest.
+        VexaIdPanel *panel = ui->dockWidgetContentsVexaIds;
+        ui->actionVarsa_VexaIds->setChecked(true);
+        QTest::mouseClick(panel->recommendBox(), Qt::LeftButton, {},
+                          QPoint(8, panel->recommendBox()->height() / 2));
+        QTRY_VERIFY(panel->recommendedId() >= 24000);
+        QVERIFY(page2400->vexaIdOverlay()->selectedIds().contains(panel->recommendedId()));
+        panel->recommendBox()->setChecked(false);
 
         // Routing: a 900 MHz sweep while 2.4 GHz is in front is dropped; the offset of -ampl
         // saturates instead of wrapping.

@@ -2,13 +2,19 @@
 #include "QuorvexTest.h"
 #include "app/FileLocations.h"
 #include "app/ProjectInfoDialog.h"
+#include "data/Constants.h"
 #include "data/RecordingFile.h"
+#include "networks/VexaIdOverlay.h"
+#include "networks/VexaIdPanel.h"
 #include "pages/TabPage2400.h"
 #include "pages/TabPage900.h"
 #include "ui_MainWindow.h"
 #include "ui_ProjectInfoDialog.h"
+#include "widgets/RangeSlider.h"
 
 #include <QBuffer>
+#include <QCheckBox>
+#include <QLabel>
 #include <QPointer>
 #include <QSettings>
 #include <csignal>
@@ -235,6 +241,50 @@ private Q_SLOTS:
         QCOMPARE(window.prompts->criticals.size(), 2);
         QVERIFY(window.prompts->criticals.last().startsWith(
             "The snapshot was not saved. Unable to write " + dir.filePath("no/such/shot.png")));
+    }
+
+    // Recommend on a recording: the quietest plan of the window in view is selected and drawn,
+    // and panning to a stretch where another range is busy changes the choice.
+    void recommendationFollowsTheWindow()
+    {
+        RfSpectrumHistory history;
+        history.freqInterval = QwtInterval(2400.0, 2500.0);
+        history.rssiInterval = QwtInterval(-100.0, -30.0);
+        for (int s = 0; s < 1200; ++s) {
+            RfSpectrumScan scan(501, qint8(-95));
+            // The first half busy low in the band, the second half busy high.
+            const int from = s < 600 ? 0 : 250;
+            for (int j = from; j <= from + 200; ++j)
+                scan[j] = qint8(-55);
+            history.samples << RfSpectrumSample{k_t0 + 250 * s, scan, {}};
+        }
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(RecordingFile::save(dir.filePath("two halves.tarn"), history, &error));
+        QuietMainWindow window;
+        QFile file(dir.filePath("two halves.tarn"));
+        QVERIFY(window.openFile(file));
+        TabPage *recording = window.page(2);
+        VexaIdPanel *panel = window.getUi()->dockWidgetContentsVexaIds;
+        window.getUi()->actionVarsa_VexaIds->setChecked(true);
+        QTest::mouseClick(panel->recommendBox(), Qt::LeftButton, {},
+                          QPoint(8, panel->recommendBox()->height() / 2));
+        QVERIFY(panel->recommending());
+        // The newest two minutes lie in the second half: the low range is the quiet one.
+        const int late = panel->recommendedId();
+        QVERIFY2(late == 24110 || late == 24210, qPrintable(QString::number(late)));
+        QVERIFY(recording->vexaIdOverlay()->selectedIds().contains(late));
+        QVERIFY(panel->recommendationLabel()->text().startsWith(QString("Best: %1").arg(late)));
+        QVERIFY(
+            panel->model()->data(panel->model()->index(2, 0), VexaIdModel::ShareRole).isValid());
+
+        recording->timeBar()->setLowerValue(0);
+        recording->timeBar()->setUpperValue(480);
+        const int early = panel->recommendedId();
+        QVERIFY(early != late);
+        QVERIFY(VexaIdDesc(Constants::k_vexaIdMap.value(early)).lowerEdge() > 2440.0);
+        QVERIFY(recording->vexaIdOverlay()->selectedIds().contains(early));
+        QVERIFY(!recording->vexaIdOverlay()->selectedIds().contains(late));
     }
 
     // Files that are not recordings, or are damaged, are named in a message and open no

@@ -8,6 +8,7 @@
 #include "plots/TavPlotMarker.h"
 #include "wifi/WifiCurve.h"
 #include "wifi/WifiMarker.h"
+#include <qwt_plot_curve.h>
 
 #include <qwt_scale_draw.h>
 
@@ -312,6 +313,42 @@ private Q_SLOTS:
         click(plot, Qt::LeftButton, QPointF(2435.0, -65.0));
         QVERIFY(plot.spectroLabels().isEmpty());
         QVERIFY(plot.itemList(QwtPlotItem::Rtti_PlotMarker).isEmpty());
+    }
+
+    // Max Hold and Average: one point per bin at its centre, the column's maximum and mean;
+    // shown only while switched on, and then part of what the plot draws.
+    void traces()
+    {
+        SpectroPlot plot;
+        setUpBand(plot);
+        plot.resize(900, 500);
+        QList<RfSpectrumSample> window;
+        for (int s = 0; s < 4; ++s) {
+            RfSpectrumScan scan(501, qint8(-95));
+            scan[250] = qint8(-70 + 10 * s); // -70, -60, -50, -40
+            window << RfSpectrumSample{1700000000000 + s, scan, {}};
+        }
+        plot.setData(window);
+        const QwtSeriesData<QPointF> *maxima = plot.maxHoldCurve()->data();
+        const QwtSeriesData<QPointF> *means = plot.averageCurve()->data();
+        QCOMPARE(int(maxima->size()), 501);
+        QCOMPARE(maxima->sample(250), QPointF(2400.0 + 250.5 * 100.0 / 501, -40.0));
+        QCOMPARE(means->sample(250).y(), -55.0);
+        QCOMPARE(maxima->sample(0).y(), -95.0);
+        QCOMPARE(means->sample(500).y(), -95.0);
+        QVERIFY(!plot.maxHoldCurve()->plot() && !plot.averageCurve()->plot());
+
+        plot.setMaxHoldShown(true);
+        plot.setAverageShown(true);
+        QCOMPARE(plot.maxHoldCurve()->plot(), &plot);
+        const QImage shown = plot.grab().toImage();
+        const QPoint peak = plot.canvas()->pos()
+            + QPoint(int(plot.transform(QwtPlot::xBottom, maxima->sample(250).x())),
+                     int(plot.transform(QwtPlot::yLeft, -40.0)));
+        QCOMPARE(QColor(shown.pixel(peak)), QColor(Qt::white));
+        plot.setMaxHoldShown(false);
+        QVERIFY(!plot.maxHoldCurve()->plot());
+        QVERIFY(QColor(plot.grab().toImage().pixel(peak)) != QColor(Qt::white));
     }
 
     void storedLabels()

@@ -181,6 +181,41 @@ private Q_SLOTS:
         QVERIFY(run.out.contains("Sweeps:         2\n"));
     }
 
+    // The plans of the recording's band, quietest first; options narrow them down.
+    void advise()
+    {
+        RfSpectrumHistory history = siteRecording();
+        // A carrier over 2450-2480 MHz in every sweep.
+        for (RfSpectrumSample &sample : history.samples) {
+            for (int j = 250; j <= 400; ++j)
+                sample.scan[j] = qint8(-60);
+        }
+        const QString path = m_dir.filePath("carrier.tarn");
+        QString error;
+        QVERIFY(RecordingFile::save(path, history, &error));
+        const Run all = tarn({"advise", path});
+        QCOMPARE(all.status, int(TarnCommand::Done));
+        const QStringList lines = all.out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY(lines.size() > 10);
+        QVERIFY2(lines.first().startsWith("24110 0.00% -90.0 dBm  (1 universe, Low)"),
+                 qPrintable(lines.first()));
+        QVERIFY(lines.last().startsWith("24340 100.00% -60.0 dBm"));
+        const QStringList five
+            = tarn({"advise", path, "--universes", "5"}).out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY(five.first().startsWith("24310 "));
+        QVERIFY(five.filter(QRegularExpression("^24[12]")).isEmpty());
+        // Only the first sweep, 1765200000000.
+        const Run first = tarn({"advise", path, "--from", "0", "--to", "1765200000000"});
+        QCOMPARE(first.out.split('\n', Qt::SkipEmptyParts).size(), lines.size());
+        const Run none = tarn({"advise", path, "--from", "1765300000000"});
+        QCOMPARE(none.out, QString());
+        QVERIFY(none.err.contains("holds no sweeps to rank in that time"));
+        QCOMPARE(tarn({"advise", path, "--threshold", "loud"}).status, int(TarnCommand::Usage));
+        QCOMPARE(tarn({"info", path, "--universes", "2"}).status, int(TarnCommand::Usage));
+        QCOMPARE(tarn({"advise", m_dir.filePath("missing.tarn")}).status,
+                 int(TarnCommand::Unreadable));
+    }
+
     void commandLine()
     {
         const Run help = tarn({"--help"});
