@@ -8,7 +8,6 @@
 #include "data/QuorvexMetaTypes.h"
 #include "data/RecordingFile.h"
 #include "networks/VexaIdPanel.h"
-#include "networks/VexaIdTableView.h"
 #include "pages/TabPage.h"
 #include "plots/SpectroPlot.h"
 #include "plots/WaterfallPlot.h"
@@ -18,9 +17,9 @@
 #include "widgets/DebugWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QEventLoop>
-#include <QItemSelectionModel>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -51,19 +50,6 @@ void hover(QwtPlot *plot, double x, double y)
     QMouseEvent enter(QEvent::MouseMove, at, canvas->mapToGlobal(at.toPoint()), Qt::NoButton,
                       Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(canvas, &enter);
-}
-
-void selectVexaId(MainWindow &window, int id)
-{
-    VexaIdPanel *panel = window.getUi()->dockWidgetContentsVexaIds;
-    QAbstractItemModel *model = panel->tableView()->model();
-    for (int row = 0; row < model->rowCount(); ++row) {
-        for (int column = 0; column < model->columnCount(); ++column) {
-            if (model->index(row, column).data().toInt() == id)
-                panel->tableView()->selectionModel()->select(model->index(row, column),
-                                                             QItemSelectionModel::Select);
-        }
-    }
 }
 
 } // namespace
@@ -108,18 +94,24 @@ int main(int argc, char **argv)
     TabPage *page = window.page(0);
     ok &= save(&window, out, QStringLiteral("window-2400.png"));
     hover(page->spectroPlot(), 2452.0, -62.0);
+    ui->actionMax_Hold->setChecked(true);
+    ui->actionAverage->setChecked(true);
     runFor(300);
     ok &= save(page->spectroPlot(), out, QStringLiteral("spectrogram.png"));
+    ui->actionMax_Hold->setChecked(false);
+    ui->actionAverage->setChecked(false);
 
     ui->actionToggle_Wifi_List->setChecked(true);
     runFor(4500);
     ok &= save(ui->dockWidgetWifiList, out, QStringLiteral("wifi-list.png"));
     ui->actionToggle_Wifi_List->setChecked(false);
 
+    // Recommend over the window in view: the quietest plan selected and drawn.
     ui->actionVarsa_VexaIds->setChecked(true);
-    selectVexaId(window, 24120);
-    runFor(500);
+    ui->dockWidgetContentsVexaIds->recommendBox()->setChecked(true);
+    runFor(1000);
     ok &= save(&window, out, QStringLiteral("vexa-ids.png"));
+    ui->dockWidgetContentsVexaIds->recommendBox()->setChecked(false);
     ui->actionVarsa_VexaIds->setChecked(false);
 
     ui->actionToggle_View->trigger();
