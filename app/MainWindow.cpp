@@ -357,29 +357,7 @@ void MainWindow::setDebugMode()
     });
     m_debugWindow = console;
 
-    DeviceComms *comms = &m_deviceComms;
-    connect(comms, &DeviceComms::log, console, &DebugWindow::log);
-    connect(console, &DebugWindow::serialPortChanged, comms, &DeviceComms::setPortName);
-    connect(console, &DebugWindow::connect, comms, &DeviceComms::rfsaConnect);
-    connect(console, &DebugWindow::disconnect, comms, &DeviceComms::rfsaDisconnect);
-    connect(console, &DebugWindow::getDevVerClicked, comms, &DeviceComms::rfsaGetDeviceVer);
-    connect(console, &DebugWindow::getFwVerClicked, comms, &DeviceComms::rfsaGetFwVer);
-    connect(console, &DebugWindow::getRfParamsClicked, comms, &DeviceComms::rfsaGetRfParams);
-    connect(console, &DebugWindow::getLastErrorClicked, comms, &DeviceComms::rfsaGetLastError);
-    connect(console, &DebugWindow::syncClicked, comms, &DeviceComms::rfsaSync);
-    connect(console, &DebugWindow::hostBLClicked, comms, &DeviceComms::rfsaHostBL);
-    connect(console, &DebugWindow::setFBand, comms, &DeviceComms::rfsaSetFBand);
-    connect(console, &DebugWindow::setFStart, comms, &DeviceComms::rfsaSetFStart);
-    connect(console, &DebugWindow::setFStop, comms, &DeviceComms::rfsaSetFStop);
-    connect(console, &DebugWindow::setSpanIndex, comms, &DeviceComms::rfsaSetSpanIndex);
-    connect(console, &DebugWindow::setFStep, comms, &DeviceComms::rfsaSetFStep);
-    // The resolution-bandwidth register takes the low byte.
-    connect(console, &DebugWindow::setRBW, comms,
-            [comms](quint16 rbw) { comms->rfsaSetRBW(quint8(rbw)); });
-    connect(console, &DebugWindow::setStepCount, comms, &DeviceComms::rfsaSetStepCount);
-    connect(console, &DebugWindow::setSpan, comms, &DeviceComms::rfsaSetSpan);
-    connect(console, &DebugWindow::getSpecNoInit, comms, &DeviceComms::rfsaGetSpecNoInit);
-    connect(console, &DebugWindow::getCalibration, comms, &DeviceComms::rfsaGetCalibration);
+    console->attachTo(&m_deviceComms);
 
     DeviceComms::printPortsInfo();
 }

@@ -41,6 +41,33 @@ DebugWindow::DebugWindow(QWidget *parent, const QStringList &ports)
 
 DebugWindow::~DebugWindow() = default;
 
+void DebugWindow::attachTo(DeviceComms *comms)
+{
+    QObject::connect(comms, &DeviceComms::log, this, &DebugWindow::log);
+    QObject::connect(this, &DebugWindow::serialPortChanged, comms, &DeviceComms::setPortName);
+    QObject::connect(this, &DebugWindow::connect, comms, &DeviceComms::rfsaConnect);
+    QObject::connect(this, &DebugWindow::disconnect, comms, &DeviceComms::rfsaDisconnect);
+    QObject::connect(this, &DebugWindow::getDevVerClicked, comms, &DeviceComms::rfsaGetDeviceVer);
+    QObject::connect(this, &DebugWindow::getFwVerClicked, comms, &DeviceComms::rfsaGetFwVer);
+    QObject::connect(this, &DebugWindow::getRfParamsClicked, comms, &DeviceComms::rfsaGetRfParams);
+    QObject::connect(this, &DebugWindow::getLastErrorClicked, comms,
+                     &DeviceComms::rfsaGetLastError);
+    QObject::connect(this, &DebugWindow::syncClicked, comms, &DeviceComms::rfsaSync);
+    QObject::connect(this, &DebugWindow::hostBLClicked, comms, &DeviceComms::rfsaHostBL);
+    QObject::connect(this, &DebugWindow::setFBand, comms, &DeviceComms::rfsaSetFBand);
+    QObject::connect(this, &DebugWindow::setFStart, comms, &DeviceComms::rfsaSetFStart);
+    QObject::connect(this, &DebugWindow::setFStop, comms, &DeviceComms::rfsaSetFStop);
+    QObject::connect(this, &DebugWindow::setSpanIndex, comms, &DeviceComms::rfsaSetSpanIndex);
+    QObject::connect(this, &DebugWindow::setFStep, comms, &DeviceComms::rfsaSetFStep);
+    // The resolution-bandwidth register takes the low byte.
+    QObject::connect(this, &DebugWindow::setRBW, comms,
+                     [comms](quint16 rbw) { comms->rfsaSetRBW(quint8(rbw)); });
+    QObject::connect(this, &DebugWindow::setStepCount, comms, &DeviceComms::rfsaSetStepCount);
+    QObject::connect(this, &DebugWindow::setSpan, comms, &DeviceComms::rfsaSetSpan);
+    QObject::connect(this, &DebugWindow::getSpecNoInit, comms, &DeviceComms::rfsaGetSpecNoInit);
+    QObject::connect(this, &DebugWindow::getCalibration, comms, &DeviceComms::rfsaGetCalibration);
+}
+
 QStringList DebugWindow::allPorts()
 {
     return DeviceComms::allPorts();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class DeviceComms;
 namespace Ui {
 class DebugWindow;
 }
@@ -34,6 +35,8 @@ public:
     ~DebugWindow() override;
 
     Ui::DebugWindow *getUi() const { return ui.get(); }
+    // Shows the controller's log, and hands every request and the port choice to it.
+    void attachTo(DeviceComms *comms);
     void setFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
     void setErrorSink(ErrorSink sink) { m_errorSink = std::move(sink); }
 
