@@ -1,5 +1,20 @@
 #include "DeviceComms.h"
 
+#include "firmware/WrkRblAutoBaud.h"
+#include "firmware/WrkRblCmdBankErase.h"
+#include "firmware/WrkRblCmdCrc32.h"
+#include "firmware/WrkRblCmdDownload.h"
+#include "firmware/WrkRblCmdGetChipId.h"
+#include "firmware/WrkRblCmdGetStatus.h"
+#include "firmware/WrkRblCmdMemoryRead.h"
+#include "firmware/WrkRblCmdMemoryWrite.h"
+#include "firmware/WrkRblCmdPing.h"
+#include "firmware/WrkRblCmdReset.h"
+#include "firmware/WrkRblCmdSectorErase.h"
+#include "firmware/WrkRblCmdSendData.h"
+#include "firmware/WrkRblCmdSetCcfg.h"
+#include "firmware/WrkRblWriteSector.h"
+
 #include "CommsLog.h"
 #include "SerialComms.h"
 #include "SerialPortWatch.h"
@@ -413,4 +428,81 @@ void DeviceComms::rfsaGetInfoString(quint8 cpu, quint8 str)
 {
     startWorkerInThread<WrkGetInfoStr>(
         {{QStringLiteral("Cpu"), int(cpu)}, {QStringLiteral("String"), int(str)}});
+}
+
+void DeviceComms::rblAutoBaud()
+{
+    startWorkerInThread<WrkRblAutoBaud>();
+}
+
+void DeviceComms::rblCmdPing()
+{
+    startWorkerInThread<WrkRblCmdPing>();
+}
+
+void DeviceComms::rblCmdDownload(quint32 address, quint32 size)
+{
+    startWorkerInThread<WrkRblCmdDownload>(
+        {{QStringLiteral("address"), address}, {QStringLiteral("size"), size}});
+}
+
+void DeviceComms::rblCmdGetStatus()
+{
+    startWorkerInThread<WrkRblCmdGetStatus>();
+}
+
+void DeviceComms::rblCmdSendData(const QByteArray &data)
+{
+    startWorkerInThread<WrkRblCmdSendData>({{QStringLiteral("data"), data}});
+}
+
+void DeviceComms::rblCmdReset()
+{
+    startWorkerInThread<WrkRblCmdReset>();
+}
+
+void DeviceComms::rblCmdSectorErase(quint32 address)
+{
+    startWorkerInThread<WrkRblCmdSectorErase>({{QStringLiteral("address"), address}});
+}
+
+void DeviceComms::rblCmdCrc32(quint32 address, quint32 size, quint32 readRepeat)
+{
+    startWorkerInThread<WrkRblCmdCrc32>({{QStringLiteral("address"), address},
+                                         {QStringLiteral("size"), size},
+                                         {QStringLiteral("readRepeat"), readRepeat}});
+}
+
+void DeviceComms::rblCmdGetChipId()
+{
+    startWorkerInThread<WrkRblCmdGetChipId>();
+}
+
+void DeviceComms::rblCmdMemoryRead(quint32 address, quint32 size)
+{
+    startWorkerInThread<WrkRblCmdMemoryRead>(
+        {{QStringLiteral("address"), address}, {QStringLiteral("size"), size}});
+}
+
+void DeviceComms::rblCmdMemoryWrite(quint32 address, const QByteArray &data)
+{
+    startWorkerInThread<WrkRblCmdMemoryWrite>(
+        {{QStringLiteral("address"), address}, {QStringLiteral("data"), data}});
+}
+
+void DeviceComms::rblCmdBankErase()
+{
+    startWorkerInThread<WrkRblCmdBankErase>();
+}
+
+void DeviceComms::rblCmdSetCcfg(quint32 fieldId, quint32 fieldValue)
+{
+    startWorkerInThread<WrkRblCmdSetCcfg>(
+        {{QStringLiteral("fieldId"), fieldId}, {QStringLiteral("fieldValue"), fieldValue}});
+}
+
+void DeviceComms::rblWriteSector(quint32 address, const QByteArray &data)
+{
+    startWorkerInThread<WrkRblWriteSector>(
+        {{QStringLiteral("address"), address}, {QStringLiteral("data"), data}});
 }

@@ -105,6 +105,22 @@ public Q_SLOTS:
     void rfsaResetToBootloader();
     void rfsaGetInfoString(quint8 cpu, quint8 str);
 
+    // The radio's ROM bootloader (once the radio has been reset into it).
+    void rblAutoBaud();
+    void rblCmdPing();
+    void rblCmdDownload(quint32 address, quint32 size);
+    void rblCmdGetStatus();
+    void rblCmdSendData(const QByteArray &data);
+    void rblCmdReset();
+    void rblCmdSectorErase(quint32 address);
+    void rblCmdCrc32(quint32 address, quint32 size, quint32 readRepeat);
+    void rblCmdGetChipId();
+    void rblCmdMemoryRead(quint32 address, quint32 size);
+    void rblCmdMemoryWrite(quint32 address, const QByteArray &data);
+    void rblCmdBankErase();
+    void rblCmdSetCcfg(quint32 fieldId, quint32 fieldValue);
+    void rblWriteSector(quint32 address, const QByteArray &data);
+
 Q_SIGNALS:
     void log(QString logMsg);
     void stopScanning();
@@ -134,6 +150,21 @@ Q_SIGNALS:
     void rfsaGetCalibrationDone(qint64 timeStamp, RfSpectrumScan spectrum);
     void rfsaResetToBootloaderDone();
     void rfsaGetInfoStrDone(quint8 cpu, quint8 str, QString data);
+
+    void rblAutoBaudDone();
+    void rblCmdPingDone();
+    void rblCmdDownloadDone();
+    void rblCmdGetStatusDone(quint8 status);
+    void rblCmdSendDataDone();
+    void rblCmdResetDone();
+    void rblCmdSectorEraseDone();
+    void rblCmdCrc32Done(quint32 crc);
+    void rblCmdGetChipIdDone(quint32 chipId);
+    void rblCmdMemoryReadDone(QByteArray data);
+    void rblCmdMemoryWriteDone();
+    void rblCmdBankEraseDone();
+    void rblCmdSetCcfgDone();
+    void rblWriteSectorDone();
 
 private:
     // Posts the creation of a `Worker` on the communication thread and marks the session busy.

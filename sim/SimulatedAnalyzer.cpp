@@ -1,5 +1,7 @@
 #include "SimulatedAnalyzer.h"
 
+#include "SimulatedBootloader.h"
+
 #include "SimulatedAnalyzerProtocol.h"
 #include "SimulatedPty.h"
 
@@ -59,6 +61,8 @@ bool SimulatedAnalyzer::start()
             &SimulatedAnalyzer::commandReceived);
     connect(m_device->analyzer(), &SimulatedAnalyzerProtocol::sweepSent, this,
             &SimulatedAnalyzer::sweepSent);
+    connect(m_device->bootloader(), &SimulatedBootloader::commandReceived, this,
+            &SimulatedAnalyzer::bootloaderCommandReceived);
     m_device->moveToThread(&m_thread);
     m_thread.start();
 
@@ -166,4 +170,26 @@ bool SimulatedAnalyzer::isPluggedIn() const
 void SimulatedAnalyzer::setInfoString(quint8 cpu, const QString &text)
 {
     onDevice([=](SimulatedDevice *device) { device->analyzer()->setInfoString(cpu, text); });
+}
+
+QByteArray SimulatedAnalyzer::flash()
+{
+    QByteArray copy;
+    onDevice([&copy](SimulatedDevice *device) { copy = device->bootloader()->flash(); });
+    return copy;
+}
+
+void SimulatedAnalyzer::bootloaderNackNext(int frames)
+{
+    onDevice([frames](SimulatedDevice *device) { device->bootloader()->nackNext(frames); });
+}
+
+void SimulatedAnalyzer::bootloaderFailNextStatus(quint8 status)
+{
+    onDevice([status](SimulatedDevice *device) { device->bootloader()->failNextStatus(status); });
+}
+
+void SimulatedAnalyzer::bootloaderGoSilentAfter(int frames)
+{
+    onDevice([frames](SimulatedDevice *device) { device->bootloader()->goSilentAfter(frames); });
 }

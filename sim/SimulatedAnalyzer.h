@@ -57,8 +57,17 @@ public:
     bool isPluggedIn() const;
     void setInfoString(quint8 cpu, const QString &text);
 
+    // The radio's flash, as its ROM bootloader holds it (4096-byte sectors).
+    QByteArray flash();
+    // Bootloader faults: refuse the next frames; answer the next status request with
+    // `status`; answer `frames` more frames, then nothing until the radio restarts.
+    void bootloaderNackNext(int frames);
+    void bootloaderFailNextStatus(quint8 status);
+    void bootloaderGoSilentAfter(int frames);
+
 Q_SIGNALS:
     void commandReceived(quint8 code, QByteArray payload);
+    void bootloaderCommandReceived(quint8 code, QByteArray payload);
     void sweepSent(int samples);
     void hungUp();
     void pluggedIn(QString slavePath);

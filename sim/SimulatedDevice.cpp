@@ -2,7 +2,9 @@
 
 #include "SimLog.h"
 #include "SimulatedAnalyzerProtocol.h"
+#include "SimulatedBootloader.h"
 #include "SimulatedPty.h"
+#include "firmware/RadioImage.h"
 
 #include <QTimer>
 
@@ -25,6 +27,20 @@ SimulatedDevice::SimulatedDevice(const SimulatedAnalyzerSettings &settings, QObj
             [this] { setMode(Mode::Bootloader); });
     connect(m_analyzer, &SimulatedAnalyzerProtocol::hangUpRequested, this,
             &SimulatedDevice::hangUp);
+
+    // The radio's ROM bootloader, its flash holding the firmware the radio reports.
+    auto *bootloader = new SimulatedBootloader(settings.radioInfo);
+    setBootloaderMode(bootloader);
+    connect(bootloader, &SimulatedBootloader::resetRequested, this, [this, bootloader] {
+        // The radio restarts into the firmware now in its flash.
+        m_analyzer->setInfoString(0, RadioImage::versionOf(bootloader->flash()));
+        setMode(Mode::Analyzer);
+    });
+}
+
+SimulatedBootloader *SimulatedDevice::bootloader() const
+{
+    return qobject_cast<SimulatedBootloader *>(m_bootloader);
 }
 
 SimulatedDevice::~SimulatedDevice()

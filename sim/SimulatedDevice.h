@@ -5,6 +5,7 @@
 #include <QObject>
 
 class SimulatedAnalyzerProtocol;
+class SimulatedBootloader;
 class SimulatedDeviceMode;
 class SimulatedPty;
 
@@ -27,6 +28,8 @@ public:
 
     SimulatedAnalyzerProtocol *analyzer() const { return m_analyzer; }
     SimulatedPty *line() const { return m_pty; }
+    // The radio's ROM bootloader installed by default, or none.
+    SimulatedBootloader *bootloader() const;
     // Installs the radio's ROM-bootloader personality (the device takes it over).
     void setBootloaderMode(SimulatedDeviceMode *bootloader);
     Mode mode() const { return m_mode; }

@@ -1,0 +1,3 @@
+#include "FirmwareLog.h"
+
+Q_LOGGING_CATEGORY(lcFirmware, "quorvex.firmware")
