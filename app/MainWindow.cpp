@@ -13,6 +13,7 @@
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
 #include "data/VexaIdAdvisor.h"
+#include "firmware/FwUpdateDialog.h"
 #include "networks/VexaIdOverlay.h"
 #include "networks/VexaIdPanel.h"
 #include "pages/TabPage2400.h"
@@ -40,6 +41,8 @@
 #include <QUrl>
 
 const QString MainWindow::k_appVersion = QStringLiteral("1.0.0.9.0.281");
+const QString MainWindow::k_radioFwString = QStringLiteral("1.0.0.9.0.0");
+const QString MainWindow::k_hostFwString = QStringLiteral("1.0.0.9.0.69");
 const QUrl MainWindow::k_webSite(QStringLiteral("https://tavorin.example"));
 const QUrl MainWindow::k_manualUrl(QStringLiteral("qrc:/manual/index.html"));
 
@@ -75,6 +78,21 @@ MainWindow::MainWindow(QWidget *parent)
     page(1)->setEnabled(false);
     ui->actionDisconnect->setEnabled(false);
     ui->actionStop->setEnabled(false);
+
+    // The firmware update, offered when the analyzer reports other versions than those of the
+    // images carried, and when its radio answers only as a bootloader.
+    m_fwUpdateDialog = new FwUpdateDialog(&m_deviceComms, this);
+    m_fwUpdateDialog->setModal(true);
+    m_fwUpdateDialog->setMessageSink(
+        [this](bool failure, const QString &title, const QString &text) {
+            if (failure)
+                m_prompts->critical(m_fwUpdateDialog, title, text);
+            else
+                m_prompts->information(m_fwUpdateDialog, title, text);
+        });
+    connect(&m_deviceComms, &DeviceComms::scanningChanged, ui->actionUpdate_Firmware,
+            &QAction::setDisabled);
+    connect(&m_deviceComms, &DeviceComms::shouldTryBootload, this, &MainWindow::startBootloader);
 
     m_projectInfoDialog = new ProjectInfoDialog(this);
     connect(m_projectInfoDialog, &QDialog::accepted, this, &MainWindow::setProjectInfoToHist);
@@ -300,7 +318,13 @@ void MainWindow::startSimulator()
 {
     if (m_simulator)
         return;
-    auto simulator = std::make_unique<SimulatedAnalyzer>();
+    // QUORVEX_SIM_RADIO_VERSION makes the simulated radio report (and hold in its flash)
+    // another firmware version, so that the update can be tried.
+    SimulatedAnalyzerSettings settings;
+    const QString radioVersion = qEnvironmentVariable("QUORVEX_SIM_RADIO_VERSION");
+    if (!radioVersion.isEmpty())
+        settings.radioInfo = radioVersion;
+    auto simulator = std::make_unique<SimulatedAnalyzer>(settings);
     if (!simulator->start()) {
         m_prompts->critical(
             this, tr("Error"),
@@ -591,8 +615,9 @@ void MainWindow::onDcConnectedChanged(bool connected)
         m_hostVersionLabel->setText(QStringLiteral("H: v---"));
         return;
     }
-    // A fresh connection starts scanning at once.
-    ui->actionRecord->trigger();
+    // A fresh connection starts scanning at once, unless a firmware update is on offer.
+    if (!m_fwUpdateDialog->isVisible())
+        ui->actionRecord->trigger();
 }
 
 void MainWindow::onDcScanningChanged(bool scanning)
@@ -813,12 +838,32 @@ void MainWindow::onVexaIdSelection(QList<int> ids)
 
 void MainWindow::onRfsaGetInfoStrDone(quint8 cpu, quint8 str, const QString &data)
 {
-    if (str != 0)
-        return;
-    if (cpu == 0)
+    if (str == 0 && cpu == 0) {
         m_radioVersionLabel->setText(QStringLiteral("R: v") + data);
-    else if (cpu == 1)
+        m_fwUpdateDialog->setUpdRadio(data != k_radioFwString);
+    } else if (str == 0 && cpu == 1) {
         m_hostVersionLabel->setText(QStringLiteral("H: v") + data);
+        m_fwUpdateDialog->setUpdHost(data != k_hostFwString);
+    }
+    // Offered once both versions are known and one differs from the image carried.
+    const bool known = !m_radioVersionLabel->text().contains(QLatin1String("---"))
+        && !m_hostVersionLabel->text().contains(QLatin1String("---"));
+    if (known && (m_fwUpdateDialog->updRadio() || m_fwUpdateDialog->updHost())
+        && !m_fwUpdateDialog->isVisible())
+        m_fwUpdateDialog->open();
+}
+
+void MainWindow::on_actionUpdate_Firmware_triggered()
+{
+    m_fwUpdateDialog->open();
+}
+
+void MainWindow::startBootloader()
+{
+    // The radio answers only as its ROM bootloader: the update writes its firmware anew.
+    m_deviceComms.disconnectFromDevice();
+    m_fwUpdateDialog->setUpdRadio(true);
+    m_fwUpdateDialog->open();
 }
 
 void MainWindow::on_actionQuit_triggered()

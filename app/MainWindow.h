@@ -13,6 +13,7 @@
 #include <memory>
 
 class DebugWindow;
+class FwUpdateDialog;
 class ManualView;
 class ProjectInfoDialog;
 class QFile;
@@ -40,6 +41,9 @@ class MainWindow : public QMainWindow
 
 public:
     static const QString k_appVersion;
+    // The firmware versions of the images the program carries.
+    static const QString k_radioFwString;
+    static const QString k_hostFwString;
     // Pause between stopping the scan of one band and starting the other's after a tab switch.
     static constexpr int k_bandSwitchRestartMs = 750;
 
@@ -51,6 +55,7 @@ public:
     // The band page at a tab index, or none.
     TabPage *page(int index) const;
     ProjectInfoDialog *projectInfoDialog() const { return m_projectInfoDialog; }
+    FwUpdateDialog *fwUpdateDialog() const { return m_fwUpdateDialog; }
     // Where a debug console of that frame size goes: right of the window, on the screen.
     QPoint consolePosition(const QSize &consoleFrame) const;
     // The newest debug console, or none.
@@ -132,6 +137,8 @@ private Q_SLOTS:
     void on_actionAbout_triggered();
     void on_actionUser_Manual_triggered();
     void on_actionTavorin_Website_triggered();
+    void on_actionUpdate_Firmware_triggered();
+    void startBootloader();
     void on_tabWidget_tabCloseRequested(int index);
     void on_tabWidget_currentChanged(int index);
     void onNewLocalConnection();
@@ -171,6 +178,7 @@ private:
     QLabel *m_radioVersionLabel = nullptr;
     QLabel *m_hostVersionLabel = nullptr;
     ProjectInfoDialog *m_projectInfoDialog = nullptr;
+    FwUpdateDialog *m_fwUpdateDialog = nullptr;
     QPointer<DebugWindow> m_debugWindow;
     ManualViewFactory m_manualViewFactory;
     // Set when a scan is asked to stop, cleared when the next scan runs: a sweep the analyzer

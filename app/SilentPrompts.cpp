@@ -7,6 +7,11 @@ void SilentPrompts::critical(QWidget *, const QString &title, const QString &tex
     qCWarning(lcApp).noquote() << title + QStringLiteral(": ") + text;
 }
 
+void SilentPrompts::information(QWidget *, const QString &title, const QString &text)
+{
+    qCInfo(lcApp).noquote() << title + QStringLiteral(": ") + text;
+}
+
 void SilentPrompts::warning(QWidget *, const QString &title, const QString &text)
 {
     qCWarning(lcApp).noquote() << title + QStringLiteral(": ") + text;

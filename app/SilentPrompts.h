@@ -8,6 +8,7 @@ class SilentPrompts : public UserPrompts
 {
 public:
     void critical(QWidget *parent, const QString &title, const QString &text) override;
+    void information(QWidget *parent, const QString &title, const QString &text) override;
     void warning(QWidget *parent, const QString &title, const QString &text) override;
     bool question(QWidget *parent, const QString &title, const QString &text) override;
     bool chooseItem(QWidget *parent, const QString &title, const QString &label,

@@ -9,6 +9,11 @@ void UserPrompts::critical(QWidget *parent, const QString &title, const QString 
     QMessageBox::critical(parent, title, text, QMessageBox::Ok);
 }
 
+void UserPrompts::information(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox::information(parent, title, text, QMessageBox::Ok);
+}
+
 void UserPrompts::warning(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox::warning(parent, title, text, QMessageBox::Ok);

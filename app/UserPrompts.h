@@ -15,6 +15,8 @@ public:
 
     // A critical message box with a single OK button.
     virtual void critical(QWidget *parent, const QString &title, const QString &text);
+    // An information message box with a single OK button.
+    virtual void information(QWidget *parent, const QString &title, const QString &text);
     // A warning message box with a single OK button.
     virtual void warning(QWidget *parent, const QString &title, const QString &text);
     // A question box with Yes and No; true for Yes.

@@ -287,6 +287,8 @@ void DeviceComms::onSequenceTimeout(const QString &workerClass)
 {
     qCDebug(lcComms).noquote() << "Sequence timed out:" << workerClass;
     endSession();
+    if (workerClass != QLatin1String("WrkHostBL"))
+        emit sequenceFailed(workerClass, QString());
     if (workerClass == QLatin1String("WrkConnect")) {
         const QStringList ports = filteredPorts(m_portSource(), QString::fromLatin1(k_productName));
         if (ports.size() == 1)
@@ -307,6 +309,7 @@ void DeviceComms::onSequenceError(const QString &workerClass, const QString &err
 {
     qCDebug(lcComms).noquote() << "Sequence failed:" << workerClass << errStr;
     endSession();
+    emit sequenceFailed(workerClass, errStr);
     showCritical(errStr);
 }
 

@@ -128,6 +128,8 @@ Q_SIGNALS:
     void busyChanged(bool busy);
     void connectedChanged(bool connected);
     void scanningChanged(bool scanning);
+    // A sequence ended by its time-out (reason empty) or with an error.
+    void sequenceFailed(QString workerClass, QString reason);
 
     void rfsaConnectDone();
     void rfsaDisconnectDone();

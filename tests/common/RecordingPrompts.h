@@ -13,6 +13,7 @@ public:
     bool questionAnswer = false; // Yes or No to every question
 
     QStringList warnings; // texts of the warnings
+    QStringList informations; // texts of the information boxes
     // File dialogs: what each was asked (title and the default path or folder), and the
     // answers given in turn (an empty URL cancels).
     QStringList fileDialogs;
@@ -20,6 +21,10 @@ public:
 
     void critical(QWidget *, const QString &, const QString &text) override { criticals << text; }
     void warning(QWidget *, const QString &, const QString &text) override { warnings << text; }
+    void information(QWidget *, const QString &, const QString &text) override
+    {
+        informations << text;
+    }
 
     QUrl saveFileUrl(QWidget *, const QString &title, const QString &defaultPath,
                      const QString &) override
