@@ -37,8 +37,8 @@ void SimulatedBootloader::reset()
     m_status = Success;
     m_awaitingHostAck = false;
     m_downloadLeft = 0;
+    // A fault armed by a test stays armed across the restart into the bootloader.
     m_silent = false;
-    m_framesBeforeSilence = -1;
 }
 
 void SimulatedBootloader::receive(const QByteArray &bytes)

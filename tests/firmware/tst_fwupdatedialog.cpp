@@ -1,0 +1,269 @@
+#include "QuietMainWindow.h"
+#include "QuorvexTest.h"
+#include "firmware/Crc32.h"
+#include "firmware/FwUpdateDialog.h"
+#include "sim/SimulatedAnalyzer.h"
+#include "ui_FwUpdateDialog.h"
+#include "ui_MainWindow.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QToolButton>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray carriedRadioImage()
+{
+    QFile image(FwUpdateDialog::k_radioImage);
+    return image.open(QIODevice::ReadOnly) ? image.readAll() : QByteArray();
+}
+
+// A stand-in dfu-util: notes its arguments and the mode of the file and folder it is given,
+// prints progress the way dfu-util does (carriage returns inside a line), and exits with
+// `status`.
+QString writeDfuUtil(const QTemporaryDir &dir, int status)
+{
+    const QString path = dir.filePath(QStringLiteral("dfu-util-%1").arg(status));
+    QFile script(path);
+    script.open(QIODevice::WriteOnly);
+    script.write(QStringLiteral("#!/bin/sh\n"
+                                "echo \"$@\" > '%1/args'\n"
+                                "stat -c %a \"$4\" \"$(dirname \"$4\")\" > '%1/modes'\n"
+                                "printf 'Opening DFU capable USB device...\\n'\n"
+                                "printf 'Download\\t[===    ]  12%%     1024 bytes\\r"
+                                "Download\\t[=====  ]  45%%     4096 bytes\\n'\n"
+                                "sleep 0.2\n"
+                                "printf 'Download\\t[=======] 100%%    12288 bytes\\n'\n"
+                                "exit %2\n")
+                     .arg(dir.path())
+                     .arg(status)
+                     .toUtf8());
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return path;
+}
+
+QString readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+}
+
+} // namespace
+
+// The firmware update end to end: the dialog in the main window, the real communication
+// thread and serial port, the simulated radio's ROM bootloader and flash; the host update
+// with stand-ins for dfu-util and once with the real one.
+class TestFwUpdateDialog : public QObject
+{
+    Q_OBJECT
+
+    static SimulatedAnalyzerSettings oldRadio()
+    {
+        SimulatedAnalyzerSettings settings;
+        settings.throttle = false;
+        settings.radioInfo = QStringLiteral("1.0.0.8.0.0");
+        return settings;
+    }
+
+private Q_SLOTS:
+    void init() { qunsetenv("QUORVEX_DFU_UTIL"); }
+
+    // A radio with older firmware: the offer opens once both versions are in, no scan
+    // starts, and the update writes the carried image sector by sector.
+    void radioUpdate()
+    {
+        SimulatedAnalyzer sim(oldRadio());
+        QVERIFY(sim.start());
+        QuietMainWindow window;
+        window.show();
+        window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+        FwUpdateDialog *dialog = window.fwUpdateDialog();
+        Ui::FwUpdateDialog *form = dialog->getUi();
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible(), 10000);
+        QVERIFY(dialog->updRadio() && !dialog->updHost());
+        QVERIFY(dialog->isModal());
+        QCOMPARE(dialog->windowTitle(), QString("Firmware Update"));
+        QCOMPARE(form->lblInfo->text(), QString("Click start to begin the update"));
+        QTest::qWait(300);
+        QVERIFY(!window.deviceComms()->scanning());
+
+        const QByteArray image = carriedRadioImage();
+        QCOMPARE(image.size(), 7 * 4096 + 1234);
+        QTest::mouseClick(form->tbStart, Qt::LeftButton);
+        QVERIFY(!form->actionCancel->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(form->lblInfo->text(), QString("Update completed"), 30000);
+        QCOMPARE(form->pbProgress->value(), 8);
+        QCOMPARE(form->pbProgress->maximum(), 8);
+        QCOMPARE(dialog->sectorCount(), 8);
+        QVERIFY(form->actionCancel->isEnabled());
+        QCOMPARE(form->actionCancel->text(), QString("Close"));
+        QCOMPARE(sim.flash().left(image.size()), image);
+        QVERIFY(window.prompts->criticals.isEmpty());
+
+        // The radio restarted with the new firmware: on reconnecting it reports its version,
+        // and with both versions as carried nothing is offered and the scan starts.
+        QTest::mouseClick(form->tbCancel, Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+        window.getUi()->actionConnect->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(window.deviceComms()->scanning(), 10000);
+        QVERIFY(window.statusBar()->findChildren<QLabel *>().size() >= 3);
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(!dialog->updRadio());
+        // Update Firmware cannot be chosen while a scan runs.
+        QVERIFY(!window.getUi()->actionUpdate_Firmware->isEnabled());
+        window.getUi()->actionStop->trigger();
+        QTRY_VERIFY(window.getUi()->actionUpdate_Firmware->isEnabled());
+
+        // The flash checked over the protocol as well: back into the bootloader, its CRC-32.
+        QTRY_VERIFY(!window.deviceComms()->busy());
+        DeviceComms *comms = window.deviceComms();
+        QSignalSpy inBootloader(comms, &DeviceComms::rfsaResetToBootloaderDone);
+        comms->rfsaResetToBootloader();
+        QVERIFY(inBootloader.wait(5000));
+        QSignalSpy synced(comms, &DeviceComms::rblAutoBaudDone);
+        comms->rblAutoBaud();
+        QVERIFY(synced.wait(5000));
+        QSignalSpy crc(comms, &DeviceComms::rblCmdCrc32Done);
+        comms->rblCmdCrc32(0, quint32(image.size()), 0);
+        QVERIFY(crc.wait(5000));
+        QCOMPARE(crc.at(0).at(0).value<quint32>(), Crc32::of(image));
+    }
+
+    // The bootloader falls silent in the middle: the failure shows and Cancel can close.
+    void radioUpdateFailure()
+    {
+        SimulatedAnalyzer sim(oldRadio());
+        QVERIFY(sim.start());
+        QuietMainWindow window;
+        window.show();
+        window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+        FwUpdateDialog *dialog = window.fwUpdateDialog();
+        Ui::FwUpdateDialog *form = dialog->getUi();
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible(), 10000);
+        // Auto-baud, then three sectors' worth of frames and part of the fourth.
+        sim.bootloaderGoSilentAfter(3 * 40 + 10);
+        QTest::mouseClick(form->tbStart, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(form->lblInfo->text().startsWith("Update failed: "), 30000);
+        QVERIFY(form->pbProgress->value() >= 1 && form->pbProgress->value() < 8);
+        QVERIFY(form->actionCancel->isEnabled() && form->actionStart->isEnabled());
+        QCOMPARE(window.prompts->criticals,
+                 QStringList{"Communication error! No response received"});
+        QTest::mouseClick(form->tbCancel, Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+    }
+
+    void hostUpdate_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("info");
+        QTest::newRow("done") << 0 << "Update completed";
+        QTest::newRow("failed") << 1 << "Update error";
+    }
+
+    // Force Host: the host is sent into its DFU mode, dfu-util runs on a private copy of the
+    // image and its percentages drive the progress bar.
+    void hostUpdate()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, info);
+        QTemporaryDir tools;
+        qputenv("QUORVEX_DFU_UTIL", QFile::encodeName(writeDfuUtil(tools, status)));
+        SimulatedAnalyzerSettings settings;
+        settings.throttle = false;
+        SimulatedAnalyzer sim(settings);
+        QVERIFY(sim.start());
+        QuietMainWindow window;
+        window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(window.deviceComms()->scanning(), 10000);
+        window.getUi()->actionStop->trigger();
+        QTRY_VERIFY(window.getUi()->actionUpdate_Firmware->isEnabled());
+        window.getUi()->actionUpdate_Firmware->trigger();
+        FwUpdateDialog *dialog = window.fwUpdateDialog();
+        Ui::FwUpdateDialog *form = dialog->getUi();
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(form->lblInfo->text(), QString("Device currently up to date"));
+        QVERIFY(!form->actionStart->isEnabled());
+        QSignalSpy received(&sim, &SimulatedAnalyzer::commandReceived);
+
+        form->actionForce_Host->trigger();
+        QVERIFY(!dialog->updRadio() && dialog->updHost());
+        QCOMPARE(form->lblInfo->text(), QString("Starting DFU mode..."));
+        QTRY_COMPARE_WITH_TIMEOUT(form->lblInfo->text(), QString("Searching for DFU device..."),
+                                  10000);
+        QCOMPARE(received.first().at(0).value<quint8>(), quint8(0x81));
+        QTRY_COMPARE_WITH_TIMEOUT(form->lblInfo->text(), QString("Updating host"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(form->pbProgress->value(), 45, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(form->lblInfo->text(), info, 10000);
+        QCOMPARE(form->pbProgress->value(), 100);
+
+        // dfu-util read a private copy: the file and its folder for this user alone.
+        const QStringList args = readFile(tools.filePath("args")).split(' ');
+        QCOMPARE(args.mid(0, 3), (QStringList{"-a", "0", "-D"}));
+        QCOMPARE(args.mid(4), (QStringList{"-s", ":leave"}));
+        QVERIFY(args.at(3).endsWith("/7342_quorvex_host.dfu"));
+        QCOMPARE(readFile(tools.filePath("modes")).split('\n'), (QStringList{"600", "700"}));
+        QVERIFY(!QFileInfo::exists(args.at(3))); // removed after the run
+        if (status == 0) {
+            QCOMPARE(window.prompts->informations, QStringList{"Update completed successfully!"});
+            QVERIFY(!dialog->isVisible());
+        } else {
+            QCOMPARE(window.prompts->criticals,
+                     QStringList{"Error while updating the host firmware"});
+            QVERIFY(dialog->isVisible());
+            QVERIFY(form->actionCancel->isEnabled());
+        }
+    }
+
+    // The system's dfu-util finds no device here: the update ends in an error, promptly.
+    void realDfuUtil()
+    {
+        if (QStandardPaths::findExecutable("dfu-util").isEmpty())
+            QSKIP("dfu-util is not installed");
+        SimulatedAnalyzerSettings settings;
+        settings.throttle = false;
+        SimulatedAnalyzer sim(settings);
+        QVERIFY(sim.start());
+        QuietMainWindow window;
+        window.parseArgs({"quorvex", "-port", sim.portName(), "-debug"}, nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(window.deviceComms()->scanning(), 10000);
+        window.getUi()->actionStop->trigger();
+        QTRY_VERIFY(window.getUi()->actionUpdate_Firmware->isEnabled());
+        window.getUi()->actionUpdate_Firmware->trigger();
+        window.fwUpdateDialog()->getUi()->actionForce_Host->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(window.fwUpdateDialog()->getUi()->lblInfo->text(),
+                                  QString("Update error"), 30000);
+        QCOMPARE(window.prompts->criticals.filter("Error while updating").size(), 1);
+    }
+
+    // The offer: equal versions open nothing; a differing radio version opens the dialog
+    // once the host version is in too, not before.
+    void offer()
+    {
+        {
+            QuietMainWindow window;
+            DeviceComms *comms = window.deviceComms();
+            emit comms->rfsaGetInfoStrDone(1, 0, MainWindow::k_hostFwString);
+            emit comms->rfsaGetInfoStrDone(0, 0, MainWindow::k_radioFwString);
+            QVERIFY(!window.fwUpdateDialog()->isVisible());
+        }
+        QuietMainWindow window;
+        FwUpdateDialog *dialog = window.fwUpdateDialog();
+        DeviceComms *comms = window.deviceComms();
+        emit comms->rfsaGetInfoStrDone(0, 0, "1.0.0.8.0.0");
+        QVERIFY(!dialog->isVisible());
+        emit comms->rfsaGetInfoStrDone(1, 0, MainWindow::k_hostFwString);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(dialog->updRadio() && !dialog->updHost());
+        dialog->close();
+        // The controller asks for the bootloader (the radio answers nothing else).
+        emit comms->shouldTryBootload();
+        QVERIFY(dialog->isVisible() && dialog->updRadio());
+    }
+};
+
+QUORVEX_TEST_MAIN(TestFwUpdateDialog)
+#include "tst_fwupdatedialog.moc"
