@@ -863,6 +863,7 @@ void MainWindow::startBootloader()
     // The radio answers only as its ROM bootloader: the update writes its firmware anew.
     m_deviceComms.disconnectFromDevice();
     m_fwUpdateDialog->setUpdRadio(true);
+    m_fwUpdateDialog->setRadioInBootloader(true);
     m_fwUpdateDialog->open();
 }
 

@@ -43,8 +43,10 @@ FwUpdateDialog::FwUpdateDialog(DeviceComms *deviceComms, QWidget *parent)
 
     DeviceComms *comms = m_deviceComms;
     connect(comms, &DeviceComms::rfsaResetToBootloaderDone, this, [this, comms] {
-        if (m_stage == Stage::Radio)
-            QTimer::singleShot(100, comms, &DeviceComms::rblAutoBaud);
+        if (m_stage != Stage::Radio)
+            return;
+        m_radioInBootloader = true;
+        QTimer::singleShot(100, comms, &DeviceComms::rblAutoBaud);
     });
     connect(comms, &DeviceComms::rblAutoBaudDone, this, &FwUpdateDialog::onRadioAutoBaudDone);
     connect(comms, &DeviceComms::rblWriteSectorDone, this, &FwUpdateDialog::onRadioSectorWriteDone);
@@ -52,6 +54,7 @@ FwUpdateDialog::FwUpdateDialog(DeviceComms *deviceComms, QWidget *parent)
         if (m_stage != Stage::Radio)
             return;
         m_stage = Stage::Idle;
+        m_radioInBootloader = false;
         ui->actionCancel->setEnabled(true);
         ui->actionCancel->setText(tr("Close"));
         ui->lblInfo->setText(tr("Update completed"));
@@ -158,8 +161,13 @@ void FwUpdateDialog::startRadio()
 {
     m_stage = Stage::Radio;
     m_deviceComms->setConnected(false);
-    m_deviceComms->rfsaResetToBootloader();
     ui->lblInfo->setText(tr("Connecting to bootloader..."));
+    // A radio in its bootloader does not understand the analyzer's reset command, and the
+    // command's bytes would only be taken as a bootloader frame.
+    if (m_radioInBootloader)
+        m_deviceComms->rblAutoBaud();
+    else
+        m_deviceComms->rfsaResetToBootloader();
 }
 
 void FwUpdateDialog::onRadioAutoBaudDone()
@@ -298,6 +306,13 @@ void FwUpdateDialog::onSequenceFailed(const QString &workerClass, const QString 
         || !(workerClass.startsWith(QLatin1String("WrkRbl"))
              || workerClass == QLatin1String("WrkResetToBootloader")))
         return;
+    if (workerClass == QLatin1String("WrkRblAutoBaud") && m_radioInBootloader) {
+        // Not in the bootloader after all (or not synchronising): reset the radio into it.
+        qCDebug(lcFirmware) << "The bootloader does not synchronise; resetting the radio";
+        m_radioInBootloader = false;
+        startRadio();
+        return;
+    }
     fail(reason.isEmpty() ? tr("the radio's bootloader does not answer") : reason);
 }
 

@@ -39,6 +39,12 @@ public:
     Ui::FwUpdateDialog *getUi() const { return ui.get(); }
     void setMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
 
+    // The radio is (probably) in its ROM bootloader already: an interrupted update, or a
+    // radio that answers nothing else. The radio update then synchronises with the bootloader
+    // at once, and falls back to resetting the radio into it when that gets no answer.
+    void setRadioInBootloader(bool inBootloader) { m_radioInBootloader = inBootloader; }
+    bool radioInBootloader() const { return m_radioInBootloader; }
+
     bool updRadio() const { return m_updRadio; }
     bool updHost() const { return m_updHost; }
     int sectorCount() const { return m_sectorCount; }
@@ -88,6 +94,7 @@ private:
     bool m_updRadio = false;
     bool m_updHost = false;
     bool m_hostAfterRadio = false;
+    bool m_radioInBootloader = false;
     Stage m_stage = Stage::Idle;
     MessageSink m_messageSink;
 };

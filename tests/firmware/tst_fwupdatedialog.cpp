@@ -133,9 +133,21 @@ private Q_SLOTS:
         QCOMPARE(crc.at(0).at(0).value<quint32>(), Crc32::of(image));
     }
 
-    // The bootloader falls silent in the middle: the failure shows and Cancel can close.
+    void radioUpdateFailure_data()
+    {
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QString>("critical");
+        // Auto-baud, then three sectors' worth of frames and part of the fourth.
+        QTest::newRow("silence") << true << "Communication error! No response received";
+        QTest::newRow("status") << false << "Invalid Address";
+    }
+
+    // A failing step shows in the dialog with Cancel and Start enabled. A bootloader that still
+    // answers takes the update again from the start: the radio stayed in its bootloader.
     void radioUpdateFailure()
     {
+        QFETCH(bool, silent);
+        QFETCH(QString, critical);
         SimulatedAnalyzer sim(oldRadio());
         QVERIFY(sim.start());
         QuietMainWindow window;
@@ -144,16 +156,49 @@ private Q_SLOTS:
         FwUpdateDialog *dialog = window.fwUpdateDialog();
         Ui::FwUpdateDialog *form = dialog->getUi();
         QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible(), 10000);
-        // Auto-baud, then three sectors' worth of frames and part of the fourth.
-        sim.bootloaderGoSilentAfter(3 * 40 + 10);
+        if (silent)
+            sim.bootloaderGoSilentAfter(3 * 40 + 10); // in the fourth sector
+        else
+            sim.bootloaderFailNextStatus(0x43); // Invalid Address
         QTest::mouseClick(form->tbStart, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(form->lblInfo->text().startsWith("Update failed: "), 30000);
-        QVERIFY(form->pbProgress->value() >= 1 && form->pbProgress->value() < 8);
+        QVERIFY(form->pbProgress->value() < 8);
         QVERIFY(form->actionCancel->isEnabled() && form->actionStart->isEnabled());
-        QCOMPARE(window.prompts->criticals,
-                 QStringList{"Communication error! No response received"});
-        QTest::mouseClick(form->tbCancel, Qt::LeftButton);
-        QVERIFY(!dialog->isVisible());
+        QCOMPARE(window.prompts->criticals, QStringList{critical});
+        if (silent) {
+            QTest::mouseClick(form->tbCancel, Qt::LeftButton);
+            QVERIFY(!dialog->isVisible());
+            return;
+        }
+        QTest::mouseClick(form->tbStart, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(form->lblInfo->text(), QString("Update completed"), 30000);
+        const QByteArray image = carriedRadioImage();
+        QCOMPARE(sim.flash().left(image.size()), image);
+    }
+
+    // A radio left in its bootloader answers no analyzer command: connecting to the one
+    // analyzer port in sight offers the radio update, without an error box, knowing that the
+    // radio is in its bootloader.
+    void offerFromBootloader()
+    {
+        SimulatedAnalyzer sim(oldRadio());
+        QVERIFY(sim.start());
+        {
+            QuietMainWindow window;
+            window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+            QTRY_VERIFY_WITH_TIMEOUT(window.fwUpdateDialog()->isVisible(), 10000);
+            sim.bootloaderFailNextStatus(0x44); // Flash Fail
+            window.fwUpdateDialog()->getUi()->actionStart->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(
+                window.fwUpdateDialog()->getUi()->lblInfo->text().startsWith("Update failed: "),
+                30000);
+        }
+        QuietMainWindow window({{sim.portName(), "Quorvex"}});
+        window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+        FwUpdateDialog *dialog = window.fwUpdateDialog();
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible(), 30000);
+        QVERIFY(dialog->updRadio() && dialog->radioInBootloader());
+        QVERIFY(window.prompts->criticals.isEmpty());
     }
 
     void hostUpdate_data()
