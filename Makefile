@@ -5,6 +5,9 @@
 #   make deps   install the Debian packages of tools/debian-packages.txt that are missing
 #   make bench  build and run the benchmarks (by hand; not part of CI)
 #   make format apply .clang-format to every source
+#   make fuzz   build the fuzz harnesses (clang) and run each for FUZZ_SECONDS (60); fails on findings
+#   make soak   the program under scheduled faults for SOAK_MINUTES (10), by hand
+#   make test-leaks  the tests with LeakSanitizer on
 #   make package  a Debian package (build/package/quorvex_*.deb)
 
 JOBS ?= $(shell nproc)
@@ -14,7 +17,7 @@ BENCH_DIR := build/bench
 PACKAGE_DIR := build/package
 RUN_ARGS ?= -simulate
 
-.PHONY: deps run build test bench format package clean
+.PHONY: deps run build test test-leaks bench fuzz soak format package clean
 
 deps:
 	@tools/install-deps
@@ -31,6 +34,25 @@ test: deps
 	cmake --build $(DEBUG_DIR) -j $(JOBS)
 	cd $(DEBUG_DIR) && QT_QPA_PLATFORM=offscreen \
 		ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure --no-tests=error -j $(JOBS)
+
+fuzz:
+	tools/run-fuzz
+
+SOAK_MINUTES ?= 10
+soak: deps
+	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BUILD_TESTS=OFF
+	cmake --build $(RELEASE_DIR) --target quorvex-soak -j $(JOBS)
+	$(RELEASE_DIR)/tools/quorvex-soak --minutes $(SOAK_MINUTES)
+
+# The tests with LeakSanitizer on; tools/lsan.supp lists what is left out, and why.
+test-leaks: deps
+	cmake -S . -B $(DEBUG_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEX_SANITIZE=ON -DQUORVEX_WERROR=ON
+	cmake --build $(DEBUG_DIR) -j $(JOBS)
+	cd $(DEBUG_DIR) && QT_QPA_PLATFORM=offscreen \
+		ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure --no-tests=error -j $(JOBS)
 

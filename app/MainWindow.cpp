@@ -100,6 +100,8 @@ MainWindow::MainWindow(QWidget *parent)
     m_bandSwitchTimer.setSingleShot(true);
     m_bandSwitchTimer.setInterval(k_bandSwitchRestartMs);
     connect(&m_bandSwitchTimer, &QTimer::timeout, this, &MainWindow::restartScanAfterBandSwitch);
+    m_noDataTimer.setInterval(250);
+    connect(&m_noDataTimer, &QTimer::timeout, this, &MainWindow::checkForMissingSweeps);
 
     m_localServer = new QLocalServer(this);
     SingleInstance::listen(*m_localServer);
@@ -509,10 +511,13 @@ void MainWindow::on_actionSnapshot_triggered()
         return;
     const QString path = FileLocations::withSuffix(url.toLocalFile(), QStringLiteral(".png"));
     QString error;
-    if (!SnapshotFile::save(snapshot, path, &error))
+    if (!SnapshotFile::save(snapshot, path, &error)) {
+        // The folder that refused the file is not offered again.
         m_prompts->critical(this, tr("Error"),
                             tr("The snapshot was not saved. Unable to write %1: %2")
                                 .arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
     FileLocations::remember(FileLocations::Kind::Snapshot, path);
 }
 
@@ -535,8 +540,7 @@ void MainWindow::onLocalSocketReadyRead()
 {
     if (!m_localSocket)
         return;
-    while (m_localSocket->canReadLine())
-        m_pendingArgs.append(SingleInstance::decodeLine(m_localSocket->readLine()));
+    SingleInstance::readArgs(*m_localSocket, m_pendingArgs);
 }
 
 void MainWindow::onLocalSocketDisconnected()
@@ -593,6 +597,8 @@ void MainWindow::on_actionDisconnect_triggered()
 
 void MainWindow::onDcBusyChanged(bool busy)
 {
+    if (m_noDataShown)
+        return;
     if (busy)
         statusBar()->showMessage(tr("Busy"));
     else
@@ -610,6 +616,10 @@ void MainWindow::onDcConnectedChanged(bool connected)
         page(index)->setEnabled(connected);
     }
     if (!connected) {
+        // A scan that a lost link ended leaves the recordings as Stop would.
+        ui->actionOpen->setEnabled(true);
+        for (int i = 2; i < ui->tabWidget->count(); ++i)
+            ui->tabWidget->setTabEnabled(i, true);
         m_bandSwitchTimer.stop();
         m_radioVersionLabel->setText(QStringLiteral("R: v---"));
         m_hostVersionLabel->setText(QStringLiteral("H: v---"));
@@ -625,8 +635,34 @@ void MainWindow::onDcScanningChanged(bool scanning)
     ui->actionStop->setEnabled(scanning);
     ui->actionRecord->setEnabled(!scanning);
     // The scan now running sends its own sweeps from here on.
-    if (scanning)
+    if (scanning) {
         m_scanStopRequested = false;
+        m_sinceLastSweep.start();
+        m_noDataTimer.start();
+    } else {
+        m_noDataTimer.stop();
+        sweepsArrived();
+    }
+}
+
+void MainWindow::checkForMissingSweeps()
+{
+    if (!m_deviceComms.scanning() || !m_sinceLastSweep.isValid())
+        return;
+    const qint64 silentMs = m_sinceLastSweep.elapsed();
+    if (silentMs < k_noDataReportMs)
+        return;
+    m_noDataShown = true;
+    statusBar()->showMessage(tr("No data from the analyzer for %1 s").arg(silentMs / 1000));
+}
+
+void MainWindow::sweepsArrived()
+{
+    m_sinceLastSweep.start();
+    if (!m_noDataShown)
+        return;
+    m_noDataShown = false;
+    onDcBusyChanged(m_deviceComms.busy());
 }
 
 qint8 MainWindow::offsetAmplitude(qint8 value, int offset)
@@ -651,6 +687,7 @@ void MainWindow::onDcNewSpecScanAvailable(qint64 timestamp, RfSpectrumScan scan)
     if ((index == 0 && scan.size() != Constants::k_samplesPerScan2400)
         || (index == 1 && scan.size() != Constants::k_samplesPerScan900))
         return;
+    sweepsArrived();
     if (TabPage *front = page(index))
         front->onNewSpecScan(timestamp, scan);
 }
@@ -725,7 +762,9 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     if (m_deviceComms.scanning() || m_bandSwitchTimer.isActive()) {
         if (m_deviceComms.scanning())
             requestStopScanning();
-        front->fillMissingHist();
+        // Only a live page has a gap to fill; a recording keeps what it holds.
+        if (index == 0 || index == 1)
+            front->fillMissingHist();
         m_bandSwitchTimer.start();
     }
     if (m_deviceComms.scanning() && (index == 0 || index == 1))
@@ -737,9 +776,9 @@ void MainWindow::restartScanAfterBandSwitch()
 {
     const int index = ui->tabWidget->currentIndex();
     if (index == 0)
-        m_deviceComms.sendRfSetupAndScan(Constants::k_2400ScanParams);
+        m_deviceComms.sendRfSetupAndScan(scanParamsWithOverrides(Constants::k_2400ScanParams));
     else if (index == 1)
-        m_deviceComms.sendRfSetupAndScan(Constants::k_900ScanParams);
+        m_deviceComms.sendRfSetupAndScan(scanParamsWithOverrides(Constants::k_900ScanParams));
 }
 
 void MainWindow::on_tabWidget_tabCloseRequested(int index)

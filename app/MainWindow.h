@@ -4,6 +4,7 @@
 #include "data/ProjectInfoData.h"
 #include "data/ScanParams.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -46,6 +47,8 @@ public:
     static const QString k_hostFwString;
     // Pause between stopping the scan of one band and starting the other's after a tab switch.
     static constexpr int k_bandSwitchRestartMs = 750;
+    // While scanning, a pause in the sweeps this long is reported in the status bar.
+    static constexpr int k_noDataReportMs = 5000;
 
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -161,6 +164,10 @@ private:
     void requestStopScanning();
     // The scan of the band in front after a band switch (none for a recording tab).
     void restartScanAfterBandSwitch();
+    // Reports in the status bar how long the running scan has delivered no sweep, once that is
+    // k_noDataReportMs or more; the session's own message comes back with the sweeps.
+    void checkForMissingSweeps();
+    void sweepsArrived();
     QList<TabPage *> pages() const;
     // The default file name's project and band parts for the page in front.
     QString defaultFileName() const;
@@ -185,6 +192,9 @@ private:
     // delivers meanwhile belongs to the stopped scan.
     bool m_scanStopRequested = false;
     QTimer m_bandSwitchTimer;
+    QTimer m_noDataTimer;
+    QElapsedTimer m_sinceLastSweep;
+    bool m_noDataShown = false;
 
     bool m_debugMode = false;
     bool m_qcMode = false;

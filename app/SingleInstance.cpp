@@ -64,3 +64,9 @@ QString SingleInstance::decodeLine(const QByteArray &line)
     text.remove(QLatin1Char('\n'));
     return text;
 }
+
+void SingleInstance::readArgs(QIODevice &device, QStringList &args)
+{
+    while (device.canReadLine())
+        args.append(decodeLine(device.readLine()));
+}

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
 class QLocalServer;
 
 // The local socket through which a second start hands its command line to the running
@@ -23,4 +24,7 @@ public:
 
     // Decodes one received line: UTF-8 up to the first NUL byte, line feeds removed.
     static QString decodeLine(const QByteArray &line);
+    // Appends every complete line the device holds, decoded, to args; a partial line stays in
+    // the device for the next call.
+    static void readArgs(QIODevice &device, QStringList &args);
 };

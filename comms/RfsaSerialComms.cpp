@@ -347,11 +347,13 @@ void RfsaSerialComms::parseAck(quint8 code)
         break;
     case CmdGetSpecNoInit:
         m_samples.clear();
+        m_samplesOverflow = false;
         emit getSpecNoInitAck();
         break;
     case CmdGetCalibration:
         // A calibration starts empty too, never behind an earlier sweep's samples.
         m_samples.clear();
+        m_samplesOverflow = false;
         break;
     case CmdResetToBootloader:
         emit resetToBootloaderDone();
@@ -390,8 +392,7 @@ void RfsaSerialComms::parseData(quint8 code, const QByteArray &payload)
         break;
     case CmdGetSpecNoInit:
         emit log(QStringLiteral("Getting Spectrum"));
-        for (const char byte : payload)
-            m_samples.append(qint8(byte));
+        appendSamples(payload);
         break;
     case CmdGetInfoStr: {
         emit log(QStringLiteral("Got Info String (%1, %2)").arg(m_infoCpu).arg(m_infoStr));
@@ -402,12 +403,29 @@ void RfsaSerialComms::parseData(quint8 code, const QByteArray &payload)
     }
     case CmdGetCalibration:
         emit log(QStringLiteral("Getting calibration array"));
-        for (const char byte : payload)
-            m_samples.append(qint8(byte));
+        appendSamples(payload);
         break;
     default:
         break;
     }
+}
+
+void RfsaSerialComms::appendSamples(const QByteArray &payload)
+{
+    if (m_samplesOverflow)
+        return;
+    if (m_samples.size() + payload.size() > k_maxSweepSamples) {
+        const QString text
+            = QStringLiteral("Dropped a sweep longer than %1 samples").arg(k_maxSweepSamples);
+        emit log(text);
+        qCWarning(lcComms).noquote() << text;
+        m_samples.clear();
+        m_samples.squeeze();
+        m_samplesOverflow = true;
+        return;
+    }
+    for (const char byte : payload)
+        m_samples.append(qint8(byte));
 }
 
 void RfsaSerialComms::parseRfParams(const QByteArray &payload)
@@ -456,6 +474,9 @@ void RfsaSerialComms::parseLastError(const QByteArray &payload)
 
     if (m_lastCommand != CmdGetCalibration && m_lastCommand != CmdGetSpecNoInit)
         return;
+    // A dropped sweep still ends its transfer: the scan asks for the next one on its completion,
+    // and the window takes only sweeps of its band's length, never an empty one.
+    m_samplesOverflow = false;
     QString values;
     values.reserve(m_samples.size() * 4);
     for (const qint8 sample : qAsConst(m_samples)) {

@@ -119,6 +119,9 @@ private:
         CmdGetCalibration = 0x83,
     };
     static constexpr quint8 k_noTable = 255;
+    // The step count is a 16-bit number, so no sweep or calibration the analyzer can be set up
+    // for has more samples; a transfer that goes on beyond that is not a sweep.
+    static constexpr int k_maxSweepSamples = 65535;
 
     void sendCommand(quint8 cmd, const QByteArray &payload = QByteArray());
     void sendFrame(const QByteArray &frame);
@@ -127,11 +130,15 @@ private:
     void parseData(quint8 code, const QByteArray &payload);
     void parseRfParams(const QByteArray &payload);
     void parseLastError(const QByteArray &payload);
+    void appendSamples(const QByteArray &payload);
 
     RfParams m_rfParams;
     quint8 m_rfEntryCount = k_noTable;
     quint8 m_rfEntryIndex = 0;
     RfSpectrumScan m_samples;
+    // Set when the transfer under way outgrew k_maxSweepSamples: its data frames are ignored
+    // until its closing frame.
+    bool m_samplesOverflow = false;
     quint8 m_infoCpu = 0;
     quint8 m_infoStr = 0;
     quint8 m_lastCommand = 0;

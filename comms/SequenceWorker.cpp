@@ -9,6 +9,8 @@
 #include <QStateMachine>
 #include <QTimer>
 
+std::atomic<int> SequenceWorker::s_liveCount{0};
+
 SequenceWorker::SequenceWorker(SerialComms *comms, DeviceComms *deviceComms, QObject *parent)
     : QObject(parent)
     , m_timer(new QTimer(this))
@@ -19,6 +21,7 @@ SequenceWorker::SequenceWorker(SerialComms *comms, DeviceComms *deviceComms, QOb
     , m_comms(comms)
     , m_deviceComms(deviceComms)
 {
+    ++s_liveCount;
     m_timer->setSingleShot(true);
     m_timer->setInterval(k_timeoutMs);
 
@@ -42,6 +45,7 @@ SequenceWorker::SequenceWorker(SerialComms *comms, DeviceComms *deviceComms, QOb
 SequenceWorker::~SequenceWorker()
 {
     qCDebug(lcComms) << "Destroying SequenceWorker";
+    --s_liveCount;
     m_timer->stop();
     delete m_comms;
 }

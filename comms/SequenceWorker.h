@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QState>
 #include <QString>
+#include <atomic>
 
 class DeviceComms;
 class QStateMachine;
@@ -32,6 +33,8 @@ public:
     QString workerClass() const;
     // False once the sequence has reported its end.
     bool isRunning() const { return !m_ended; }
+    // Sequences constructed and not yet destroyed, on any thread.
+    static int liveCount() { return s_liveCount.load(); }
 
 Q_SIGNALS:
     void finished(QString workerClass);
@@ -53,6 +56,8 @@ protected:
     DeviceComms *m_deviceComms;
 
 private:
+    static std::atomic<int> s_liveCount;
+
     void onTimeout();
     void onError(const QString &text);
     void onFinished();

@@ -279,7 +279,8 @@ void FwUpdateDialog::onDfuUtilFinished(int exitCode, QProcess::ExitStatus exitSt
     m_stage = Stage::Idle;
     m_hostFolder.reset();
     ui->actionCancel->setEnabled(true);
-    if (exitCode == 0) {
+    // A dfu-util killed by a signal has not completed, whatever its exit code reads.
+    if (exitStatus == QProcess::NormalExit && exitCode == 0) {
         ui->lblInfo->setText(tr("Update completed"));
         showMessage(false, tr("Update completed"), tr("Update completed successfully!"));
         close();

@@ -60,10 +60,16 @@ bool ColorFile::apply(QwtLinearColorMap *map, const QString &key)
         stops = readStops(resourcePath(), key);
     if (stops.isEmpty())
         return false;
+    applyStops(map, stops);
+    return true;
+}
 
+void ColorFile::applyStops(QwtLinearColorMap *map, const QVector<Stop> &stops)
+{
+    if (stops.size() < 2)
+        return;
     // First element the top colour, last the bottom; their "value" is not read.
     map->setColorInterval(stops.last().color, stops.first().color);
     for (int i = 1; i < stops.size() - 1; ++i)
         map->addColorStop(stops.at(i).value, stops.at(i).color);
-    return true;
 }

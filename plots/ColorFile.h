@@ -32,4 +32,6 @@ public:
     // copy is missing or unusable. Returns false, leaving map as it is, when neither gives
     // colours for key.
     static bool apply(QwtLinearColorMap *map, const QString &key);
+    // Sets map's colours from stops read by readStops (at least two).
+    static void applyStops(QwtLinearColorMap *map, const QVector<Stop> &stops);
 };

@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QStatusBar>
 
 namespace {
 
@@ -274,6 +275,51 @@ private Q_SLOTS:
         QVERIFY(comms->scanning());
         QVERIFY(comms->connected());
         QVERIFY(window.prompts->criticals.isEmpty());
+    }
+
+    // An analyzer that stops sending half-way through a sweep, still attached: the scan keeps
+    // running, the status bar says how long no data has come, and the word goes with the
+    // sweeps. Then it is unplugged.
+    void stalledAndLostAnalyzer()
+    {
+        SimulatedAnalyzerSettings settings;
+        settings.throttle = false;
+        SimulatedAnalyzer sim(settings);
+        QVERIFY(sim.start());
+        QuietMainWindow window;
+        window.show();
+        window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+        TabPage *page2400 = window.page(0);
+        QTRY_VERIFY_WITH_TIMEOUT(page2400->history().samples.size() >= 3, 15000);
+        QStatusBar *status = window.statusBar();
+        const QString noData = QStringLiteral("No data from the analyzer for ");
+
+        // The next sweep stops after its first data frame for nine seconds.
+        sim.setStall(1, 9000);
+        QElapsedTimer since;
+        since.start();
+        QTest::qWait(300);
+        sim.setStall(0, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(status->currentMessage().startsWith(noData), 6000);
+        QVERIFY(since.elapsed() >= 4000);
+        const int held = page2400->history().samples.size();
+        QTRY_COMPARE_WITH_TIMEOUT(status->currentMessage(), noData + "7 s", 4000);
+        QVERIFY(window.deviceComms()->scanning());
+        QCOMPARE(page2400->history().samples.size(), held);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!status->currentMessage().startsWith(noData), 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(page2400->history().samples.size() > held + 2, 5000);
+        QVERIFY(!status->currentMessage().startsWith(noData));
+        QVERIFY(window.prompts->criticals.isEmpty());
+
+        // The analyzer unplugged mid-scan: the session ends with its message, and the
+        // recordings can be opened again as after Stop.
+        sim.hangUp();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.deviceComms()->connected(), 10000);
+        QVERIFY(!window.prompts->criticals.isEmpty());
+        QVERIFY(window.getUi()->actionOpen->isEnabled());
+        QVERIFY(window.getUi()->actionConnect->isEnabled());
+        QVERIFY(!status->currentMessage().startsWith(noData));
     }
 };
 

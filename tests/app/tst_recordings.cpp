@@ -241,6 +241,7 @@ private Q_SLOTS:
         QCOMPARE(window.prompts->criticals.size(), 2);
         QVERIFY(window.prompts->criticals.last().startsWith(
             "The snapshot was not saved. Unable to write " + dir.filePath("no/such/shot.png")));
+        QVERIFY(!QSettings().contains("SnapshotLocation"));
     }
 
     // Recommend on a recording: the quietest plan of the window in view is selected and drawn,

@@ -522,6 +522,29 @@ private Q_SLOTS:
         QCOMPARE(done.at(0).at(1).value<RfSpectrumScan>().size(), 600);
     }
 
+    void overlongSweepDropped()
+    {
+        // Data frames without their closing frame: the accumulator stops at the largest sweep
+        // the analyzer can be set up for, the closing frame ends the transfer with an empty
+        // sweep (the scan goes on), and the next sweep is whole again.
+        FedRfsa comms;
+        QSignalSpy log(&comms, &RfsaSerialComms::log);
+        QSignalSpy done(&comms, &RfsaSerialComms::getSpecNoInitDone);
+        comms.getSpecNoInit();
+        comms.receiveBytes(referenceFrame(0x1f));
+        const QByteArray frame = referenceFrame(0x1f, samples(255, -60));
+        for (int i = 0; i < 300; ++i)
+            comms.receiveBytes(frame);
+        QCOMPARE(logLines(log).filter("Dropped a sweep longer than 65535 samples").size(), 1);
+        comms.receiveBytes(referenceFrame(0x06, hexBytes("0000")));
+        QCOMPARE(done.count(), 1);
+        QVERIFY(done.at(0).at(1).value<RfSpectrumScan>().isEmpty());
+        comms.getSpecNoInit();
+        comms.receiveBytes(referenceFrame(0x1f) + referenceFrame(0x1f, hexBytes("a0a1"))
+                           + referenceFrame(0x06, hexBytes("0000")));
+        QCOMPARE(done.at(1).at(1).value<RfSpectrumScan>(), (RfSpectrumScan{-96, -95}));
+    }
+
     void calibrationStartsEmpty()
     {
         FedRfsa comms;

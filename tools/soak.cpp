@@ -1,0 +1,293 @@
+// make soak: the whole window scanning the simulated analyzer at the link's rate for a set time
+// while faults are injected on a schedule, each followed by what a user would do about it
+// (Stop and Scan after a stall; Disconnect and Connect, or Connect after the error, otherwise).
+// At the end it saves the page's recording and reads it back, and prints the sweeps received,
+// the faults injected and recovered, memory and descriptors at the start and the end, and the
+// sequences still alive. Exit status 0 when every fault was recovered, nothing leaked a
+// descriptor or a sequence, and the recording read back equal.
+//
+// Options: --minutes N (10), --every S (30: seconds of clean scanning before each fault).
+
+#include "app/MainWindow.h"
+#include "app/ProjectInfoDialog.h"
+#include "app/UserPrompts.h"
+#include "comms/SequenceWorker.h"
+#include "data/QuorvexMetaTypes.h"
+#include "data/RecordingFile.h"
+#include "pages/TabPage.h"
+#include "resources/QuorvexResources.h"
+#include "sim/SimulatedAnalyzer.h"
+#include "ui_MainWindow.h"
+#include "wifi/NativeWifi.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <malloc.h>
+#include <unistd.h>
+
+namespace {
+
+// Answers like a user at the bench: no to saving after Stop, the recording's path when asked
+// for one, and every message noted.
+class SoakPrompts : public UserPrompts
+{
+public:
+    QStringList messages;
+    QString savePath;
+
+    void critical(QWidget *, const QString &, const QString &text) override { note(text); }
+    void information(QWidget *, const QString &, const QString &text) override { note(text); }
+    void warning(QWidget *, const QString &, const QString &text) override { note(text); }
+    bool question(QWidget *, const QString &, const QString &) override { return false; }
+    bool chooseItem(QWidget *, const QString &, const QString &, const QStringList &,
+                    QString *) override
+    {
+        return false;
+    }
+    QUrl saveFileUrl(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return savePath.isEmpty() ? QUrl() : QUrl::fromLocalFile(savePath);
+    }
+    QUrl openFileUrl(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+
+private:
+    void note(const QString &text)
+    {
+        messages.append(text);
+        std::printf("    message: %s\n", qPrintable(text));
+    }
+};
+
+// Runs the event loop until done() or the time-out; true when done() held.
+bool waitFor(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || timer.elapsed() >= timeoutMs)
+            loop.quit();
+    });
+    poll.start(50);
+    loop.exec();
+    return done();
+}
+
+void runFor(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
+
+qint64 residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : 0;
+}
+
+qint64 heapInUse()
+{
+    return qint64(mallinfo2().uordblks);
+}
+
+int openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
+        .size();
+}
+
+struct Fault
+{
+    const char *name;
+    std::function<void(SimulatedAnalyzer &)> inject;
+    std::function<void(SimulatedAnalyzer &)> clear;
+    bool stall;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tavorin"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvex"));
+    QuorvexResources::init();
+    QuorvexMetaTypes::registerAll();
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({"minutes", "Length of the soak.", "n", "10"});
+    parser.addOption({"every", "Seconds of clean scanning before each fault.", "s", "30"});
+    parser.process(app);
+    const qint64 totalMs = qint64(parser.value("minutes").toDouble() * 60000.0);
+    const int everyMs = qMax(1, parser.value("every").toInt()) * 1000;
+
+    SimulatedAnalyzerSettings settings;
+    settings.throttle = true;
+    settings.sweepTime2400Ms = 0;
+    SimulatedAnalyzer sim(settings);
+    if (!sim.start()) {
+        std::fprintf(stderr, "No simulated analyzer: %s\n", qPrintable(sim.errorString()));
+        return 1;
+    }
+    NativeWifi::setSimulatedAir(sim.air());
+
+    auto *prompts = new SoakPrompts;
+    MainWindow window;
+    window.setUserPrompts(std::unique_ptr<UserPrompts>(prompts));
+    window.resize(1600, 900);
+    window.show();
+    Ui::MainWindow *ui = window.getUi();
+    DeviceComms *comms = window.deviceComms();
+    TabPage *page = window.page(0);
+    qint64 sweeps = 0;
+    QObject::connect(comms, &DeviceComms::rfsaGetSpecNoInitDone, [&sweeps] { ++sweeps; });
+
+    // A scan started by Connect or Scan: its project question is put away, and a few sweeps
+    // show it runs.
+    auto scanRuns = [&](int timeoutMs) {
+        const bool scanning = waitFor([&] { return comms->scanning(); }, timeoutMs);
+        window.projectInfoDialog()->hide();
+        const int before = page->history().samples.size();
+        return scanning
+            && waitFor([&] { return page->history().samples.size() >= before + 3; }, 10000);
+    };
+
+    window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+    if (!scanRuns(20000)) {
+        std::fprintf(stderr, "The window did not start scanning\n");
+        return 1;
+    }
+    runFor(2000);
+    const qint64 residentStart = residentBytes();
+    const qint64 heapStart = heapInUse();
+    const int fdsStart = openDescriptors();
+
+    const QList<Fault> faults = {
+        {"dropped acknowledgement", [](SimulatedAnalyzer &s) { s.dropAcknowledgements(1); },
+         [](SimulatedAnalyzer &s) { s.dropAcknowledgements(0); }, false},
+        {"CRC corruption", [](SimulatedAnalyzer &s) { s.setCorruptCrcEvery(40); },
+         [](SimulatedAnalyzer &s) { s.setCorruptCrcEvery(0); }, false},
+        {"garbage", [](SimulatedAnalyzer &s) { s.setGarbageEvery(60); },
+         [](SimulatedAnalyzer &s) { s.setGarbageEvery(0); }, false},
+        {"stall", [](SimulatedAnalyzer &s) { s.setStall(1, 8000); },
+         [](SimulatedAnalyzer &s) { s.setStall(0, 0); }, true},
+        {"hang-up and return", [](SimulatedAnalyzer &s) { s.hangUp(); },
+         [](SimulatedAnalyzer &s) { s.plugIn(); }, false},
+    };
+
+    QElapsedTimer clock;
+    clock.start();
+    int injected = 0;
+    int recovered = 0;
+    std::printf("minute  fault                     messages  recovered\n");
+    while (clock.elapsed() + everyMs < totalMs) {
+        runFor(everyMs);
+        const Fault &fault = faults.at(injected % faults.size());
+        ++injected;
+        const int messagesBefore = prompts->messages.size();
+        fault.inject(sim);
+        bool ok = false;
+        if (fault.stall) {
+            // The stall shows in the status bar; the user stops and scans again.
+            QTimer::singleShot(300, [&] { fault.clear(sim); });
+            const bool shown = waitFor(
+                [&] { return window.statusBar()->currentMessage().startsWith("No data"); }, 7000);
+            ui->actionStop->trigger();
+            waitFor([&] { return !comms->scanning() && !comms->busy(); }, 15000);
+            runFor(1000);
+            ui->actionRecord->trigger();
+            ok = shown && scanRuns(20000);
+        } else {
+            // The fault has its effect (an error and a disconnect, or a sweep lost), then is
+            // gone; the user connects again.
+            runFor(3000);
+            fault.clear(sim);
+            if (comms->connected()) {
+                if (comms->scanning())
+                    ui->actionStop->trigger();
+                waitFor([&] { return !comms->scanning() && !comms->busy(); }, 15000);
+                if (comms->connected())
+                    ui->actionDisconnect->trigger();
+            }
+            waitFor([&] { return !comms->connected() && !comms->busy(); }, 15000);
+            runFor(500);
+            ui->actionConnect->trigger();
+            ok = scanRuns(20000);
+        }
+        recovered += ok ? 1 : 0;
+        std::printf("%6.1f  %-24s  %8lld  %s\n", clock.elapsed() / 60000.0, fault.name,
+                    qint64(prompts->messages.size() - messagesBefore), ok ? "yes" : "NO");
+        std::fflush(stdout);
+    }
+    runFor(qMax<qint64>(0, totalMs - clock.elapsed()));
+
+    const qint64 residentEnd = residentBytes();
+    const qint64 heapEnd = heapInUse();
+    const int fdsEnd = openDescriptors();
+    const int held = page->history().samples.size();
+
+    // The page's recording, saved and read back.
+    ui->actionStop->trigger();
+    waitFor([&] { return !comms->scanning() && !comms->busy(); }, 15000);
+    const int liveAfterStop = SequenceWorker::liveCount();
+    QTemporaryDir saveDir;
+    prompts->savePath = saveDir.filePath(QStringLiteral("soak.tarn"));
+    ui->actionSave->trigger();
+    QFile saved(prompts->savePath);
+    RfSpectrumHistory reread;
+    RecordingFile::Integrity integrity = RecordingFile::Integrity::Damaged;
+    const QString why = RecordingFile::load(saved, reread, nullptr, &integrity);
+    const bool recordingEqual
+        = why.isEmpty() && integrity == RecordingFile::Integrity::Whole && reread == page->hist();
+
+    ui->actionDisconnect->trigger();
+    waitFor([&] { return !comms->connected() && !comms->busy(); }, 15000);
+    comms->terminateCommsThread();
+    const int liveAtEnd = SequenceWorker::liveCount();
+
+    std::printf("\nsweeps received            %lld (%.1f/s)\n", sweeps,
+                sweeps * 1000.0 / qMax<qint64>(1, clock.elapsed()));
+    std::printf("faults injected            %d\n", injected);
+    std::printf("faults recovered           %d\n", recovered);
+    std::printf("resident memory            %.1f MB at start, %.1f MB at end\n",
+                residentStart / 1e6, residentEnd / 1e6);
+    std::printf("heap in use                %.2f MB at start, %.2f MB at end\n", heapStart / 1e6,
+                heapEnd / 1e6);
+    std::printf("sweeps held at the end     %d; heap growth %.0f bytes per 1000 held\n", held,
+                held > 0 ? (heapEnd - heapStart) * 1000.0 / held : 0.0);
+    std::printf("open descriptors           %d after the first connect, %d at the end\n", fdsStart,
+                fdsEnd);
+    std::printf("live sequences             %d after the last Stop, %d at the end\n", liveAfterStop,
+                liveAtEnd);
+    std::printf("recording                  %d sweeps saved and read back: %s\n",
+                reread.samples.size(), recordingEqual ? "equal" : qPrintable("NOT equal " + why));
+
+    const bool passed = recovered == injected && fdsEnd == fdsStart && liveAfterStop == 0
+        && liveAtEnd == 0 && recordingEqual;
+    std::printf("%s\n", passed ? "Soak passed." : "Soak FAILED.");
+    return passed ? 0 : 1;
+}
