@@ -1,6 +1,7 @@
 #include "TimeEvent.h"
 
 #include <QDataStream>
+#include <QTimeZone>
 
 QDataStream &operator<<(QDataStream &out, const TimeEvent &event)
 {
@@ -9,5 +10,17 @@ QDataStream &operator<<(QDataStream &out, const TimeEvent &event)
 
 QDataStream &operator>>(QDataStream &in, TimeEvent &event)
 {
-    return in >> event.dateTime >> event.text;
+    in >> event.dateTime;
+    // An event's time is a valid date-time the program took from the clock or the waterfall.
+    // The framework reads any other as it comes, and one in a time zone it does not know
+    // cannot even be written again.
+    if (in.status() == QDataStream::Ok
+        && (!event.dateTime.isValid()
+            || (event.dateTime.timeSpec() == Qt::TimeZone
+                && !event.dateTime.timeZone().isValid()))) {
+        in.setStatus(QDataStream::ReadCorruptData);
+        event.dateTime = QDateTime();
+        return in;
+    }
+    return in >> event.text;
 }

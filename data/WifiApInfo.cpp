@@ -13,7 +13,41 @@ QDataStream &operator<<(QDataStream &out, const WifiApInfo &ap)
     return out << ap.bssid << ap.ssid << ap.rssi << ap.frequency << ap.width << ap.color;
 }
 
+namespace {
+
+// The framework's colour reader takes the colour model byte as it comes, and a colour of no
+// model it knows is undefined to copy or use. The same fields are read here and the model
+// checked before the framework's reader builds the colour from them.
+void readColor(QDataStream &in, QColor &color)
+{
+    qint8 spec = 0;
+    quint16 fields[5] = {};
+    in >> spec;
+    for (quint16 &field : fields)
+        in >> field;
+    color = QColor();
+    if (in.status() != QDataStream::Ok)
+        return;
+    if (spec < qint8(QColor::Invalid) || spec > qint8(QColor::ExtendedRgb)) {
+        in.setStatus(QDataStream::ReadCorruptData);
+        return;
+    }
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(in.version());
+    out << spec;
+    for (const quint16 field : fields)
+        out << field;
+    QDataStream back(bytes);
+    back.setVersion(in.version());
+    back >> color;
+}
+
+} // namespace
+
 QDataStream &operator>>(QDataStream &in, WifiApInfo &ap)
 {
-    return in >> ap.bssid >> ap.ssid >> ap.rssi >> ap.frequency >> ap.width >> ap.color;
+    in >> ap.bssid >> ap.ssid >> ap.rssi >> ap.frequency >> ap.width;
+    readColor(in, ap.color);
+    return in;
 }

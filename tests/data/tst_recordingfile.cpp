@@ -340,6 +340,41 @@ private Q_SLOTS:
                      qPrintable(QString("peak grew by %1 kB").arg(peakVirtualKb() - peakBefore)));
     }
 
+    // Inputs the fuzzer found troublesome read safely (the sanitizers watch every step), with
+    // the integrity they deserve, and what they hold saves again.
+    void fuzzFindings_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("integrity");
+        // An access point's colour of a colour model that does not exist.
+        QTest::newRow("colour model")
+            << "ap-colour-of-no-model" << int(RecordingFile::Integrity::Damaged);
+        // Sweep times at both ends of the 64-bit range: no time the program wrote, and their
+        // difference (the recording's duration) overflowed.
+        QTest::newRow("sweep times")
+            << "sweep-time-out-of-range" << int(RecordingFile::Integrity::Damaged);
+        // A time event in a time zone the framework does not know: saving it again crashed.
+        QTest::newRow("event time zone")
+            << "event-time-zone-unknown" << int(RecordingFile::Integrity::Damaged);
+    }
+
+    void fuzzFindings()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, integrity);
+        QFile file(QStringLiteral(QUORVEX_FUZZ_REGRESSIONS "/recording/") + name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("ends early or is corrupt"));
+        RfSpectrumHistory read;
+        auto found = RecordingFile::Integrity::Whole;
+        RecordingFile::read(file, read, &found);
+        QCOMPARE(int(found), integrity);
+        // What was read can be saved again.
+        QBuffer again;
+        QVERIFY(again.open(QIODevice::WriteOnly));
+        QVERIFY(RecordingFile::write(again, read));
+    }
+
     void fileOnDisk()
     {
         QTemporaryDir dir;
