@@ -51,7 +51,7 @@ test-leaks: deps
 	cmake -S . -B $(DEBUG_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEX_SANITIZE=ON -DQUORVEX_WERROR=ON
 	cmake --build $(DEBUG_DIR) -j $(JOBS)
 	cd $(DEBUG_DIR) && QT_QPA_PLATFORM=offscreen \
-		ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+		ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0:malloc_context_size=40 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure --no-tests=error -j $(JOBS)
