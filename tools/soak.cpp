@@ -26,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QMap>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -107,12 +108,31 @@ qint64 heapInUse()
     return qint64(mallinfo2().uordblks);
 }
 
-int openDescriptors()
+// The open descriptors and what each names.
+QMap<QString, QString> openDescriptors()
 {
-    return QDir(QStringLiteral("/proc/self/fd"))
-        .entryList(QDir::NoDotAndDotDot | QDir::AllEntries)
-        .size();
+    QMap<QString, QString> fds;
+    const QDir dir(QStringLiteral("/proc/self/fd"));
+    for (const QString &fd : dir.entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System))
+        fds.insert(fd, QFile::symLinkTarget(dir.filePath(fd)));
+    return fds;
 }
+
+// The process's threads by name, with how many of each.
+QMap<QString, int> threadNames()
+{
+    QMap<QString, int> names;
+    const QDir dir(QStringLiteral("/proc/self/task"));
+    for (const QString &task : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(dir.filePath(task + QStringLiteral("/comm")));
+        if (comm.open(QIODevice::ReadOnly))
+            ++names[QString::fromUtf8(comm.readAll().trimmed())];
+    }
+    return names;
+}
+
+// The history's heap per held sweep, as bench_window measures it.
+constexpr double k_historyBytesPerSweep = 629.0;
 
 struct Fault
 {
@@ -184,7 +204,14 @@ int main(int argc, char **argv)
     runFor(2000);
     const qint64 residentStart = residentBytes();
     const qint64 heapStart = heapInUse();
-    const int fdsStart = openDescriptors();
+    const QMap<QString, QString> fdsStart = openDescriptors();
+    const QMap<QString, int> threadsStart = threadNames();
+    const int heldStart = page->history().samples.size();
+    // The heap the history does not explain, at the start and after each fault.
+    auto heapBeyondHistory = [&] {
+        return heapInUse() - (page->history().samples.size() - heldStart) * k_historyBytesPerSweep;
+    };
+    const double beyondStart = heapBeyondHistory();
 
     const QList<Fault> faults = {
         {"dropped acknowledgement", [](SimulatedAnalyzer &s) { s.dropAcknowledgements(1); },
@@ -203,7 +230,7 @@ int main(int argc, char **argv)
     clock.start();
     int injected = 0;
     int recovered = 0;
-    std::printf("minute  fault                     messages  recovered\n");
+    std::printf("minute  fault                     messages  heap beyond history MB  recovered\n");
     while (clock.elapsed() + everyMs < totalMs) {
         runFor(everyMs);
         const Fault &fault = faults.at(injected % faults.size());
@@ -247,16 +274,19 @@ int main(int argc, char **argv)
             ok = scanRuns(20000);
         }
         recovered += ok ? 1 : 0;
-        std::printf("%6.1f  %-24s  %8lld  %s %s\n", clock.elapsed() / 60000.0, fault.name,
-                    qint64(prompts->messages.size() - messagesBefore), ok ? "yes" : "NO", how);
+        std::printf("%6.1f  %-24s  %8lld  %22.2f  %s %s\n", clock.elapsed() / 60000.0, fault.name,
+                    qint64(prompts->messages.size() - messagesBefore), heapBeyondHistory() / 1e6,
+                    ok ? "yes" : "NO", how);
         std::fflush(stdout);
     }
     runFor(qMax<qint64>(0, totalMs - clock.elapsed()));
 
     const qint64 residentEnd = residentBytes();
     const qint64 heapEnd = heapInUse();
-    const int fdsEnd = openDescriptors();
+    const QMap<QString, QString> fdsEnd = openDescriptors();
+    const QMap<QString, int> threadsEnd = threadNames();
     const int held = page->history().samples.size();
+    const double beyondEnd = heapBeyondHistory();
 
     // The page's recording, saved and read back.
     ui->actionStop->trigger();
@@ -285,16 +315,59 @@ int main(int argc, char **argv)
                 residentStart / 1e6, residentEnd / 1e6);
     std::printf("heap in use                %.2f MB at start, %.2f MB at end\n", heapStart / 1e6,
                 heapEnd / 1e6);
-    std::printf("sweeps held at the end     %d; heap growth %.0f bytes per 1000 held\n", held,
-                held > 0 ? (heapEnd - heapStart) * 1000.0 / held : 0.0);
-    std::printf("open descriptors           %d after the first connect, %d at the end\n", fdsStart,
-                fdsEnd);
+    std::printf("sweeps held                %d after the first connect, %d at the end (a Scan "
+                "starts the history afresh)\n",
+                heldStart, held);
+    std::printf("heap growth                %.0f bytes per 1000 sweeps held more; beyond the "
+                "history's %.0f bytes a sweep: %.2f MB\n",
+                held != heldStart ? (heapEnd - heapStart) * 1000.0 / (held - heldStart) : 0.0,
+                k_historyBytesPerSweep, (beyondEnd - beyondStart) / 1e6);
+    std::printf("open descriptors           %d after the first connect, %d at the end\n",
+                int(fdsStart.size()), int(fdsEnd.size()));
+    for (auto it = fdsEnd.cbegin(); it != fdsEnd.cend(); ++it) {
+        if (fdsStart.value(it.key()) != it.value())
+            std::printf("    now open: %s -> %s\n", qPrintable(it.key()), qPrintable(it.value()));
+    }
+    for (auto it = fdsStart.cbegin(); it != fdsStart.cend(); ++it) {
+        if (!fdsEnd.contains(it.key()))
+            std::printf("    closed:   %s -> %s\n", qPrintable(it.key()), qPrintable(it.value()));
+    }
+    for (auto it = threadsEnd.cbegin(); it != threadsEnd.cend(); ++it) {
+        if (threadsStart.value(it.key()) != it.value())
+            std::printf("    threads named %s: %d after the first connect, %d at the end\n",
+                        qPrintable(it.key()), threadsStart.value(it.key()), it.value());
+    }
     std::printf("live sequences             %d after the last Stop, %d at the end\n", liveAfterStop,
                 liveAtEnd);
     std::printf("recording                  %d sweeps saved and read back: %s\n",
                 reread.samples.size(), recordingEqual ? "equal" : qPrintable("NOT equal " + why));
 
-    const bool passed = recovered == injected && fdsEnd == fdsStart && liveAfterStop == 0
+    // Every thread with an event loop holds an event descriptor, and the framework's thread
+    // pool starts and ends its threads as the rendering needs them: event descriptors may
+    // differ by as many as the threads do, every other kind must be as many as before.
+    const auto others = [](const QMap<QString, QString> &fds) {
+        QStringList targets;
+        for (const QString &target : fds) {
+            if (!target.contains(QLatin1String("[eventfd]")))
+                targets.append(target);
+        }
+        targets.sort();
+        return targets;
+    };
+    const auto threadCount = [](const QMap<QString, int> &threads) {
+        int count = 0;
+        for (const int n : threads)
+            count += n;
+        return count;
+    };
+    // (Counted, not compared: the analyzer's pseudo-terminal may come back under another
+    // number after its unplug.)
+    const bool descriptorsKept = others(fdsStart).size() == others(fdsEnd).size()
+        && fdsEnd.size() - others(fdsEnd).size() - (fdsStart.size() - others(fdsStart).size())
+            == threadCount(threadsEnd) - threadCount(threadsStart);
+    std::printf("descriptors kept           %s\n",
+                descriptorsKept ? "yes (event descriptors follow the threads)" : "NO");
+    const bool passed = recovered == injected && descriptorsKept && liveAfterStop == 0
         && liveAtEnd == 0 && recordingEqual;
     std::printf("%s\n", passed ? "Soak passed." : "Soak FAILED.");
     return passed ? 0 : 1;
