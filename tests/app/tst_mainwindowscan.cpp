@@ -24,6 +24,7 @@ namespace {
 
 constexpr quint8 k_setFBand = 0x14;
 constexpr quint8 k_getSpec = 0x1f;
+constexpr quint8 k_setRbw = 0x19;
 
 // What the simulated analyzer did, in order, with the time since the log began.
 struct SimLog : QObject
@@ -55,6 +56,15 @@ struct SimLog : QObject
         for (int i = from; i < entries.size(); ++i) {
             if (entries.at(i).code == k_setFBand
                 && entries.at(i).payload == QByteArray(1, char(band)))
+                return i;
+        }
+        return -1;
+    }
+    // The index of the first command `code` from `from` on.
+    int command(quint8 code, int from) const
+    {
+        for (int i = from; i < entries.size(); ++i) {
+            if (entries.at(i).code == code)
                 return i;
         }
         return -1;
@@ -148,7 +158,9 @@ private Q_SLOTS:
         QVERIFY(allOf(page2400->history().samples.constLast().scan, 127));
         window.parseArgs({"quorvex", "-ampl", "0"}, nullptr);
 
-        // To 900 MHz while scanning: the scan stops, and 750 ms later the 900 MHz scan starts.
+        // To 900 MHz while scanning: the scan stops, and 750 ms later the 900 MHz scan starts,
+        // with the command line's RBW as Scan would set it up.
+        window.parseArgs({"quorvex", "-rbw", "50"}, nullptr);
         QElapsedTimer switched;
         switched.start();
         const qint64 switchedAt = simLog.clock.elapsed();
@@ -156,6 +168,9 @@ private Q_SLOTS:
         QVERIFY(!ui->tabWidget->isTabEnabled(0));
         QTRY_VERIFY_WITH_TIMEOUT(simLog.bandCommand(1) >= 0, 5000);
         QVERIFY(simLog.entries.at(simLog.bandCommand(1)).ms - switchedAt >= 700);
+        QTRY_VERIFY(simLog.command(k_setRbw, simLog.bandCommand(1)) >= 0);
+        QCOMPARE(simLog.entries.at(simLog.command(k_setRbw, simLog.bandCommand(1))).payload,
+                 QByteArray(1, char(50)));
         QTRY_VERIFY_WITH_TIMEOUT(page900->history().samples.size() >= 3, 10000);
         QCOMPARE(page900->history().samples.first().scan.size(), 252);
         QVERIFY(ui->tabWidget->isTabEnabled(0));
