@@ -10,13 +10,13 @@
 class BenchLoop
 {
 public:
-    // Until done() or the time-out.
-    static void waitFor(const std::function<bool()> &done, int timeoutMs = 600000)
+    // Until done() or the time-out; true when done() held.
+    static bool waitFor(const std::function<bool()> &done, int timeoutMs = 600000)
     {
         QElapsedTimer timer;
         timer.start();
         if (done())
-            return;
+            return true;
         QEventLoop loop;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
@@ -25,6 +25,7 @@ public:
         });
         poll.start(50);
         loop.exec();
+        return done();
     }
 
     static void runFor(int ms)

@@ -20,22 +20,22 @@ namespace {
 // checked before the framework's reader builds the colour from them.
 void readColor(QDataStream &in, QColor &color)
 {
-    qint8 spec = 0;
+    qint8 model = 0;
     quint16 fields[5] = {};
-    in >> spec;
+    in >> model;
     for (quint16 &field : fields)
         in >> field;
     color = QColor();
     if (in.status() != QDataStream::Ok)
         return;
-    if (spec < qint8(QColor::Invalid) || spec > qint8(QColor::ExtendedRgb)) {
+    if (model < qint8(QColor::Invalid) || model > qint8(QColor::ExtendedRgb)) {
         in.setStatus(QDataStream::ReadCorruptData);
         return;
     }
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(in.version());
-    out << spec;
+    out << model;
     for (const quint16 field : fields)
         out << field;
     QDataStream back(bytes);

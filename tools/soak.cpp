@@ -11,6 +11,8 @@
 #include "app/MainWindow.h"
 #include "app/ProjectInfoDialog.h"
 #include "app/UserPrompts.h"
+#include "bench/BenchLoop.h"
+#include "bench/ProcessProbe.h"
 #include "comms/SequenceWorker.h"
 #include "data/QuorvexMetaTypes.h"
 #include "data/RecordingFile.h"
@@ -24,7 +26,6 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QMap>
 #include <QStatusBar>
@@ -32,8 +33,6 @@
 #include <QTimer>
 #include <cstdio>
 #include <functional>
-#include <malloc.h>
-#include <unistd.h>
 
 namespace {
 
@@ -70,43 +69,6 @@ private:
         std::printf("    message: %s\n", qPrintable(text));
     }
 };
-
-// Runs the event loop until done() or the time-out; true when done() held.
-bool waitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || timer.elapsed() >= timeoutMs)
-            loop.quit();
-    });
-    poll.start(50);
-    loop.exec();
-    return done();
-}
-
-void runFor(int ms)
-{
-    waitFor([] { return false; }, ms);
-}
-
-qint64 residentBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : 0;
-}
-
-qint64 heapInUse()
-{
-    return qint64(mallinfo2().uordblks);
-}
 
 // The open descriptors and what each names.
 QMap<QString, QString> openDescriptors()
@@ -189,11 +151,12 @@ int main(int argc, char **argv)
     // A scan started by Connect or Scan: its project question is put away, and a few sweeps
     // show it runs.
     auto scanRuns = [&](int timeoutMs) {
-        const bool scanning = waitFor([&] { return comms->scanning(); }, timeoutMs);
+        const bool scanning = BenchLoop::waitFor([&] { return comms->scanning(); }, timeoutMs);
         window.projectInfoDialog()->hide();
         const int before = page->history().samples.size();
         return scanning
-            && waitFor([&] { return page->history().samples.size() >= before + 3; }, 10000);
+            && BenchLoop::waitFor([&] { return page->history().samples.size() >= before + 3; },
+                                  10000);
     };
 
     window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
@@ -201,15 +164,16 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "The window did not start scanning\n");
         return 1;
     }
-    runFor(2000);
-    const qint64 residentStart = residentBytes();
-    const qint64 heapStart = heapInUse();
+    BenchLoop::runFor(2000);
+    const qint64 residentStart = ProcessProbe::residentBytes();
+    const qint64 heapStart = ProcessProbe::heapInUse();
     const QMap<QString, QString> fdsStart = openDescriptors();
     const QMap<QString, int> threadsStart = threadNames();
     const int heldStart = page->history().samples.size();
     // The heap the history does not explain, at the start and after each fault.
     auto heapBeyondHistory = [&] {
-        return heapInUse() - (page->history().samples.size() - heldStart) * k_historyBytesPerSweep;
+        return ProcessProbe::heapInUse()
+            - (page->history().samples.size() - heldStart) * k_historyBytesPerSweep;
     };
     const double beyondStart = heapBeyondHistory();
 
@@ -232,7 +196,7 @@ int main(int argc, char **argv)
     int recovered = 0;
     std::printf("minute  fault                     messages  heap beyond history MB  recovered\n");
     while (clock.elapsed() + everyMs < totalMs) {
-        runFor(everyMs);
+        BenchLoop::runFor(everyMs);
         const Fault &fault = faults.at(injected % faults.size());
         ++injected;
         const int messagesBefore = prompts->messages.size();
@@ -242,16 +206,16 @@ int main(int argc, char **argv)
         if (fault.stall) {
             // The stall shows in the status bar; the user stops and scans again.
             QTimer::singleShot(300, [&] { fault.clear(sim); });
-            const bool shown = waitFor(
+            const bool shown = BenchLoop::waitFor(
                 [&] { return window.statusBar()->currentMessage().startsWith("No data"); }, 7000);
             ui->actionStop->trigger();
-            waitFor([&] { return !comms->scanning() && !comms->busy(); }, 15000);
-            runFor(1000);
+            BenchLoop::waitFor([&] { return !comms->scanning() && !comms->busy(); }, 15000);
+            BenchLoop::runFor(1000);
             ui->actionRecord->trigger();
             ok = shown && scanRuns(20000);
             if (shown && !ok && !comms->connected()) {
                 // The set-up met the rest of the stalled sweep and gave up: connect again.
-                waitFor([&] { return !comms->busy(); }, 15000);
+                BenchLoop::waitFor([&] { return !comms->busy(); }, 15000);
                 ui->actionConnect->trigger();
                 ok = scanRuns(20000);
                 how = "after Connect";
@@ -259,17 +223,17 @@ int main(int argc, char **argv)
         } else {
             // The fault has its effect (an error and a disconnect, or a sweep lost), then is
             // gone; the user connects again.
-            runFor(3000);
+            BenchLoop::runFor(3000);
             fault.clear(sim);
             if (comms->connected()) {
                 if (comms->scanning())
                     ui->actionStop->trigger();
-                waitFor([&] { return !comms->scanning() && !comms->busy(); }, 15000);
+                BenchLoop::waitFor([&] { return !comms->scanning() && !comms->busy(); }, 15000);
                 if (comms->connected())
                     ui->actionDisconnect->trigger();
             }
-            waitFor([&] { return !comms->connected() && !comms->busy(); }, 15000);
-            runFor(500);
+            BenchLoop::waitFor([&] { return !comms->connected() && !comms->busy(); }, 15000);
+            BenchLoop::runFor(500);
             ui->actionConnect->trigger();
             ok = scanRuns(20000);
         }
@@ -279,10 +243,10 @@ int main(int argc, char **argv)
                     ok ? "yes" : "NO", how);
         std::fflush(stdout);
     }
-    runFor(qMax<qint64>(0, totalMs - clock.elapsed()));
+    BenchLoop::runFor(qMax<qint64>(0, totalMs - clock.elapsed()));
 
-    const qint64 residentEnd = residentBytes();
-    const qint64 heapEnd = heapInUse();
+    const qint64 residentEnd = ProcessProbe::residentBytes();
+    const qint64 heapEnd = ProcessProbe::heapInUse();
     const QMap<QString, QString> fdsEnd = openDescriptors();
     const QMap<QString, int> threadsEnd = threadNames();
     const int held = page->history().samples.size();
@@ -290,7 +254,7 @@ int main(int argc, char **argv)
 
     // The page's recording, saved and read back.
     ui->actionStop->trigger();
-    waitFor([&] { return !comms->scanning() && !comms->busy(); }, 15000);
+    BenchLoop::waitFor([&] { return !comms->scanning() && !comms->busy(); }, 15000);
     const int liveAfterStop = SequenceWorker::liveCount();
     QTemporaryDir saveDir;
     prompts->savePath = saveDir.filePath(QStringLiteral("soak.tarn"));
@@ -303,7 +267,7 @@ int main(int argc, char **argv)
         = why.isEmpty() && integrity == RecordingFile::Integrity::Whole && reread == page->hist();
 
     ui->actionDisconnect->trigger();
-    waitFor([&] { return !comms->connected() && !comms->busy(); }, 15000);
+    BenchLoop::waitFor([&] { return !comms->connected() && !comms->busy(); }, 15000);
     comms->terminateCommsThread();
     const int liveAtEnd = SequenceWorker::liveCount();
 
