@@ -86,8 +86,11 @@ SerialComms::SerialComms(const QString &portName, QObject *parent)
         emit error(tr("Cannot open communication port"));
     }
 
+    // What the device sent for an earlier sequence is stale and goes. What this side wrote is
+    // kept: the last sequence's closing bytes (a bootloader response's ACK, say) may still sit
+    // in the driver, and discarding them would lose them or cut a frame short on the wire.
     if (m_port->isOpen())
-        m_port->clear(QSerialPort::AllDirections);
+        m_port->clear(QSerialPort::Input);
 
     QObject::connect(m_port, &QSerialPort::readyRead, this, &SerialComms::readData,
                      Qt::UniqueConnection);

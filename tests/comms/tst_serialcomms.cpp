@@ -3,6 +3,7 @@
 #include "QuorvexTest.h"
 #include "comms/SerialComms.h"
 #include "sim/SimulatedAnalyzer.h"
+#include "sim/SimulatedPty.h"
 
 #include <QSerialPort>
 
@@ -71,6 +72,27 @@ private Q_SLOTS:
         // Neither reopened nor reconfigured; what was pending is gone.
         QCOMPARE(port->baudRate(), 9600);
         QCOMPARE(port->bytesAvailable(), qint64(0));
+    }
+
+    // The next sequence drops what the device sent before it, never what this side wrote: a
+    // closing reply still in the driver must reach the device. The line's far end here reads
+    // only when the test's event loop runs, so the bytes are still pending at the clear.
+    void writtenBytesSurviveTheNextSequence()
+    {
+        SimulatedPty line;
+        QVERIFY2(line.open(), qPrintable(line.errorString()));
+        QSignalSpy received(&line, &SimulatedPty::received);
+        {
+            IdleComms first(line.slavePath());
+            IdleComms::port()->write(QByteArray("\x00\xcc", 2));
+            QVERIFY(IdleComms::port()->flush());
+        }
+        IdleComms next(line.slavePath());
+        QTRY_VERIFY(!received.isEmpty());
+        QByteArray bytes;
+        for (const QList<QVariant> &chunk : received)
+            bytes += chunk.at(0).toByteArray();
+        QCOMPARE(bytes, QByteArray("\x00\xcc", 2));
     }
 
     void deviceNodeIsTheSamePort()
