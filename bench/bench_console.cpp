@@ -5,14 +5,13 @@
 //
 // Options: --minutes N (10), --screenshot FILE (the console beside the window, at the end).
 
+#include "BenchEnvironment.h"
 #include "BenchLoop.h"
 #include "ProcessProbe.h"
 #include "app/MainWindow.h"
 #include "app/ProjectInfoDialog.h"
 #include "app/SilentPrompts.h"
-#include "data/QuorvexMetaTypes.h"
 #include "pages/TabPage.h"
-#include "resources/QuorvexResources.h"
 #include "sim/SimulatedAnalyzer.h"
 #include "ui_DebugWindow.h"
 #include "ui_MainWindow.h"
@@ -22,25 +21,17 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <cstdio>
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+    const BenchEnvironment environment;
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     int appArgc = 1;
     QApplication app(appArgc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Tavorin"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quorvex"));
-    QuorvexResources::init();
-    QuorvexMetaTypes::registerAll();
+    BenchEnvironment::initApplication();
     QFile style(QStringLiteral(":qdarkstyle/style.qss"));
     if (style.open(QIODevice::ReadOnly | QIODevice::Text))
         app.setStyleSheet(QString::fromUtf8(style.readAll()));

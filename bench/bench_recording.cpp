@@ -2,21 +2,19 @@
 // 41 MB. Times quorvex-tarn info (the installed program, as a whole process) and the program's
 // Open up to the playback page on screen (its first paint), each the median of five runs.
 
+#include "BenchEnvironment.h"
 #include "SyntheticSweeps.h"
 #include "app/MainWindow.h"
 #include "app/SilentPrompts.h"
-#include "data/QuorvexMetaTypes.h"
 #include "data/RecordingFile.h"
 #include "pages/TabPage.h"
 #include "plots/SpectroPlot.h"
-#include "resources/QuorvexResources.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -51,18 +49,11 @@ double median(std::vector<double> values)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+    const BenchEnvironment environment;
     int appArgc = 1;
     QApplication app(appArgc, argv);
     Q_UNUSED(argc)
-    QCoreApplication::setOrganizationName(QStringLiteral("Tavorin"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quorvex"));
-    QuorvexResources::init();
-    QuorvexMetaTypes::registerAll();
+    BenchEnvironment::initApplication();
 
     RfSpectrumHistory hour;
     hour.freqInterval = QwtInterval(2400.0, 2500.0);
@@ -71,7 +62,7 @@ int main(int argc, char **argv)
     hour.samples.reserve(k_sweeps);
     for (int i = 0; i < k_sweeps; ++i)
         hour.samples.append(sweeps.next());
-    const QString path = home.filePath(QStringLiteral("hour.tarn"));
+    const QString path = environment.filePath(QStringLiteral("hour.tarn"));
     QString error;
     if (!RecordingFile::save(path, hour, &error)) {
         std::fprintf(stderr, "Cannot write the recording: %s\n", qPrintable(error));

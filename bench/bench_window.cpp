@@ -13,17 +13,16 @@
 // Options: --fill-seconds N (how long the window takes to fill, 120 by default),
 // --measure-seconds N (30), --held-sweeps N (10000), --screenshots DIR (the working folder).
 
+#include "BenchEnvironment.h"
 #include "BenchLoop.h"
 #include "ProcessProbe.h"
 #include "app/MainWindow.h"
 #include "app/ProjectInfoDialog.h"
 #include "app/SilentPrompts.h"
 #include "data/Constants.h"
-#include "data/QuorvexMetaTypes.h"
 #include "networks/VexaIdPanel.h"
 #include "networks/VexaIdTableView.h"
 #include "pages/TabPage.h"
-#include "resources/QuorvexResources.h"
 #include "sim/SimulatedAnalyzer.h"
 #include "ui_MainWindow.h"
 #include "wifi/NativeWifi.h"
@@ -36,7 +35,6 @@
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QMap>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <ctime>
@@ -114,12 +112,7 @@ void selectVexaId(MainWindow &window, int id)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Private settings: the benchmark never touches the user's.
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+    const BenchEnvironment environment;
     // The window reads the application's arguments at start-up; it gets the program name
     // only, and the benchmark's options are read from the real command line.
     QStringList args;
@@ -127,10 +120,7 @@ int main(int argc, char **argv)
         args << QString::fromLocal8Bit(argv[i]);
     int appArgc = 1;
     BenchApp app(appArgc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Tavorin"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quorvex"));
-    QuorvexResources::init();
-    QuorvexMetaTypes::registerAll();
+    BenchEnvironment::initApplication();
     QFile style(QStringLiteral(":qdarkstyle/style.qss"));
     if (style.open(QIODevice::ReadOnly | QIODevice::Text))
         app.setStyleSheet(QString::fromUtf8(style.readAll()));

@@ -5,13 +5,12 @@
 #include "app/MainWindow.h"
 #include "app/ProjectInfoDialog.h"
 #include "app/SilentPrompts.h"
-#include "data/QuorvexMetaTypes.h"
+#include "bench/BenchEnvironment.h"
 #include "data/RecordingFile.h"
 #include "networks/VexaIdPanel.h"
 #include "pages/TabPage.h"
 #include "plots/SpectroPlot.h"
 #include "plots/WaterfallPlot.h"
-#include "resources/QuorvexResources.h"
 #include "ui_DebugWindow.h"
 #include "ui_MainWindow.h"
 #include "widgets/DebugWindow.h"
@@ -21,7 +20,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <qwt_plot_canvas.h>
@@ -62,17 +60,10 @@ int main(int argc, char **argv)
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(out);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+    const BenchEnvironment environment;
     int appArgc = 1;
     QApplication app(appArgc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Tavorin"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quorvex"));
-    QuorvexResources::init();
-    QuorvexMetaTypes::registerAll();
+    BenchEnvironment::initApplication();
     QFile style(QStringLiteral(":qdarkstyle/style.qss"));
     if (style.open(QIODevice::ReadOnly | QIODevice::Text))
         app.setStyleSheet(QString::fromUtf8(style.readAll()));
@@ -128,7 +119,7 @@ int main(int argc, char **argv)
     // A recording of what was scanned, opened in a tab of its own.
     ui->actionStop->trigger();
     runFor(1000);
-    const QString recording = home.filePath(QStringLiteral("Grand Hall_2400MHz.tarn"));
+    const QString recording = environment.filePath(QStringLiteral("Grand Hall_2400MHz.tarn"));
     QString error;
     RecordingFile::save(recording, page->hist(), &error);
     QFile file(recording);

@@ -11,13 +11,12 @@
 #include "app/MainWindow.h"
 #include "app/ProjectInfoDialog.h"
 #include "app/UserPrompts.h"
+#include "bench/BenchEnvironment.h"
 #include "bench/BenchLoop.h"
 #include "bench/ProcessProbe.h"
 #include "comms/SequenceWorker.h"
-#include "data/QuorvexMetaTypes.h"
 #include "data/RecordingFile.h"
 #include "pages/TabPage.h"
-#include "resources/QuorvexResources.h"
 #include "sim/SimulatedAnalyzer.h"
 #include "ui_MainWindow.h"
 #include "wifi/NativeWifi.h"
@@ -108,16 +107,9 @@ struct Fault
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+    const BenchEnvironment environment;
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Tavorin"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quorvex"));
-    QuorvexResources::init();
-    QuorvexMetaTypes::registerAll();
+    BenchEnvironment::initApplication();
 
     QCommandLineParser parser;
     parser.addHelpOption();
