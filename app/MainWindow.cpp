@@ -1,16 +1,19 @@
 #include "MainWindow.h"
 #include "ui_MainWindow.h"
 
-#include "About.h"
 #include "AppLog.h"
 #include "FileLocations.h"
+#include "FirmwareOffer.h"
+#include "HandOffServer.h"
+#include "HelpMenu.h"
+#include "JournalRecovery.h"
+#include "LaunchOptions.h"
 #include "ProjectInfoDialog.h"
-#include "SingleInstance.h"
-#include "SnapshotFile.h"
+#include "RecordingActions.h"
+#include "ScanSession.h"
 #include "TavApp.h"
 #include "UserPrompts.h"
-#include "WebManualView.h"
-#include "data/Constants.h"
+#include "WindowGeometry.h"
 #include "data/RecordingFile.h"
 #include "data/VexaIdAdvisor.h"
 #include "firmware/FwUpdateDialog.h"
@@ -25,37 +28,27 @@
 #include "wifi/NativeWifi.h"
 #include "wifi/WifiList.h"
 
-#include <QDesktopServices>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QMenu>
-#include <QScreen>
-#include <QSettings>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
 const QString MainWindow::k_appVersion = QStringLiteral("1.0.0.9.0.281");
-const QString MainWindow::k_radioFwString = QStringLiteral("1.0.0.9.0.0");
-const QString MainWindow::k_hostFwString = QStringLiteral("1.0.0.9.0.69");
-const QUrl MainWindow::k_webSite(QStringLiteral("https://tavorin.example"));
-const QUrl MainWindow::k_manualUrl(QStringLiteral("qrc:/manual/index.html"));
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(std::make_unique<Ui::MainWindow>())
     , m_prompts(std::make_unique<UserPrompts>())
     , m_deviceComms(this)
-    , m_manualViewFactory([] { return new WebManualView; })
 {
     ui->setupUi(this);
     setWindowTitle(tr("Quorvex"));
-    restoreWindowGeometry();
+    WindowGeometry::restore(*this);
     buildDocks();
     buildToolBar();
     buildStatusBar();
@@ -63,49 +56,22 @@ MainWindow::MainWindow(QWidget *parent)
     m_deviceComms.setMessageSink([this](const QString &title, const QString &text) {
         m_prompts->critical(nullptr, title, text);
     });
-    connect(&m_deviceComms, &DeviceComms::busyChanged, this, &MainWindow::onDcBusyChanged);
+    buildSession();
+    buildPages();
+    // After the session, which sets its actions first on a connection.
     connect(&m_deviceComms, &DeviceComms::connectedChanged, this,
             &MainWindow::onDcConnectedChanged);
-    connect(&m_deviceComms, &DeviceComms::scanningChanged, this, &MainWindow::onDcScanningChanged);
-    connect(&m_deviceComms, &DeviceComms::rfsaGetInfoStrDone, this,
-            &MainWindow::onRfsaGetInfoStrDone);
-    connect(&m_deviceComms, &DeviceComms::rfsaGetSpecNoInitDone, this,
-            &MainWindow::onDcNewSpecScanAvailable);
-
-    buildPages();
     statusBar()->showMessage(tr("Ready to connect"));
-    page(0)->setEnabled(false);
-    page(1)->setEnabled(false);
-    ui->actionDisconnect->setEnabled(false);
-    ui->actionStop->setEnabled(false);
 
-    // The firmware update, offered when the analyzer reports other versions than those of the
-    // images carried, and when its radio answers only as a bootloader.
-    m_fwUpdateDialog = new FwUpdateDialog(&m_deviceComms, this);
-    m_fwUpdateDialog->setModal(true);
-    m_fwUpdateDialog->setMessageSink(
-        [this](bool failure, const QString &title, const QString &text) {
-            if (failure)
-                m_prompts->critical(m_fwUpdateDialog, title, text);
-            else
-                m_prompts->information(m_fwUpdateDialog, title, text);
-        });
     connect(&m_deviceComms, &DeviceComms::scanningChanged, ui->actionUpdate_Firmware,
             &QAction::setDisabled);
-    connect(&m_deviceComms, &DeviceComms::shouldTryBootload, this, &MainWindow::startBootloader);
 
     m_projectInfoDialog = new ProjectInfoDialog(this);
     connect(m_projectInfoDialog, &QDialog::accepted, this, &MainWindow::setProjectInfoToHist);
 
-    m_bandSwitchTimer.setSingleShot(true);
-    m_bandSwitchTimer.setInterval(k_bandSwitchRestartMs);
-    connect(&m_bandSwitchTimer, &QTimer::timeout, this, &MainWindow::restartScanAfterBandSwitch);
-    m_noDataTimer.setInterval(250);
-    connect(&m_noDataTimer, &QTimer::timeout, this, &MainWindow::checkForMissingSweeps);
-
-    m_localServer = new QLocalServer(this);
-    SingleInstance::listen(*m_localServer);
-    connect(m_localServer, &QLocalServer::newConnection, this, &MainWindow::onNewLocalConnection);
+    m_handOff = new HandOffServer(this);
+    connect(m_handOff, &HandOffServer::argumentsReceived, this,
+            [this](const QStringList &args) { parseArgs(args, nullptr); });
 
     if (auto *app = qobject_cast<TavApp *>(QCoreApplication::instance()))
         connect(app, &TavApp::fileOpenRequested, this, &MainWindow::openFile);
@@ -123,7 +89,7 @@ MainWindow::~MainWindow()
     // The pages go with the window's children, after the form and the controller: nothing
     // they do while going may reach this window's slots.
     ui->tabWidget->disconnect(this);
-    m_bandSwitchTimer.stop();
+    ui->tabWidget->disconnect(m_session);
     // The controller's last disconnect goes to the simulated analyzer, so it ends first.
     m_deviceComms.terminateCommsThread();
     if (m_simulator)
@@ -133,32 +99,15 @@ MainWindow::~MainWindow()
 void MainWindow::setUserPrompts(std::unique_ptr<UserPrompts> prompts)
 {
     m_prompts = prompts ? std::move(prompts) : std::make_unique<UserPrompts>();
-}
-
-QRect MainWindow::defaultGeometry(const QRect &available)
-{
-    const int height = int(available.height() * 0.66);
-    return QRect(available.x(), available.y() + (available.height() - height) / 2,
-                 available.width(), height);
-}
-
-void MainWindow::restoreWindowGeometry()
-{
-    QSettings settings;
-    QRect available(0, 0, 1280, 800);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        available = screen->availableGeometry();
-    setGeometry(settings.value("WindowGeometry", defaultGeometry(available)).toRect());
-    if (settings.value("WindowMaximized", false).toBool())
-        setWindowState(windowState() | Qt::WindowMaximized);
+    if (m_session)
+        m_session->setPrompts(m_prompts.get());
+    if (m_recordings)
+        m_recordings->setPrompts(m_prompts.get());
 }
 
 void MainWindow::saveWindowGeometry()
 {
-    QSettings settings;
-    settings.setValue("WindowMaximized", isMaximized());
-    if (!isMaximized())
-        settings.setValue("WindowGeometry", geometry());
+    WindowGeometry::save(*this);
 }
 
 void MainWindow::buildDocks()
@@ -178,6 +127,13 @@ void MainWindow::addPage(TabPage *page, const QString &title)
     connect(page, &TabPage::visibleWindowChanged, this, [this, page] {
         if (page == this->page(ui->tabWidget->currentIndex()))
             updateRecommendation();
+    });
+    // A journal that cannot be written leaves the scan unprotected: the user is told.
+    connect(page, &TabPage::journalFailed, this, [this, page](const QString &reason) {
+        m_prompts->warning(this, tr("Unsaved scan at risk"),
+                           tr("The %1 scan cannot be kept safe from a crash: %2. Save it to "
+                              "keep it.")
+                               .arg(page->bandName(), reason));
     });
     const int index = ui->tabWidget->addTab(page, title);
     ui->tabWidget->setTabToolTip(index, title);
@@ -205,6 +161,32 @@ void MainWindow::buildPages()
     }
 }
 
+void MainWindow::buildSession()
+{
+    m_recordings
+        = std::make_unique<RecordingActions>(this, [this] { return m_projectInfo.projectName; });
+    m_recordings->setPrompts(m_prompts.get());
+    m_session = new ScanSession(
+        m_deviceComms, *ui->tabWidget,
+        {ui->actionRecord, ui->actionStop, ui->actionConnect, ui->actionDisconnect, ui->actionOpen},
+        this);
+    m_session->setPrompts(m_prompts.get());
+    m_session->setSaver([this](TabPage *page) { return savePage(page); });
+    m_session->setParamsFilter(
+        [this](ScanParams params) { return scanParamsWithOverrides(std::move(params)); });
+    connect(&m_deviceComms, &DeviceComms::rfsaGetSpecNoInitDone, m_session, &ScanSession::onSweep);
+    connect(m_session, &ScanSession::statusMessage, this,
+            [this](const QString &text) { statusBar()->showMessage(text); });
+    connect(m_session, &ScanSession::scanStarting, this, &MainWindow::setProjectInfoToHist);
+    connect(m_session, &ScanSession::scanStarted, this, [this] {
+        if (m_projectInfo.projectName.isEmpty())
+            ui->actionProject_Info->trigger();
+    });
+    // Nothing else may use the port while an update writes the analyzer.
+    connect(fwUpdateDialog(), &FwUpdateDialog::updatingChanged, m_session,
+            [this](bool updating) { m_session->setConnectAllowed(!updating); });
+}
+
 TavTabWidget *MainWindow::tabWidget() const
 {
     return static_cast<TavTabWidget *>(ui->tabWidget);
@@ -227,16 +209,10 @@ QList<TabPage *> MainWindow::pages() const
 
 void MainWindow::buildToolBar()
 {
-    auto *help = new QToolButton(this);
-    help->setText(tr("Help") + QStringLiteral("  "));
-    help->setPopupMode(QToolButton::InstantPopup);
-    auto *menu = new QMenu(help);
-    menu->addAction(ui->actionUser_Manual);
-    menu->addAction(ui->actionTavorin_Website);
-    menu->addAction(ui->actionUpdate_Firmware);
-    menu->addAction(ui->actionAbout);
-    help->setMenu(menu);
-    ui->toolBar->addWidget(help);
+    m_help = new HelpMenu({ui->actionUser_Manual, ui->actionTavorin_Website,
+                           ui->actionUpdate_Firmware, ui->actionAbout},
+                          this);
+    ui->toolBar->addWidget(m_help->button());
     ui->toolBar->addSeparator();
     ui->toolBar->addAction(ui->actionQuit);
     ui->toolBar->toggleViewAction()->setEnabled(false);
@@ -244,75 +220,62 @@ void MainWindow::buildToolBar()
 
 void MainWindow::buildStatusBar()
 {
-    m_appVersionLabel = new QLabel(QStringLiteral("A: v") + k_appVersion, this);
-    m_radioVersionLabel = new QLabel(QStringLiteral("R: v---"), this);
-    m_hostVersionLabel = new QLabel(QStringLiteral("H: v---"), this);
-    statusBar()->addPermanentWidget(m_appVersionLabel);
-    statusBar()->addPermanentWidget(m_radioVersionLabel);
-    statusBar()->addPermanentWidget(m_hostVersionLabel);
+    // The firmware update, offered when the analyzer reports other versions than those of the
+    // images carried, and when its radio answers only as a bootloader.
+    m_firmware = new FirmwareOffer(m_deviceComms, this);
+    m_firmware->setMessageSink([this](bool failure, const QString &title, const QString &text) {
+        if (failure)
+            m_prompts->critical(fwUpdateDialog(), title, text);
+        else
+            m_prompts->information(fwUpdateDialog(), title, text);
+    });
+    statusBar()->addPermanentWidget(new QLabel(QStringLiteral("A: v") + k_appVersion, this));
+    statusBar()->addPermanentWidget(m_firmware->radioVersionLabel());
+    statusBar()->addPermanentWidget(m_firmware->hostVersionLabel());
 }
 
 void MainWindow::startupActions()
 {
+    // Recovered scans come first: they are shown, and wait for Save before anything scans.
+    const bool recovered = offerRecovery() > 0;
     bool fileOpened = false;
     parseArgs(QCoreApplication::arguments(), &fileOpened);
-    if (!fileOpened)
+    if (!fileOpened && !recovered)
         ui->actionConnect->trigger();
     ui->actionShow_Wifi->trigger();
 }
 
+int MainWindow::offerRecovery()
+{
+    return JournalRecovery::offer(this, *m_prompts,
+                                  [this](const RfSpectrumHistory &history, const QString &title) {
+                                      return addRecordingPage(history, title);
+                                  });
+}
+
 void MainWindow::parseArgs(const QStringList &args, bool *fileOpened)
 {
-    if (args.size() < 2)
-        return;
-    // Reads the value of an option; a missing value (option last) counts as not given.
-    auto takeValue = [&args](int &i, QString *value) {
-        if (i + 1 >= args.size())
-            return false;
-        *value = args.at(++i);
-        return true;
-    };
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        QString value;
-        bool ok = false;
-        if (arg.startsWith(QLatin1Char('-'))) {
-            if (arg == QLatin1String("-debug")) {
-                setDebugMode();
-            } else if (arg == QLatin1String("-qc")) {
-                setQcMode();
-            } else if (arg == QLatin1String("-rbw")) {
-                if (takeValue(i, &value)) {
-                    const int rbw = value.toInt(&ok, 10);
-                    if (ok)
-                        m_rbwOverride = rbw;
-                }
-            } else if (arg == QLatin1String("-ampl")) {
-                if (takeValue(i, &value)) {
-                    const int offset = value.toInt(&ok, 10);
-                    if (ok)
-                        m_amplOffset = offset;
-                }
-            } else if (arg == QLatin1String("-fstep")) {
-                if (takeValue(i, &value)) {
-                    const double fstep = value.toDouble(&ok);
-                    if (ok)
-                        m_fstepOverride = fstep;
-                }
-            } else if (arg == QLatin1String("-port")) {
-                if (takeValue(i, &value) && !m_simulator)
-                    m_portOverride = value;
-            } else if (arg == QLatin1String("-simulate")) {
-                startSimulator();
-            }
-            continue;
-        }
-        if (QFileInfo::exists(arg)) {
-            QFile file(arg);
-            openFile(file);
-            if (fileOpened)
-                *fileOpened = true;
-        }
+    const LaunchOptions options = LaunchOptions::parse(args);
+    for (int i = 0; i < options.debugConsoles; ++i)
+        setDebugMode();
+    if (options.qc)
+        setQcMode();
+    m_rbwOverride = options.rbw.value_or(m_rbwOverride);
+    m_fstepOverride = options.fstep.value_or(m_fstepOverride);
+    if (options.ampl) {
+        m_amplOffset = *options.ampl;
+        m_session->setAmplOffset(m_amplOffset);
+    }
+    // The simulated analyzer's port is the one to use while it runs.
+    if (options.simulate)
+        startSimulator();
+    if (options.port && !m_simulator)
+        m_portOverride = *options.port;
+    for (const QString &path : options.files) {
+        QFile file(path);
+        openFile(file);
+        if (fileOpened)
+            *fileOpened = true;
     }
 }
 
@@ -340,19 +303,6 @@ void MainWindow::startSimulator()
     qCInfo(lcApp).noquote() << "Simulated analyzer on" << m_portOverride;
 }
 
-QPoint MainWindow::consolePosition(const QSize &consoleFrame) const
-{
-    // Beside the window; a window as wide as the screen (the default) would put it out of
-    // sight, so it stays on the screen, over the window's right edge if need be.
-    QPoint at(x() + width() + 5, y());
-    if (const QScreen *screen = this->screen()) {
-        const QRect available = screen->availableGeometry();
-        at.setX(qBound(available.left(), at.x(), available.right() - consoleFrame.width() + 1));
-        at.setY(qBound(available.top(), at.y(), available.bottom() - consoleFrame.height() + 1));
-    }
-    return at;
-}
-
 DebugWindow *MainWindow::debugWindow() const
 {
     return m_debugWindow.data();
@@ -368,10 +318,8 @@ void MainWindow::setDebugMode()
         ports.append(port.first);
     auto *console = new DebugWindow(this, ports);
     console->setWindowFlags(Qt::Window);
-    // Shown first, so that the position given is that of its frame, as the window's own.
     console->show();
-    console->resize(500, height());
-    console->move(consolePosition(console->frameGeometry().size()));
+    console->placeBeside(this);
     console->setFileChooser([this](QWidget *parent) {
         const QUrl url = m_prompts->saveFileUrl(parent, tr("Save Log"),
                                                 QDir::homePath() + QStringLiteral("/quorvex.log"),
@@ -394,6 +342,7 @@ void MainWindow::setQcMode()
     for (TabPage *p : pages())
         p->setQcMode();
     m_deviceComms.setNoCommError(true);
+    m_session->setQcMode(true);
 }
 
 ScanParams MainWindow::scanParamsWithOverrides(ScanParams params) const
@@ -417,18 +366,7 @@ bool MainWindow::openFile(QFile &file)
         return false;
     }
 
-    TavTabWidget *tabs = tabWidget();
-    TabPage *recording = band == RecordingFile::Band::Band900MHz
-        ? static_cast<TabPage *>(new TabPage900(history, this, tabs))
-        : static_cast<TabPage *>(new TabPage2400(history, this, tabs));
-    recording->vexaIdSelection(selectedVexaIds());
-    addPage(recording, QFileInfo(file.fileName()).baseName());
-    const int index = tabs->count() - 1;
-    // While a scan runs, the recording waits in a disabled tab until Stop.
-    if (m_deviceComms.scanning())
-        tabs->setTabEnabled(index, false);
-    else
-        tabs->setCurrentIndex(index);
+    addRecordingPage(history, QFileInfo(file.fileName()).baseName());
     if (integrity == RecordingFile::Integrity::CutShort)
         m_prompts->warning(this, tr("Recording cut short"),
                            tr("%1 ends early: it is shown with the %2 sweeps it holds.")
@@ -438,6 +376,23 @@ bool MainWindow::openFile(QFile &file)
     return true;
 }
 
+TabPage *MainWindow::addRecordingPage(const RfSpectrumHistory &history, const QString &title)
+{
+    TavTabWidget *tabs = tabWidget();
+    TabPage *recording = RecordingFile::bandOf(history) == RecordingFile::Band::Band900MHz
+        ? static_cast<TabPage *>(new TabPage900(history, this, tabs))
+        : static_cast<TabPage *>(new TabPage2400(history, this, tabs));
+    recording->vexaIdSelection(selectedVexaIds());
+    addPage(recording, title);
+    const int index = tabs->count() - 1;
+    // While a scan runs, the recording waits in a disabled tab until Stop.
+    if (m_deviceComms.scanning())
+        tabs->setTabEnabled(index, false);
+    else
+        tabs->setCurrentIndex(index);
+    return recording;
+}
+
 QList<int> MainWindow::selectedVexaIds() const
 {
     QList<int> ids = page(1)->vexaIdOverlay()->selectedIds();
@@ -445,149 +400,31 @@ QList<int> MainWindow::selectedVexaIds() const
     return ids;
 }
 
-QString MainWindow::bandOfFront() const
-{
-    return qobject_cast<TabPage900 *>(page(ui->tabWidget->currentIndex()))
-        ? QStringLiteral("900MHz")
-        : QStringLiteral("2400MHz");
-}
-
-QString MainWindow::defaultFileName() const
-{
-    const TabPage *front = page(ui->tabWidget->currentIndex());
-    if (!m_projectInfo.projectName.isEmpty() && front)
-        return front->history().projectInfo.projectName;
-    return QCoreApplication::applicationName();
-}
-
 void MainWindow::on_actionSave_triggered()
 {
-    TabPage *front = page(ui->tabWidget->currentIndex());
-    if (!front)
-        return;
-    const RfSpectrumHistory history = front->hist();
-    const QUrl url
-        = m_prompts->saveFileUrl(this, tr("Save Recording"),
-                                 FileLocations::defaultPath(FileLocations::Kind::Recording,
-                                                            defaultFileName(), bandOfFront()),
-                                 tr("Tarn Data File:") + QStringLiteral(" *.tarn"));
-    if (url.isEmpty() || !url.isLocalFile())
-        return;
-    const QString path = FileLocations::withSuffix(url.toLocalFile(), QStringLiteral(".tarn"));
-    QString error;
-    if (!RecordingFile::save(path, history, &error)) {
-        m_prompts->critical(this, tr("Error"),
-                            tr("The recording was not saved. Unable to write %1: %2")
-                                .arg(QDir::toNativeSeparators(path), error));
-        return;
-    }
-    FileLocations::remember(FileLocations::Kind::Recording, path);
+    savePage(page(ui->tabWidget->currentIndex()));
+}
+
+bool MainWindow::savePage(TabPage *page)
+{
+    return m_recordings->save(page);
 }
 
 void MainWindow::on_actionOpen_triggered()
 {
-    const QUrl url = m_prompts->openFileUrl(this, tr("Open Recording"),
-                                            FileLocations::folder(FileLocations::Kind::Recording),
-                                            tr("Tarn Data File:") + QStringLiteral(" *.tarn"));
-    // A cancelled dialog opens nothing and says nothing.
-    if (url.isEmpty() || !url.isLocalFile())
-        return;
-    QFile file(url.toLocalFile());
-    if (openFile(file))
+    QFile file(m_recordings->askOpen());
+    if (!file.fileName().isEmpty() && openFile(file))
         FileLocations::remember(FileLocations::Kind::Recording, file.fileName());
 }
 
 void MainWindow::on_actionSnapshot_triggered()
 {
-    TabPage *front = page(ui->tabWidget->currentIndex());
-    if (!front)
-        return;
-    const QPixmap snapshot = front->takeSnapshot();
-    const QUrl url = m_prompts->saveFileUrl(
-        this, tr("Save Snapshot"),
-        FileLocations::defaultPath(FileLocations::Kind::Snapshot, defaultFileName(), bandOfFront()),
-        tr("Image Files:") + QStringLiteral(" *.png"));
-    if (url.isEmpty() || !url.isLocalFile())
-        return;
-    const QString path = FileLocations::withSuffix(url.toLocalFile(), QStringLiteral(".png"));
-    QString error;
-    if (!SnapshotFile::save(snapshot, path, &error)) {
-        // The folder that refused the file is not offered again.
-        m_prompts->critical(this, tr("Error"),
-                            tr("The snapshot was not saved. Unable to write %1: %2")
-                                .arg(QDir::toNativeSeparators(path), error));
-        return;
-    }
-    FileLocations::remember(FileLocations::Kind::Snapshot, path);
-}
-
-void MainWindow::onNewLocalConnection()
-{
-    m_pendingArgs.clear();
-    QLocalSocket *socket = m_localServer->nextPendingConnection();
-    m_localSocket = socket;
-    if (!socket)
-        return;
-    connect(socket, &QLocalSocket::readyRead, this, &MainWindow::onLocalSocketReadyRead);
-    connect(socket, &QLocalSocket::disconnected, this, &MainWindow::onLocalSocketDisconnected);
-    // Bytes (or the whole hand-off) may have arrived before the signals were connected.
-    onLocalSocketReadyRead();
-    if (socket->state() == QLocalSocket::UnconnectedState)
-        onLocalSocketDisconnected();
-}
-
-void MainWindow::onLocalSocketReadyRead()
-{
-    if (!m_localSocket)
-        return;
-    SingleInstance::readArgs(*m_localSocket, m_pendingArgs);
-}
-
-void MainWindow::onLocalSocketDisconnected()
-{
-    QLocalSocket *socket = qobject_cast<QLocalSocket *>(sender());
-    if (!socket)
-        socket = m_localSocket;
-    if (!socket)
-        return;
-    // Only the newest connection feeds pendingArgs; an older one that ends is just released.
-    if (socket == m_localSocket) {
-        onLocalSocketReadyRead();
-        const QStringList args = m_pendingArgs;
-        m_pendingArgs.clear();
-        m_localSocket = nullptr;
-        parseArgs(args, nullptr);
-    }
-    socket->disconnect(this);
-    socket->deleteLater();
+    m_recordings->snapshot(page(ui->tabWidget->currentIndex()));
 }
 
 void MainWindow::on_actionConnect_triggered()
 {
-    QString port = m_portOverride;
-    if (port.isEmpty()) {
-        const DeviceComms::PortList ports = m_deviceComms.ports();
-        QStringList all;
-        for (const auto &entry : ports)
-            all.append(entry.first);
-        QStringList candidates = m_debugMode
-            ? all
-            : DeviceComms::filteredPorts(ports, QString::fromLatin1(DeviceComms::k_productName));
-        if (candidates.isEmpty())
-            candidates = all;
-        if (candidates.isEmpty()) {
-            m_prompts->critical(nullptr, tr("Error"), tr("Unable to find any Quorvex device!"));
-            return;
-        }
-        if (candidates.size() == 1) {
-            port = candidates.first();
-        } else if (!m_prompts->chooseItem(this, tr("Connect to device"), tr("Serial Port"), all,
-                                          &port)) {
-            return;
-        }
-    }
-    m_deviceComms.setPortName(port);
-    m_deviceComms.connectToDevice(m_debugMode);
+    m_session->connectAnalyzer(m_portOverride, m_debugMode);
 }
 
 void MainWindow::on_actionDisconnect_triggered()
@@ -595,147 +432,21 @@ void MainWindow::on_actionDisconnect_triggered()
     m_deviceComms.disconnectFromDevice();
 }
 
-void MainWindow::onDcBusyChanged(bool busy)
-{
-    if (m_noDataShown)
-        return;
-    if (busy)
-        statusBar()->showMessage(tr("Busy"));
-    else
-        statusBar()->clearMessage();
-}
-
 void MainWindow::onDcConnectedChanged(bool connected)
 {
-    ui->actionConnect->setEnabled(!connected);
-    ui->actionDisconnect->setEnabled(connected);
-    // The pages follow the connection; a live tab that a band switch disabled is reachable
-    // again either way.
-    for (int index : {0, 1}) {
-        ui->tabWidget->tabBar()->setTabEnabled(index, true);
-        page(index)->setEnabled(connected);
-    }
-    if (!connected) {
-        // A scan that a lost link ended leaves the recordings as Stop would.
-        ui->actionOpen->setEnabled(true);
-        for (int i = 2; i < ui->tabWidget->count(); ++i)
-            ui->tabWidget->setTabEnabled(i, true);
-        m_bandSwitchTimer.stop();
-        m_radioVersionLabel->setText(QStringLiteral("R: v---"));
-        m_hostVersionLabel->setText(QStringLiteral("H: v---"));
-        return;
-    }
     // A fresh connection starts scanning at once, unless a firmware update is on offer.
-    if (!m_fwUpdateDialog->isVisible())
-        ui->actionRecord->trigger();
-}
-
-void MainWindow::onDcScanningChanged(bool scanning)
-{
-    ui->actionStop->setEnabled(scanning);
-    ui->actionRecord->setEnabled(!scanning);
-    // The scan now running sends its own sweeps from here on.
-    if (scanning) {
-        m_scanStopRequested = false;
-        m_sinceLastSweep.start();
-        m_noDataTimer.start();
-    } else {
-        m_noDataTimer.stop();
-        sweepsArrived();
-    }
-}
-
-void MainWindow::checkForMissingSweeps()
-{
-    if (!m_deviceComms.scanning() || !m_sinceLastSweep.isValid())
-        return;
-    const qint64 silentMs = m_sinceLastSweep.elapsed();
-    if (silentMs < k_noDataReportMs)
-        return;
-    m_noDataShown = true;
-    statusBar()->showMessage(tr("No data from the analyzer for %1 s").arg(silentMs / 1000));
-}
-
-void MainWindow::sweepsArrived()
-{
-    m_sinceLastSweep.start();
-    if (!m_noDataShown)
-        return;
-    m_noDataShown = false;
-    onDcBusyChanged(m_deviceComms.busy());
-}
-
-qint8 MainWindow::offsetAmplitude(qint8 value, int offset)
-{
-    return qint8(qBound(-128, int(value) + offset, 127));
-}
-
-void MainWindow::onDcNewSpecScanAvailable(qint64 timestamp, RfSpectrumScan scan)
-{
-    // What a stopped scan still delivers belongs to neither the run it ended nor the next.
-    if (m_scanStopRequested) {
-        qCDebug(lcApp) << "Dropped a sweep of the stopped scan," << scan.size() << "samples";
-        return;
-    }
-    ui->tabWidget->setTabEnabled(0, true);
-    ui->tabWidget->setTabEnabled(1, true);
-    const int index = ui->tabWidget->currentIndex();
-    if (index == 0 && m_amplOffset != 0) {
-        for (qint8 &value : scan)
-            value = offsetAmplitude(value, m_amplOffset);
-    }
-    if ((index == 0 && scan.size() != Constants::k_samplesPerScan2400)
-        || (index == 1 && scan.size() != Constants::k_samplesPerScan900))
-        return;
-    sweepsArrived();
-    if (TabPage *front = page(index))
-        front->onNewSpecScan(timestamp, scan);
-}
-
-void MainWindow::requestStopScanning()
-{
-    m_scanStopRequested = true;
-    m_deviceComms.requestStopScanning();
+    if (connected && !fwUpdateDialog()->isVisible())
+        m_session->scan();
 }
 
 void MainWindow::on_actionRecord_triggered()
 {
-    ui->actionDisconnect->setEnabled(false);
-    ui->actionOpen->setEnabled(false);
-    if (m_deviceComms.scanning())
-        return;
-    // Scan starts the band in front itself; a restart still pending from a band switch would
-    // start a second one.
-    m_bandSwitchTimer.stop();
-    page(0)->clearHist();
-    page(1)->clearHist();
-    setProjectInfoToHist();
-
-    const int index = ui->tabWidget->currentIndex();
-    const ScanParams params = index == 0 ? Constants::k_2400ScanParams
-        : index == 1                     ? Constants::k_900ScanParams
-                                         : ScanParams();
-    m_deviceComms.sendRfSetupAndScan(scanParamsWithOverrides(params));
-    for (int i = 2; i < ui->tabWidget->count(); ++i)
-        ui->tabWidget->setTabEnabled(i, false);
-    if (m_projectInfo.projectName.isEmpty())
-        ui->actionProject_Info->trigger();
+    m_session->scan();
 }
 
 void MainWindow::on_actionStop_triggered()
 {
-    m_bandSwitchTimer.stop();
-    if (m_deviceComms.scanning())
-        requestStopScanning();
-    ui->actionDisconnect->setEnabled(true);
-    ui->actionOpen->setEnabled(true);
-    for (int i = 0; i < ui->tabWidget->count(); ++i)
-        ui->tabWidget->setTabEnabled(i, true);
-    if (m_qcMode)
-        return;
-    if (m_prompts->question(this, tr("Recording stopped"),
-                            tr("Do you want to save the recording?")))
-        ui->actionSave->trigger();
+    m_session->stop();
 }
 
 void MainWindow::setProjectInfoToHist()
@@ -756,35 +467,17 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     ui->dockWidgetContentsVexaIds->setBand(band2400 ? VexaIdModel::Band2400MHz
                                                     : VexaIdModel::Band900MHz);
     updateRecommendation();
-
-    // A restart still pending from a switch a moment ago counts as a running scan: it is
-    // moved on to the band now in front.
-    if (m_deviceComms.scanning() || m_bandSwitchTimer.isActive()) {
-        if (m_deviceComms.scanning())
-            requestStopScanning();
-        // Only a live page has a gap to fill; a recording keeps what it holds.
-        if (index == 0 || index == 1)
-            front->fillMissingHist();
-        m_bandSwitchTimer.start();
-    }
-    if (m_deviceComms.scanning() && (index == 0 || index == 1))
-        ui->tabWidget->setTabEnabled(index ^ 1, false);
+    m_session->onTabChanged(index);
     m_projectInfo = front->history().projectInfo;
-}
-
-void MainWindow::restartScanAfterBandSwitch()
-{
-    const int index = ui->tabWidget->currentIndex();
-    if (index == 0)
-        m_deviceComms.sendRfSetupAndScan(scanParamsWithOverrides(Constants::k_2400ScanParams));
-    else if (index == 1)
-        m_deviceComms.sendRfSetupAndScan(scanParamsWithOverrides(Constants::k_900ScanParams));
 }
 
 void MainWindow::on_tabWidget_tabCloseRequested(int index)
 {
-    // Only recording tabs have a close button; their page goes with the tab.
+    // Only recording tabs have a close button; their page goes with the tab, and a recovered
+    // scan not saved yet asks first.
     QWidget *closed = ui->tabWidget->widget(index);
+    if (!m_session->releaseUnsaved({page(index)}, tr("Its tab is closing.")))
+        return;
     ui->tabWidget->removeTab(index);
     if (closed)
         closed->deleteLater();
@@ -821,42 +514,6 @@ void MainWindow::on_actionProject_Info_triggered()
     m_projectInfoDialog->show();
 }
 
-void MainWindow::on_actionAbout_triggered()
-{
-    // A window of its own each time, several at once if asked for.
-    auto *about = new About(nullptr);
-    about->setAttribute(Qt::WA_DeleteOnClose);
-    about->show();
-}
-
-void MainWindow::on_actionUser_Manual_triggered()
-{
-    ManualView *view = m_manualViewFactory();
-    view->setAttribute(Qt::WA_DeleteOnClose);
-    QRect available(0, 0, 1280, 800);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        available = screen->availableGeometry();
-    QRect frame(0, 0, 1024, 600);
-    frame.moveCenter(available.center());
-    view->setGeometry(frame);
-    const QString title
-        = QCoreApplication::applicationName() + QStringLiteral(" - ") + tr("User Manual");
-    connect(view, &ManualView::loadStarted, view,
-            [view, title] { view->setWindowTitle(title + QStringLiteral(" - 0%")); });
-    connect(view, &ManualView::loadProgress, view, [view, title](int progress) {
-        view->setWindowTitle(title + QStringLiteral(" - ") + QString::number(progress)
-                             + QLatin1Char('%'));
-    });
-    connect(view, &ManualView::loadFinished, view, [view, title] { view->setWindowTitle(title); });
-    view->load(k_manualUrl);
-    view->show();
-}
-
-void MainWindow::on_actionTavorin_Website_triggered()
-{
-    QDesktopServices::openUrl(k_webSite);
-}
-
 void MainWindow::onVexaIdSelected(int id)
 {
     for (TabPage *p : pages())
@@ -875,38 +532,37 @@ void MainWindow::onVexaIdSelection(QList<int> ids)
         p->vexaIdSelection(ids);
 }
 
-void MainWindow::onRfsaGetInfoStrDone(quint8 cpu, quint8 str, const QString &data)
-{
-    if (str == 0 && cpu == 0) {
-        m_radioVersionLabel->setText(QStringLiteral("R: v") + data);
-        m_fwUpdateDialog->setUpdRadio(data != k_radioFwString);
-    } else if (str == 0 && cpu == 1) {
-        m_hostVersionLabel->setText(QStringLiteral("H: v") + data);
-        m_fwUpdateDialog->setUpdHost(data != k_hostFwString);
-    }
-    // Offered once both versions are known and one differs from the image carried.
-    const bool known = !m_radioVersionLabel->text().contains(QLatin1String("---"))
-        && !m_hostVersionLabel->text().contains(QLatin1String("---"));
-    if (known && (m_fwUpdateDialog->updRadio() || m_fwUpdateDialog->updHost())
-        && !m_fwUpdateDialog->isVisible())
-        m_fwUpdateDialog->open();
-}
-
 void MainWindow::on_actionUpdate_Firmware_triggered()
 {
-    m_fwUpdateDialog->open();
-}
-
-void MainWindow::startBootloader()
-{
-    // The radio answers only as its ROM bootloader: the update writes its firmware anew.
-    m_deviceComms.disconnectFromDevice();
-    m_fwUpdateDialog->setUpdRadio(true);
-    m_fwUpdateDialog->setRadioInBootloader(true);
-    m_fwUpdateDialog->open();
+    fwUpdateDialog()->open();
 }
 
 void MainWindow::on_actionQuit_triggered()
 {
-    QCoreApplication::exit(0);
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!m_session->releaseUnsaved(pages(), tr("Quorvex is quitting."))) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Other windows (About, the manual, a debug console) do not keep the program running:
+    // they close too, and the last window closed ends it.
+    for (QWidget *other : QApplication::topLevelWidgets()) {
+        if (other != this && other->isVisible())
+            other->close();
+    }
+}
+
+FwUpdateDialog *MainWindow::fwUpdateDialog() const
+{
+    return m_firmware->dialog();
+}
+
+void MainWindow::setManualViewFactory(std::function<ManualView *()> factory)
+{
+    m_help->setManualViewFactory(std::move(factory));
 }

@@ -2,25 +2,27 @@
 
 #include "comms/DeviceComms.h"
 #include "data/ProjectInfoData.h"
+#include "data/RfSpectrumHistory.h"
 #include "data/ScanParams.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
-#include <QTimer>
 #include <QUrl>
 #include <functional>
 #include <memory>
 
 class DebugWindow;
+class FirmwareOffer;
 class FwUpdateDialog;
+class HandOffServer;
+class HelpMenu;
 class ManualView;
 class ProjectInfoDialog;
 class QFile;
 class QLabel;
-class QLocalServer;
-class QLocalSocket;
+class RecordingActions;
+class ScanSession;
 class SimulatedAnalyzer;
 class TabPage;
 class TavTabWidget;
@@ -32,24 +34,15 @@ class MainWindow;
 
 // The application's main window. It owns the session with the analyzer, the two live band pages
 // (2.4 GHz at index 0, 900 MHz at index 1) and the recording tabs after them, the Wi-Fi list
-// and VEXA ID docks and the project dialog; it turns the session's state into enabled actions,
-// routes every sweep to the page in front and restarts the scan when the user switches bands.
-// It also holds start-up: command-line options, window geometry, and the local server through
-// which a second start hands over its command line.
+// and VEXA ID docks and the project dialog, and wires them; the rules of scanning are the scan
+// session's. It also holds start-up: command-line options, window geometry, the recovery of
+// scans a previous run left unsaved, and the hand-off of a second start's command line.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
     static const QString k_appVersion;
-    // The firmware versions of the images the program carries.
-    static const QString k_radioFwString;
-    static const QString k_hostFwString;
-    // Pause between stopping the scan of one band and starting the other's after a tab switch.
-    static constexpr int k_bandSwitchRestartMs = 750;
-    // While scanning, a pause in the sweeps this long is reported in the status bar.
-    static constexpr int k_noDataReportMs = 5000;
-
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
@@ -58,23 +51,14 @@ public:
     // The band page at a tab index, or none.
     TabPage *page(int index) const;
     ProjectInfoDialog *projectInfoDialog() const { return m_projectInfoDialog; }
-    FwUpdateDialog *fwUpdateDialog() const { return m_fwUpdateDialog; }
-    // Where a debug console of that frame size goes: right of the window, on the screen.
-    QPoint consolePosition(const QSize &consoleFrame) const;
+    FwUpdateDialog *fwUpdateDialog() const;
     // The newest debug console, or none.
     DebugWindow *debugWindow() const;
     ProjectInfoData projectInfo() const { return m_projectInfo; }
     DeviceComms *deviceComms() { return &m_deviceComms; }
-    // The address of the maker's web site and of the manual in the resources.
-    static const QUrl k_webSite;
-    static const QUrl k_manualUrl;
-
+    ScanSession *scanSession() const { return m_session; }
     // Makes the user manual's window (a web view unless replaced).
-    using ManualViewFactory = std::function<ManualView *()>;
-    void setManualViewFactory(ManualViewFactory factory)
-    {
-        m_manualViewFactory = std::move(factory);
-    }
+    void setManualViewFactory(std::function<ManualView *()> factory);
     // Replaces the dialogs that put questions to the user (tests answer them).
     void setUserPrompts(std::unique_ptr<UserPrompts> prompts);
     // The simulated analyzer started by "-simulate", or none.
@@ -100,12 +84,10 @@ public:
     // 32 or more, "FStep" from -fstep when it is above 0.
     ScanParams scanParamsWithOverrides(ScanParams params) const;
 
-    // The geometry used when none was saved: centred in the available area, full width,
-    // 0.66 of its height.
-    static QRect defaultGeometry(const QRect &available);
-
-    // A sample plus an offset, kept inside the signed 8-bit range.
-    static qint8 offsetAmplitude(qint8 value, int offset);
+    // Saves a page's history as a recording, asking where; true once it is written.
+    bool savePage(TabPage *page);
+    // Offers the scans a previous run left unsaved; returns how many were recovered.
+    int offerRecovery();
 
 public Q_SLOTS:
     bool openFile(QFile &file);
@@ -117,15 +99,16 @@ Q_SIGNALS:
     // A recording was read and accepted; its page is opened by the recording tabs.
     void recordingOpened(const QString &filePath);
 
+protected:
+    // Closing the window quits the program (whatever other windows are open), once every
+    // unsaved scan is saved or discarded.
+    void closeEvent(QCloseEvent *event) override;
+
 private Q_SLOTS:
     void startupActions();
     void on_actionConnect_triggered();
     void on_actionDisconnect_triggered();
-    void onDcBusyChanged(bool busy);
     void onDcConnectedChanged(bool connected);
-    void onDcScanningChanged(bool scanning);
-    void onRfsaGetInfoStrDone(quint8 cpu, quint8 str, const QString &data);
-    void onDcNewSpecScanAvailable(qint64 timestamp, RfSpectrumScan scan);
     void onVexaIdSelected(int id);
     void onVexaIdDeselected(int id);
     void on_actionRecord_triggered();
@@ -137,20 +120,12 @@ private Q_SLOTS:
     void on_actionToggle_Wifi_List_toggled(bool on);
     void on_actionVarsa_VexaIds_toggled(bool on);
     void on_actionProject_Info_triggered();
-    void on_actionAbout_triggered();
-    void on_actionUser_Manual_triggered();
-    void on_actionTavorin_Website_triggered();
     void on_actionUpdate_Firmware_triggered();
-    void startBootloader();
     void on_tabWidget_tabCloseRequested(int index);
     void on_tabWidget_currentChanged(int index);
-    void onNewLocalConnection();
-    void onLocalSocketReadyRead();
-    void onLocalSocketDisconnected();
     void on_actionQuit_triggered();
 
 private:
-    void restoreWindowGeometry();
     void buildDocks();
     void buildPages();
     // A band page into a new tab, titled and tool-tipped.
@@ -159,19 +134,11 @@ private:
     void updateRecommendation();
     void buildToolBar();
     void buildStatusBar();
+    void buildSession();
     void startSimulator();
-    // Ends the running scan; sweeps still on their way from it are dropped.
-    void requestStopScanning();
-    // The scan of the band in front after a band switch (none for a recording tab).
-    void restartScanAfterBandSwitch();
-    // Reports in the status bar how long the running scan has delivered no sweep, once that is
-    // k_noDataReportMs or more; the session's own message comes back with the sweeps.
-    void checkForMissingSweeps();
-    void sweepsArrived();
+    // A recording page for a history, in a new tab (disabled while scanning, else in front).
+    TabPage *addRecordingPage(const RfSpectrumHistory &history, const QString &title);
     QList<TabPage *> pages() const;
-    // The default file name's project and band parts for the page in front.
-    QString defaultFileName() const;
-    QString bandOfFront() const;
     // The VEXA IDs shown on the live pages, for a page that opens later.
     QList<int> selectedVexaIds() const;
 
@@ -181,28 +148,18 @@ private:
     std::unique_ptr<SimulatedAnalyzer> m_simulator;
     DeviceComms m_deviceComms;
     QString m_portOverride;
-    QLabel *m_appVersionLabel = nullptr;
-    QLabel *m_radioVersionLabel = nullptr;
-    QLabel *m_hostVersionLabel = nullptr;
     ProjectInfoDialog *m_projectInfoDialog = nullptr;
-    FwUpdateDialog *m_fwUpdateDialog = nullptr;
+    FirmwareOffer *m_firmware = nullptr;
+    HelpMenu *m_help = nullptr;
     QPointer<DebugWindow> m_debugWindow;
-    ManualViewFactory m_manualViewFactory;
-    // Set when a scan is asked to stop, cleared when the next scan runs: a sweep the analyzer
-    // delivers meanwhile belongs to the stopped scan.
-    bool m_scanStopRequested = false;
-    QTimer m_bandSwitchTimer;
-    QTimer m_noDataTimer;
-    QElapsedTimer m_sinceLastSweep;
-    bool m_noDataShown = false;
+    ScanSession *m_session = nullptr;
+    std::unique_ptr<RecordingActions> m_recordings;
 
     bool m_debugMode = false;
     bool m_qcMode = false;
     int m_rbwOverride = -1;
     int m_amplOffset = 0;
     double m_fstepOverride = -1.0;
-    QLocalServer *m_localServer = nullptr;
-    QPointer<QLocalSocket> m_localSocket;
-    QStringList m_pendingArgs;
+    HandOffServer *m_handOff = nullptr;
     ProjectInfoData m_projectInfo;
 };

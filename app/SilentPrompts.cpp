@@ -22,6 +22,19 @@ bool SilentPrompts::question(QWidget *, const QString &, const QString &)
     return false;
 }
 
+UserPrompts::UnsavedChoice SilentPrompts::askUnsaved(QWidget *, const QString &title,
+                                                     const QString &text)
+{
+    qCInfo(lcApp).noquote() << title + QStringLiteral(": ") + text + QStringLiteral(" (discarded)");
+    return UnsavedChoice::Discard;
+}
+
+UserPrompts::RecoveryAnswer SilentPrompts::askRecovery(QWidget *,
+                                                       const QList<JournalReader::Entry> &)
+{
+    return RecoveryAnswer();
+}
+
 bool SilentPrompts::chooseItem(QWidget *, const QString &, const QString &, const QStringList &,
                                QString *)
 {

@@ -3,7 +3,9 @@
 #include "UserPrompts.h"
 
 // For a window that runs with nobody to answer (benchmarks, the manual's screenshots): every
-// question is answered no, every dialog cancelled, and messages go to the log.
+// question is answered no, every dialog cancelled, unsaved work nobody is there to save is
+// discarded, journals left by another run are left for a later one, and messages go to the
+// log.
 class SilentPrompts : public UserPrompts
 {
 public:
@@ -11,6 +13,9 @@ public:
     void information(QWidget *parent, const QString &title, const QString &text) override;
     void warning(QWidget *parent, const QString &title, const QString &text) override;
     bool question(QWidget *parent, const QString &title, const QString &text) override;
+    UnsavedChoice askUnsaved(QWidget *parent, const QString &title, const QString &text) override;
+    RecoveryAnswer askRecovery(QWidget *parent,
+                               const QList<JournalReader::Entry> &journals) override;
     bool chooseItem(QWidget *parent, const QString &title, const QString &label,
                     const QStringList &items, QString *choice) override;
     QUrl saveFileUrl(QWidget *parent, const QString &title, const QString &defaultPath,

@@ -25,7 +25,7 @@ bool SingleInstance::handOff(const QStringList &args, int timeoutMs)
         socket.abort();
         return false;
     }
-    for (const QString &arg : args) {
+    for (const QString &arg : withAbsolutePaths(args, QDir::currentPath())) {
         socket.write((arg + QLatin1Char('\n')).toUtf8());
         socket.waitForBytesWritten(timeoutMs);
     }
@@ -33,6 +33,26 @@ bool SingleInstance::handOff(const QStringList &args, int timeoutMs)
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(timeoutMs);
     return true;
+}
+
+QStringList SingleInstance::withAbsolutePaths(const QStringList &args, const QString &folder)
+{
+    static const QStringList valueOptions{QStringLiteral("-rbw"), QStringLiteral("-ampl"),
+                                          QStringLiteral("-fstep"), QStringLiteral("-port")};
+    QStringList result;
+    const QDir base(folder);
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        result.append(arg);
+        // The first entry is the program; an option's value is not a file to open.
+        if (i == 0 || arg.startsWith(QLatin1Char('-')) || QDir::isAbsolutePath(arg)
+            || valueOptions.contains(args.at(i - 1)))
+            continue;
+        const QString path = base.absoluteFilePath(arg);
+        if (QFileInfo::exists(path))
+            result.last() = QDir::cleanPath(path);
+    }
+    return result;
 }
 
 bool SingleInstance::listen(QLocalServer &server)

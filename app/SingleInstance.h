@@ -15,8 +15,13 @@ public:
     static QString serverName();
 
     // Client side. Connects to a running instance (waiting up to timeoutMs) and sends the
-    // arguments. Returns true when they were handed over, false when no instance listens.
+    // arguments, file paths made absolute against this process's working folder (the running
+    // instance has its own). Returns true when they were handed over, false when no instance
+    // listens.
     static bool handOff(const QStringList &args, int timeoutMs = 1000);
+    // The arguments with every relative path of a file that exists under `folder` made
+    // absolute; options and the values of the options that take one stay as they are.
+    static QStringList withAbsolutePaths(const QStringList &args, const QString &folder);
 
     // Server side. Listens under serverName(), accepting only the same user. A socket file
     // left behind by a crashed instance, with nobody listening, is removed first.

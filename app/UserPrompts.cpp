@@ -1,5 +1,7 @@
 #include "UserPrompts.h"
 
+#include "RecoveryDialog.h"
+
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -23,6 +25,31 @@ bool UserPrompts::question(QWidget *parent, const QString &title, const QString 
 {
     return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
+}
+
+UserPrompts::UnsavedChoice UserPrompts::askUnsaved(QWidget *parent, const QString &title,
+                                                   const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return UnsavedChoice::Save;
+    case QMessageBox::Discard:
+        return UnsavedChoice::Discard;
+    default:
+        return UnsavedChoice::Cancel;
+    }
+}
+
+UserPrompts::RecoveryAnswer UserPrompts::askRecovery(QWidget *parent,
+                                                     const QList<JournalReader::Entry> &journals)
+{
+    RecoveryDialog dialog(journals, parent);
+    dialog.exec();
+    return dialog.answer();
 }
 
 bool UserPrompts::chooseItem(QWidget *parent, const QString &title, const QString &label,

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "data/JournalReader.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -11,6 +14,15 @@ class QWidget;
 class UserPrompts
 {
 public:
+    enum class UnsavedChoice { Save, Discard, Cancel };
+    // What to do with journals a previous run left: the rows (indexes into the list offered)
+    // to recover or to discard; the others stay for a later start.
+    struct RecoveryAnswer
+    {
+        enum class Action { Recover, Discard, Later } action = Action::Later;
+        QList<int> rows;
+    };
+
     virtual ~UserPrompts() = default;
 
     // A critical message box with a single OK button.
@@ -21,6 +33,11 @@ public:
     virtual void warning(QWidget *parent, const QString &title, const QString &text);
     // A question box with Yes and No; true for Yes.
     virtual bool question(QWidget *parent, const QString &title, const QString &text);
+    // Save, Discard or Cancel for unsaved work that is about to go.
+    virtual UnsavedChoice askUnsaved(QWidget *parent, const QString &title, const QString &text);
+    // Offers the scans a previous run left unsaved.
+    virtual RecoveryAnswer askRecovery(QWidget *parent,
+                                       const QList<JournalReader::Entry> &journals);
     // An item-choice dialog, not editable, the first item preselected. False when cancelled.
     virtual bool chooseItem(QWidget *parent, const QString &title, const QString &label,
                             const QStringList &items, QString *choice);

@@ -7,6 +7,8 @@
 //    time per sweep (delivery of the sweep: history and data update of both plots; window
 //    repaints: rendering), and over at least 10000 held sweeps the resident memory per sweep.
 //    Then it writes screenshots of the spectrogram and the waterfall.
+//    The scan's journal: the GUI thread's time per sweep for it (queueing the sweep for the
+//    journal's own thread, timed over the sweeps held) and the bytes per sweep on disk.
 // 2. Throttling on (the link's 115200 baud), sweep time 0: the process's processor share with
 //    the window full.
 //
@@ -20,6 +22,7 @@
 #include "app/ProjectInfoDialog.h"
 #include "app/SilentPrompts.h"
 #include "data/Constants.h"
+#include "data/HistoryJournal.h"
 #include "networks/VexaIdPanel.h"
 #include "networks/VexaIdTableView.h"
 #include "pages/TabPage.h"
@@ -33,9 +36,12 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QMap>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <malloc.h>
@@ -206,6 +212,33 @@ int main(int argc, char **argv)
     std::printf("  memory per held sweep:              %8.0f bytes resident, %.0f bytes of heap, "
                 "over %d sweeps   (goal <= 600)\n",
                 perSweep, double(ProcessProbe::heapInUse() - heapStart) / held, held);
+
+    // The journal: a second one, fed the sweeps the page holds as the page feeds its own,
+    // times the queueing; the page's own tells the bytes on disk.
+    {
+        const QList<RfSpectrumSample> &samples = page->history().samples;
+        QTemporaryDir folder;
+        HistoryJournal probe(folder.path());
+        RfSpectrumHistory start;
+        start.freqInterval = page->history().freqInterval;
+        start.rssiInterval = page->history().rssiInterval;
+        start.samples = samples.mid(0, 1);
+        probe.begin(start, MainWindow::k_appVersion);
+        const int count = std::min(int(samples.size()), 20000);
+        QElapsedTimer queueing;
+        queueing.start();
+        for (int i = samples.size() - count; i < samples.size(); ++i)
+            probe.appendSample(samples.at(i));
+        const double msPerSweep = queueing.nsecsElapsed() / 1e6 / count;
+        probe.flush();
+        page->journal()->flush();
+        const qint64 journalBytes = QFileInfo(page->journal()->path()).size();
+        std::printf("  journal, GUI per sweep:             %8.4f ms   (goal <= 0.05, over %d "
+                    "sweeps)\n",
+                    msPerSweep, count);
+        std::printf("  journal on disk per sweep:          %8.1f bytes   (%lld bytes, %d sweeps)\n",
+                    double(journalBytes) / samples.size(), journalBytes, int(samples.size()));
+    }
     std::fflush(stdout);
 
     // Screenshots: Wi-Fi outlines and a VEXA ID on the spectrogram, then the waterfall.

@@ -287,8 +287,12 @@ void DeviceComms::onSequenceTimeout(const QString &workerClass)
 {
     qCDebug(lcComms).noquote() << "Sequence timed out:" << workerClass;
     endSession();
+    // Whoever hears the failure may already go on (and change what is silent).
+    const bool silent = workerClass == m_silentWorker;
     if (workerClass != QLatin1String("WrkHostBL"))
         emit sequenceFailed(workerClass, QString());
+    if (silent)
+        return;
     if (workerClass == QLatin1String("WrkConnect")) {
         const QStringList ports = filteredPorts(m_portSource(), QString::fromLatin1(k_productName));
         if (ports.size() == 1)
@@ -309,8 +313,10 @@ void DeviceComms::onSequenceError(const QString &workerClass, const QString &err
 {
     qCDebug(lcComms).noquote() << "Sequence failed:" << workerClass << errStr;
     endSession();
+    const bool silent = workerClass == m_silentWorker;
     emit sequenceFailed(workerClass, errStr);
-    showCritical(errStr);
+    if (!silent)
+        showCritical(errStr);
 }
 
 void DeviceComms::onDisconnectUnanswered(const QString &workerClass)

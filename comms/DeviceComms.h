@@ -54,6 +54,10 @@ public:
     // Suppresses the communication-error message of sequences other than the connect sequence.
     void setNoCommError(bool noCommError);
     bool noCommError() const { return m_noCommError; }
+    // Failures of the sequences of this class are reported through sequenceFailed only, with
+    // no message: their caller has a way on without the user (a synchronisation the radio may
+    // not answer, followed by a reset). Empty: every failure is reported.
+    void setSilentFailures(const QString &workerClass) { m_silentWorker = workerClass; }
     QString portName() const { return m_portName; }
 
     // Ends the scan loop. The stop travels through the communication thread's queue, behind
@@ -185,6 +189,7 @@ private:
     bool m_busy = false;
     bool m_scanning = false;
     bool m_noCommError = false;
+    QString m_silentWorker;
     MessageSink m_messageSink;
     std::function<PortList()> m_portSource;
 };

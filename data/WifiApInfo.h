@@ -17,6 +17,9 @@ struct WifiApInfo
     qint32 width = 0; // channel width, MHz
     QColor color; // derived from the BSSID, stable per access point
 
+    // The smallest encoding of one: two empty texts, three integers and a colour.
+    static constexpr qint64 k_minEncodedBytes = 4 + 4 + 3 * 4 + 11;
+
     bool operator==(const WifiApInfo &other) const;
     bool operator!=(const WifiApInfo &other) const { return !(*this == other); }
 };

@@ -5,6 +5,7 @@
 #include "RadioImage.h"
 #include "comms/DeviceComms.h"
 
+#include <QCloseEvent>
 #include <QFile>
 #include <QMenu>
 #include <QMetaEnum>
@@ -53,7 +54,7 @@ FwUpdateDialog::FwUpdateDialog(DeviceComms *deviceComms, QWidget *parent)
     connect(comms, &DeviceComms::rblCmdResetDone, this, [this] {
         if (m_stage != Stage::Radio)
             return;
-        m_stage = Stage::Idle;
+        setStage(Stage::Idle);
         m_radioInBootloader = false;
         ui->actionCancel->setEnabled(true);
         ui->actionCancel->setText(tr("Close"));
@@ -83,7 +84,9 @@ FwUpdateDialog::FwUpdateDialog(DeviceComms *deviceComms, QWidget *parent)
 
 FwUpdateDialog::~FwUpdateDialog()
 {
-    // A running dfu-util is not left behind.
+    // A running dfu-util is not left behind. Its end is not reported: the window whose
+    // prompts and session it would reach may be gone already.
+    m_dfuUtil->disconnect();
     if (m_dfuUtil->state() != QProcess::NotRunning) {
         m_dfuUtil->kill();
         m_dfuUtil->waitForFinished(1000);
@@ -93,6 +96,32 @@ FwUpdateDialog::~FwUpdateDialog()
 QString FwUpdateDialog::hostImageFolder() const
 {
     return m_hostFolder ? m_hostFolder->path() : QString();
+}
+
+void FwUpdateDialog::setStage(Stage stage)
+{
+    const bool wasUpdating = isUpdating();
+    m_stage = stage;
+    if (isUpdating() == wasUpdating)
+        return;
+    // A second update on the same port would interleave with this one's frames.
+    ui->actionForce_Radio->setEnabled(!isUpdating());
+    ui->actionForce_Host->setEnabled(!isUpdating());
+    emit updatingChanged(isUpdating());
+}
+
+void FwUpdateDialog::reject()
+{
+    if (!isUpdating())
+        QDialog::reject();
+}
+
+void FwUpdateDialog::closeEvent(QCloseEvent *event)
+{
+    if (isUpdating())
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
 }
 
 void FwUpdateDialog::setUpdRadio(bool updRadio)
@@ -138,6 +167,8 @@ void FwUpdateDialog::on_actionStart_triggered()
 
 void FwUpdateDialog::on_actionForce_Radio_triggered()
 {
+    if (isUpdating())
+        return;
     setUpdRadio(true);
     setUpdHost(false);
     on_actionStart_triggered();
@@ -145,6 +176,8 @@ void FwUpdateDialog::on_actionForce_Radio_triggered()
 
 void FwUpdateDialog::on_actionForce_Host_triggered()
 {
+    if (isUpdating())
+        return;
     setUpdRadio(false);
     setUpdHost(true);
     on_actionStart_triggered();
@@ -152,6 +185,8 @@ void FwUpdateDialog::on_actionForce_Host_triggered()
 
 void FwUpdateDialog::on_actionCancel_triggered()
 {
+    if (isUpdating())
+        return;
     ui->actionStart->setEnabled(true);
     ui->actionCancel->setText(tr("Cancel"));
     close();
@@ -159,11 +194,15 @@ void FwUpdateDialog::on_actionCancel_triggered()
 
 void FwUpdateDialog::startRadio()
 {
-    m_stage = Stage::Radio;
+    setStage(Stage::Radio);
     m_deviceComms->setConnected(false);
     ui->lblInfo->setText(tr("Connecting to bootloader..."));
     // A radio in its bootloader does not understand the analyzer's reset command, and the
-    // command's bytes would only be taken as a bootloader frame.
+    // command's bytes would only be taken as a bootloader frame. Whether it is there is only
+    // a belief: if it does not synchronise, the update resets it into the bootloader without
+    // troubling the user with the synchronisation's failure.
+    m_deviceComms->setSilentFailures(m_radioInBootloader ? QStringLiteral("WrkRblAutoBaud")
+                                                         : QString());
     if (m_radioInBootloader)
         m_deviceComms->rblAutoBaud();
     else
@@ -174,6 +213,7 @@ void FwUpdateDialog::onRadioAutoBaudDone()
 {
     if (m_stage != Stage::Radio)
         return;
+    m_deviceComms->setSilentFailures(QString());
     ui->lblInfo->setText(tr("Connected"));
     QFile image(k_radioImage);
     if (!image.open(QIODevice::ReadOnly)) {
@@ -209,7 +249,7 @@ void FwUpdateDialog::onRadioSectorWriteDone()
 
 void FwUpdateDialog::startHost()
 {
-    m_stage = Stage::Host;
+    setStage(Stage::Host);
     ui->actionCancel->setEnabled(false);
     ui->lblInfo->setText(tr("Starting DFU mode..."));
     QTimer::singleShot(100, m_deviceComms, &DeviceComms::rfsaHostBL);
@@ -276,7 +316,7 @@ void FwUpdateDialog::onDfuUtilFinished(int exitCode, QProcess::ExitStatus exitSt
 {
     qCDebug(lcFirmware) << exitCode
                         << QMetaEnum::fromType<QProcess::ExitStatus>().valueToKey(exitStatus);
-    m_stage = Stage::Idle;
+    setStage(Stage::Idle);
     m_hostFolder.reset();
     ui->actionCancel->setEnabled(true);
     // A dfu-util killed by a signal has not completed, whatever its exit code reads.
@@ -319,7 +359,8 @@ void FwUpdateDialog::onSequenceFailed(const QString &workerClass, const QString 
 
 void FwUpdateDialog::fail(const QString &reason)
 {
-    m_stage = Stage::Idle;
+    m_deviceComms->setSilentFailures(QString());
+    setStage(Stage::Idle);
     m_hostAfterRadio = false;
     m_hostFolder.reset();
     ui->lblInfo->setText(tr("Update failed: %1").arg(reason));

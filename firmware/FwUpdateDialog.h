@@ -50,6 +50,8 @@ public:
     int sectorCount() const { return m_sectorCount; }
     // The folder dfu-util reads the host image from, while it exists.
     QString hostImageFolder() const;
+    // An update is running: the dialog stays until it ends, and nothing else may use the port.
+    bool isUpdating() const { return m_stage != Stage::Idle; }
 
 public Q_SLOTS:
     void setUpdRadio(bool updRadio);
@@ -66,17 +68,22 @@ public Q_SLOTS:
     void on_actionForce_Radio_triggered();
     void on_actionForce_Host_triggered();
     void on_actionCancel_triggered();
+    // Esc closes the dialog, except while an update runs.
+    void reject() override;
 
 Q_SIGNALS:
     void updRadioChanged(bool updRadio);
     void updHostChanged(bool updHost);
+    void updatingChanged(bool updating);
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     enum class Stage { Idle, Radio, Host };
 
+    void setStage(Stage stage);
     void writeSector();
     void onSequenceFailed(const QString &workerClass, const QString &reason);
     void fail(const QString &reason);

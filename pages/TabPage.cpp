@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "data/Constants.h"
+#include "data/HistoryJournal.h"
 #include "networks/VexaIdOverlay.h"
 #include "plots/SpectroPlot.h"
 #include "plots/WaterfallPlot.h"
@@ -47,6 +48,7 @@ TabPage::TabPage(const MainWindow *mainWindow, QWidget *parent)
     : QWidget(parent)
 {
     buildWidgets(mainWindow->getUi(), false);
+    setJournalling(true);
     showNoSample();
     connect(m_timeBar, &RangeSlider::upperValueChanged, this, &TabPage::onTimeBarMoved);
     connectDisplays();
@@ -94,8 +96,9 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
     // The main window's actions; a recording is not saved again from its own page.
     m_toolBar = new QToolBar(this);
     m_toolBar->addAction(ui->actionSnapshot);
+    m_saveAction = ui->actionSave;
     if (!playback)
-        m_toolBar->addAction(ui->actionSave);
+        m_toolBar->addAction(m_saveAction);
     m_toolBar->addSeparator();
     m_toolBar->addAction(ui->actionToggle_View);
     m_toolBar->addSeparator();
@@ -219,8 +222,8 @@ void TabPage::addNewSpectrumSample(RfSpectrumSample spectrumSample)
     // the whole run, so it holds exactly its values.
     if (spectrumSample.scan.capacity() > spectrumSample.scan.size())
         spectrumSample.scan.squeeze();
-    QList<RfSpectrumSample> &samples = m_hist.samples;
-    samples.append(spectrumSample);
+    appendSample(spectrumSample);
+    const QList<RfSpectrumSample> &samples = m_hist.samples;
     const int n = samples.size();
     if (n >= 3) {
         const double interval = double(samples.at(n - 1).timestamp - samples.at(n - 2).timestamp);
@@ -261,7 +264,7 @@ void TabPage::fillMissingHist()
 
 void TabPage::fillMissingHistUntil(qint64 now)
 {
-    QList<RfSpectrumSample> &samples = m_hist.samples;
+    const QList<RfSpectrumSample> &samples = m_hist.samples;
     // A mean below a millisecond would truncate the step to nothing and never end.
     if (samples.size() < 2 || m_meanSampleInterval < 1.0)
         return;
@@ -270,7 +273,7 @@ void TabPage::fillMissingHistUntil(qint64 now)
     qint64 t = samples.constLast().timestamp;
     while (double(now - t) > m_meanSampleInterval) {
         t = qint64(double(t) + m_meanSampleInterval);
-        samples.append(RfSpectrumSample{t, filler, WifiScan()});
+        appendSample(RfSpectrumSample{t, filler, WifiScan()});
     }
     m_timeBar->setRange(0, samples.size());
     followLiveEdge();
@@ -278,7 +281,83 @@ void TabPage::fillMissingHistUntil(qint64 now)
 
 void TabPage::setProjectInfo(ProjectInfoData data)
 {
+    if (data == m_hist.projectInfo)
+        return;
     m_hist.projectInfo = std::move(data);
+    journalChange([this](HistoryJournal &journal) { journal.setProjectInfo(m_hist.projectInfo); });
+}
+
+void TabPage::appendSample(const RfSpectrumSample &sample)
+{
+    m_hist.samples.append(sample);
+    journalChange([&sample](HistoryJournal &journal) { journal.appendSample(sample); });
+}
+
+void TabPage::setNewestWifi(const WifiScan &accessPoints)
+{
+    if (m_hist.samples.isEmpty())
+        return;
+    m_hist.samples.last().wifiAps = accessPoints;
+    journalChange(
+        [&accessPoints](HistoryJournal &journal) { journal.setNewestWifi(accessPoints); });
+}
+
+template<typename Change> void TabPage::journalChange(Change change)
+{
+    ++m_revision;
+    if (!m_journalling || m_journalBroken || m_hist.samples.isEmpty())
+        return;
+    if (m_journal->isOpen())
+        change(*m_journal);
+    else
+        m_journal->begin(m_hist, MainWindow::k_appVersion);
+}
+
+void TabPage::setJournalling(bool on)
+{
+    m_journalling = on;
+    if (!on || m_journal)
+        return;
+    m_journal = std::make_unique<HistoryJournal>();
+    connect(m_journal.get(), &HistoryJournal::failed, this, [this](const QString &reason) {
+        m_journalBroken = true;
+        emit journalFailed(reason);
+    });
+}
+
+bool TabPage::adoptJournal(const QString &path, qint64 validBytes, quint32 lastSetNumber)
+{
+    setJournalling(true);
+    if (!m_journal->adopt(path, validBytes, lastSetNumber))
+        return false;
+    // Unsaved from the start; a recording page offers Save for it.
+    m_savedRevision = m_revision++;
+    m_toolBar->insertAction(m_toolBar->actions().value(1), m_saveAction);
+    return true;
+}
+
+bool TabPage::hasUnsavedChanges() const
+{
+    return m_journalling && !m_hist.samples.isEmpty() && m_revision != m_savedRevision;
+}
+
+void TabPage::markSaved(quint64 revision)
+{
+    m_savedRevision = revision;
+    if (revision == m_revision && m_journal)
+        m_journal->discard();
+}
+
+void TabPage::discardJournal()
+{
+    if (m_journal)
+        m_journal->discard();
+    m_savedRevision = m_revision;
+}
+
+QString TabPage::bandName() const
+{
+    return m_hist.freqInterval.contains(915.0) ? tr("900 MHz") : tr("2.4 GHz");
 }
 
 QList<RfSpectrumSample> TabPage::visibleSamples() const
@@ -355,34 +434,52 @@ void TabPage::updateLabels(qint64 upperValue)
 void TabPage::onTimeEventAdded(TimeEvent event)
 {
     m_hist.timeEvents.append(event);
+    journalChange([&event](HistoryJournal &journal) { journal.addTimeEvent(event); });
 }
 
 void TabPage::onTimeEventRemoved(TimeEvent event)
 {
     const int index = m_hist.timeEvents.indexOf(event);
-    if (index >= 0)
-        m_hist.timeEvents.removeAt(index);
+    if (index < 0)
+        return;
+    m_hist.timeEvents.removeAt(index);
+    journalChange([&event](HistoryJournal &journal) { journal.removeTimeEvent(event); });
 }
 
 void TabPage::onSpectroLabelAdded(SpectroLabel label)
 {
     m_hist.labels.append(label);
+    journalChange([&label](HistoryJournal &journal) { journal.addLabel(label); });
 }
 
 void TabPage::onSpectroLabelRemoved(SpectroLabel label)
 {
     const int index = m_hist.labels.indexOf(label);
-    if (index >= 0)
-        m_hist.labels.removeAt(index);
+    if (index < 0)
+        return;
+    m_hist.labels.removeAt(index);
+    journalChange([&label](HistoryJournal &journal) { journal.removeLabel(label); });
 }
 
 void TabPage::clearHist()
 {
+    // A new run: its recording holds only its own sweeps, events and labels.
+    if (m_journal)
+        m_journal->discard();
+    m_journalBroken = false;
     m_firstVisibleIndex = 0;
+    m_meanSampleInterval = 0.0;
     m_hist.samples.clear();
+    m_hist.timeEvents.clear();
+    m_hist.labels.clear();
+    m_savedRevision = ++m_revision;
+    m_timeBar->setRange(0, 0);
     m_spectroPlot->setData(m_hist.samples);
     m_spectroPlot->clearSpectroLabels();
+    m_waterfallPlot->clearTimeEvents();
     m_spectroPlot->replot();
+    m_waterfallPlot->replot();
+    showNoSample();
 }
 
 QPixmap TabPage::takeSnapshot()

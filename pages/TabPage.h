@@ -11,7 +11,9 @@
 #include <QWidget>
 #include <memory>
 
+class HistoryJournal;
 class MainWindow;
+class QAction;
 class QLabel;
 namespace Ui {
 class MainWindow;
@@ -47,6 +49,25 @@ public:
     RfSpectrumHistory hist() const { return m_hist; }
     const RfSpectrumHistory &history() const { return m_hist; }
     bool isPlayback() const { return m_playback; }
+
+    // Unsaved work. A page that keeps a journal counts every change of its history; what a
+    // save wrote is the revision it took its copy at. While the history holds sweeps that are
+    // not saved, the journal follows it, and it is deleted once they are saved or cleared.
+    // A journal is kept by the live pages and by a recording recovered from a journal.
+    void setJournalling(bool on);
+    bool isJournalling() const { return m_journalling; }
+    // Goes on with the journal a recovered history was read from (see HistoryJournal::adopt);
+    // the history is unsaved until it is saved, and the page offers Save.
+    bool adoptJournal(const QString &path, qint64 validBytes, quint32 lastSetNumber);
+    HistoryJournal *journal() const { return m_journal.get(); }
+    quint64 revision() const { return m_revision; }
+    bool hasUnsavedChanges() const;
+    // A copy taken at `revision` was saved; the journal goes if nothing changed since.
+    void markSaved(quint64 revision);
+    // The unsaved history is given up: its journal is deleted (the history stays on screen).
+    void discardJournal();
+    // A short name of the page's band for the user: "2.4 GHz" or "900 MHz".
+    QString bandName() const;
     // The current display with the watermark over its canvas.
     QPixmap takeSnapshot();
     // Adds the QC pass line at -40 dBm to the spectrogram.
@@ -73,6 +94,8 @@ public:
 Q_SIGNALS:
     // The displays show another stretch of the history (a new sweep, the time bar moved).
     void visibleWindowChanged();
+    // The journal cannot be written: the unsaved history is no longer safe from a crash.
+    void journalFailed(const QString &reason);
 
 public Q_SLOTS:
     void toggleView();
@@ -106,6 +129,8 @@ protected:
     void hideVexaIdOfBand(int vexaId, VexaIdFilter inBand);
     // The samples the time bar selects.
     QList<RfSpectrumSample> visibleSamples() const;
+    // The newest sample's access points are replaced by a newer Wi-Fi scan.
+    void setNewestWifi(const WifiScan &accessPoints);
 
     RfSpectrumHistory m_hist;
 
@@ -118,6 +143,10 @@ private:
     void replotNow();
     void updateLabels(qint64 upperValue);
     void connectDisplays();
+    // Counts a change of the history and tells the journal (which starts with the whole
+    // history when it is not open yet).
+    template<typename Change> void journalChange(Change change);
+    void appendSample(const RfSpectrumSample &sample);
 
     bool m_playback = false;
     QVBoxLayout *m_mainLayout = nullptr;
@@ -125,6 +154,7 @@ private:
     QStackedWidget *m_viewStack = nullptr;
     SpectroPlot *m_spectroPlot = nullptr;
     WaterfallPlot *m_waterfallPlot = nullptr;
+    QAction *m_saveAction = nullptr;
     QToolButton *m_stopButton = nullptr;
     QToolButton *m_recordButton = nullptr;
     RangeSlider *m_timeBar = nullptr;
@@ -135,4 +165,9 @@ private:
     std::unique_ptr<VexaIdOverlay> m_vexaIdOverlay;
     QTimer m_replotTimer;
     QElapsedTimer m_lastReplot;
+    std::unique_ptr<HistoryJournal> m_journal;
+    bool m_journalling = false;
+    bool m_journalBroken = false;
+    quint64 m_revision = 0;
+    quint64 m_savedRevision = 0;
 };

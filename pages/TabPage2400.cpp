@@ -86,8 +86,7 @@ void TabPage2400::onWifiAvailableChanged(bool avail)
 
 void TabPage2400::onWifiScanDone(WifiScan results)
 {
-    if (!m_hist.samples.isEmpty())
-        m_hist.samples.last().wifiAps = results;
+    setNewestWifi(results);
 
     const qint64 elapsed
         = m_wifiScanTimer.isValid() ? m_wifiScanTimer.elapsed() : Constants::k_wifiScanInterval + 1;

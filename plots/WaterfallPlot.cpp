@@ -206,6 +206,15 @@ void WaterfallPlot::setTimeEvents(QList<TimeEvent> events)
     replot();
 }
 
+void WaterfallPlot::clearTimeEvents()
+{
+    for (const EventRecord &record : qAsConst(m_eventMarkers)) {
+        record.marker->detach();
+        delete record.marker;
+    }
+    m_eventMarkers.clear();
+}
+
 QList<TimeEvent> WaterfallPlot::timeEvents() const
 {
     QList<TimeEvent> events;

@@ -51,6 +51,8 @@ public Q_SLOTS:
     void setData(QList<RfSpectrumSample> data);
     void setDataInterval(Qt::Axis axis, QwtInterval interval);
     void setTimeEvents(QList<TimeEvent> events);
+    // Removes every event marker without reporting them as removed.
+    void clearTimeEvents();
     void onLeftClick(const QPointF &pos);
     void onRightClick(const QPointF &pos);
 

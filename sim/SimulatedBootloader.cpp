@@ -1,7 +1,7 @@
 #include "SimulatedBootloader.h"
 
 #include "SimLog.h"
-#include "firmware/Crc32.h"
+#include "data/Crc32.h"
 #include "firmware/RadioImage.h"
 
 #include <QtEndian>

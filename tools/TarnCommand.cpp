@@ -1,6 +1,8 @@
 #include "TarnCommand.h"
 
 #include "data/Constants.h"
+#include "data/JournalFormat.h"
+#include "data/JournalReader.h"
 #include "data/RecordingFile.h"
 #include "data/VexaIdAdvisor.h"
 
@@ -29,6 +31,11 @@ const char k_description[] = "Reads Quorvex recordings (.tarn).\n"
                              "                     of busy cells (at or above the threshold,\n"
                              "                     -80 dBm), mean amplitude; over the sweeps\n"
                              "                     from MS to MS (ms since the epoch), or all\n"
+                             "  recover --list     the scans a run of the program left unsaved\n"
+                             "                     (their journals): band, start, sweeps, length\n"
+                             "  recover [JOURNAL] -o OUT\n"
+                             "                     writes the newest unsaved scan no running\n"
+                             "                     program holds (or JOURNAL) as a recording\n"
                              "\n"
                              "Exit status: 0 done (a recording cut short gives a warning and what\n"
                              "it holds), 1 wrong command line, 2 unreadable file, 3 output not "
@@ -142,6 +149,66 @@ void TarnCommand::writeCsv(const RfSpectrumHistory &history, QTextStream &out)
     }
 }
 
+int TarnCommand::listJournals(QTextStream &out)
+{
+    const QList<JournalReader::Entry> entries = JournalReader::list(JournalFormat::folder());
+    if (entries.isEmpty())
+        out << "No unsaved scans in " << JournalFormat::folder() << '\n';
+    for (const JournalReader::Entry &entry : entries) {
+        const JournalReader::Result &summary = entry.summary;
+        out << printable(entry.path) << '\n';
+        if (!summary.isReadable()) {
+            out << "  unreadable: " << summary.problem << '\n';
+            continue;
+        }
+        const bool band900
+            = RecordingFile::bandOf(summary.history) == RecordingFile::Band::Band900MHz;
+        out << "  " << (band900 ? "900 MHz" : "2.4 GHz") << ", " << summary.sweeps << " sweeps";
+        if (summary.sweeps > 0)
+            out << " from " << localIso(summary.firstSweepMs) << ", "
+                << duration(summary.durationMs());
+        out << (entry.inUse ? ", in use by a running program" : "") << '\n';
+        if (!summary.damage.isEmpty())
+            out << "  " << summary.damage << '\n';
+    }
+    return Done;
+}
+
+int TarnCommand::recover(QString journal, const QString &output, QTextStream &out, QTextStream &err)
+{
+    const QString program = QStringLiteral("quorvex-tarn");
+    if (journal.isEmpty()) {
+        // The newest that a running program does not hold and that holds sweeps.
+        for (const JournalReader::Entry &entry : JournalReader::list(JournalFormat::folder())) {
+            if (!entry.inUse && entry.summary.sweeps > 0) {
+                journal = entry.path;
+                break;
+            }
+        }
+        if (journal.isEmpty()) {
+            err << program << ": no unsaved scan to recover in " << JournalFormat::folder() << '\n';
+            return Unreadable;
+        }
+    }
+    const JournalReader::Result result = JournalReader::read(journal);
+    if (!result.isReadable() || result.sweeps == 0) {
+        err << program << ": cannot recover " << journal << ": "
+            << (result.isReadable() ? QStringLiteral("it holds no sweeps") : result.problem)
+            << '\n';
+        return Unreadable;
+    }
+    if (!result.damage.isEmpty())
+        err << program << ": warning: " << journal << ": " << result.damage << '\n';
+    QString error;
+    if (!RecordingFile::save(output, result.history, &error)) {
+        err << program << ": cannot write " << output << ": " << error << '\n';
+        return Unwritable;
+    }
+    out << "Recovered " << result.sweeps << " sweeps from " << journal << " into " << output
+        << '\n';
+    return Done;
+}
+
 int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     QCommandLineParser parser;
@@ -149,9 +216,13 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Write the table to OUT instead of the "
-                                                   "standard output (csv)."),
+                                                   "standard output (csv); the recording to "
+                                                   "write (recover)."),
                                     QStringLiteral("OUT"));
     parser.addOption(output);
+    const QCommandLineOption list(QStringLiteral("list"),
+                                  QStringLiteral("List the unsaved scans (recover)."));
+    parser.addOption(list);
     const QCommandLineOption universes(QStringLiteral("universes"),
                                        QStringLiteral("Only IDs carrying at least N universes "
                                                       "(advise)."),
@@ -166,8 +237,10 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
                                 QStringLiteral("Last sweep time, ms since the epoch (advise)."),
                                 QStringLiteral("MS"));
     parser.addOptions({universes, threshold, from, to});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info, csv or advise"));
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A recording (.tarn)."));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("info, csv, advise or recover"));
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("A recording (.tarn), or a journal (recover)."));
 
     const QString program = QStringLiteral("quorvex-tarn");
     if (!parser.parse(arguments)) {
@@ -180,15 +253,26 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     }
     const QStringList positional = parser.positionalArguments();
     const QString command = positional.value(0);
+    if (command == QLatin1String("recover")) {
+        const bool listing = parser.isSet(list);
+        if (positional.size() > 2 || (listing && (positional.size() > 1 || parser.isSet(output)))
+            || (!listing && !parser.isSet(output))) {
+            err << program << ": usage: quorvex-tarn recover --list | quorvex-tarn recover "
+                << "[JOURNAL] -o OUT (see --help)\n";
+            return Usage;
+        }
+        return listing ? listJournals(out)
+                       : recover(positional.value(1), parser.value(output), out, err);
+    }
     const bool adviseOptions = parser.isSet(universes) || parser.isSet(threshold)
         || parser.isSet(from) || parser.isSet(to);
     if (positional.size() != 2
         || (command != QLatin1String("info") && command != QLatin1String("csv")
             && command != QLatin1String("advise"))
-        || (parser.isSet(output) && command != QLatin1String("csv"))
+        || (parser.isSet(output) && command != QLatin1String("csv")) || parser.isSet(list)
         || (adviseOptions && command != QLatin1String("advise"))) {
         err << program << ": usage: quorvex-tarn info FILE | quorvex-tarn csv FILE [-o OUT]"
-            << " | quorvex-tarn advise FILE [options] (see --help)\n";
+            << " | quorvex-tarn advise FILE [options] | quorvex-tarn recover ... (see --help)\n";
         return Usage;
     }
     VexaIdAdvisor::Options options;

@@ -8,9 +8,10 @@ class QTextStream;
 
 // quorvex-tarn, the recordings' command-line companion: "info FILE" summarises a recording,
 // "csv FILE [-o OUT]" writes its sweeps as comma-separated values, "advise FILE" ranks the
-// band's VEXA IDs by how busy their frequencies were. Reads with the program's own reader. Exit
-// status: 0 done (a file cut short gives a warning and what it holds), 1 a wrong command line, 2 a
-// file that cannot be read, 3 an output that cannot be written.
+// band's VEXA IDs by how busy their frequencies were, "recover" lists or writes out the scans a
+// run of the program left unsaved. Reads with the program's own readers. Exit status: 0 done (a
+// file cut short gives a warning and what it holds), 1 a wrong command line, 2 a file that cannot
+// be read (or nothing to recover), 3 an output that cannot be written.
 class TarnCommand
 {
 public:
@@ -23,4 +24,9 @@ public:
     static QString info(const QString &fileName, const RfSpectrumHistory &history);
     // The table written by "csv": a header of frequencies in MHz, then one row per sweep.
     static void writeCsv(const RfSpectrumHistory &history, QTextStream &out);
+
+private:
+    static int listJournals(QTextStream &out);
+    // Writes `journal` (the newest left unsaved when empty) as the recording `output`.
+    static int recover(QString journal, const QString &output, QTextStream &out, QTextStream &err);
 };

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSaveFile>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextStream>
 #include <QTime>
@@ -40,6 +41,20 @@ DebugWindow::DebugWindow(QWidget *parent, const QStringList &ports)
 }
 
 DebugWindow::~DebugWindow() = default;
+
+void DebugWindow::placeBeside(const QWidget *window)
+{
+    resize(500, window->height());
+    // The position given is that of the frame, as the window's own.
+    const QSize frame = frameGeometry().size();
+    QPoint at(window->x() + window->width() + 5, window->y());
+    if (const QScreen *screen = window->screen()) {
+        const QRect available = screen->availableGeometry();
+        at.setX(qBound(available.left(), at.x(), available.right() - frame.width() + 1));
+        at.setY(qBound(available.top(), at.y(), available.bottom() - frame.height() + 1));
+    }
+    move(at);
+}
 
 void DebugWindow::attachTo(DeviceComms *comms)
 {

@@ -35,6 +35,10 @@ public:
     ~DebugWindow() override;
 
     Ui::DebugWindow *getUi() const { return ui.get(); }
+    // Places a shown console beside `window`: 500 pixels wide (or what its buttons need), as
+    // high as the window, right of it; kept on the screen, over the window's right edge if
+    // need be (a window as wide as the screen would otherwise put it out of sight).
+    void placeBeside(const QWidget *window);
     // Shows the controller's log, and hands every request and the port choice to it.
     void attachTo(DeviceComms *comms);
     void setFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }

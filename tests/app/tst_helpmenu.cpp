@@ -119,6 +119,25 @@ private Q_SLOTS:
         QTRY_VERIFY(view.isNull());
     }
 
+    // Closing the main window ends the program, whatever other windows are open: they close
+    // with it, so that the framework's rule (the last window closed ends the program) holds.
+    void closingTheWindowClosesTheOthers()
+    {
+        QuietMainWindow window;
+        QPointer<FakeManualView> view;
+        window.setManualViewFactory([&view] { return view = new FakeManualView; });
+        window.show();
+        window.getUi()->actionAbout->trigger();
+        window.getUi()->actionUser_Manual->trigger();
+        QTRY_COMPARE(aboutWindows().size(), 1);
+        window.getUi()->actionQuit->trigger();
+        QVERIFY(!window.isVisible());
+        QTRY_VERIFY(view.isNull());
+        QTRY_VERIFY(aboutWindows().isEmpty());
+        for (QWidget *other : QApplication::topLevelWidgets())
+            QVERIFY2(!other->isVisible(), qPrintable(other->objectName()));
+    }
+
     // The manual in the resources: every picture and style sheet it uses is there, every
     // entry of its contents leads to a chapter, and the chapters the program needs are in it.
     void manualContents()

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/ProjectInfoDialog.h"
 #include "app/TavApp.h"
+#include "app/WindowGeometry.h"
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
 #include "pages/TabPage.h"
@@ -216,12 +217,14 @@ private Q_SLOTS:
 
     void defaultGeometry()
     {
-        QCOMPARE(MainWindow::defaultGeometry(QRect(0, 0, 1920, 1080)), QRect(0, 184, 1920, 712));
-        QCOMPARE(MainWindow::defaultGeometry(QRect(10, 30, 1000, 501)), QRect(10, 115, 1000, 330));
+        QCOMPARE(WindowGeometry::defaultGeometry(QRect(0, 0, 1920, 1080)),
+                 QRect(0, 184, 1920, 712));
+        QCOMPARE(WindowGeometry::defaultGeometry(QRect(10, 30, 1000, 501)),
+                 QRect(10, 115, 1000, 330));
 
         QuietMainWindow window;
         const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-        QCOMPARE(window.geometry(), MainWindow::defaultGeometry(available));
+        QCOMPARE(window.geometry(), WindowGeometry::defaultGeometry(available));
     }
 
     void geometrySavedAndRestored()

@@ -1,5 +1,6 @@
 #include "QuietMainWindow.h"
 #include "QuorvexTest.h"
+#include "SimLog.h"
 #include "app/ProjectInfoDialog.h"
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
@@ -21,62 +22,6 @@
 #include <QStatusBar>
 
 namespace {
-
-constexpr quint8 k_setFBand = 0x14;
-constexpr quint8 k_getSpec = 0x1f;
-constexpr quint8 k_setRbw = 0x19;
-
-// What the simulated analyzer did, in order, with the time since the log began.
-struct SimLog : QObject
-{
-    struct Entry
-    {
-        qint64 ms;
-        quint8 code; // a command's code, or 0 for a sweep sent
-        QByteArray payload;
-        int samples;
-    };
-    QList<Entry> entries;
-    QElapsedTimer clock;
-
-    explicit SimLog(SimulatedAnalyzer &sim)
-    {
-        clock.start();
-        connect(&sim, &SimulatedAnalyzer::commandReceived, this,
-                [this](quint8 code, QByteArray payload) {
-                    entries.append({clock.elapsed(), code, payload, 0});
-                });
-        connect(&sim, &SimulatedAnalyzer::sweepSent, this, [this](int samples) {
-            entries.append({clock.elapsed(), 0, {}, samples});
-        });
-    }
-    // The index of the first band command for `band` (1: 900 MHz, 2: 2.4 GHz) from `from` on.
-    int bandCommand(int band, int from = 0) const
-    {
-        for (int i = from; i < entries.size(); ++i) {
-            if (entries.at(i).code == k_setFBand
-                && entries.at(i).payload == QByteArray(1, char(band)))
-                return i;
-        }
-        return -1;
-    }
-    // The index of the first command `code` from `from` on.
-    int command(quint8 code, int from) const
-    {
-        for (int i = from; i < entries.size(); ++i) {
-            if (entries.at(i).code == code)
-                return i;
-        }
-        return -1;
-    }
-    int sweepsAfter(int index) const
-    {
-        int count = 0;
-        for (int i = index + 1; i < entries.size(); ++i)
-            count += entries.at(i).code == 0 ? 1 : 0;
-        return count;
-    }
-};
 
 bool allOf(const RfSpectrumScan &scan, qint8 value)
 {
@@ -111,7 +56,7 @@ private Q_SLOTS:
         Ui::MainWindow *ui = window.getUi();
         auto *page2400 = static_cast<TabPage2400 *>(window.page(0));
         auto *page900 = static_cast<TabPage900 *>(window.page(1));
-        QVERIFY(!page2400->isEnabled());
+        QVERIFY(!ui->actionRecord->isEnabled());
 
         // Start-up connects, the connection scans the band in front.
         QTRY_VERIFY_WITH_TIMEOUT(window.deviceComms()->scanning(), 10000);
@@ -168,9 +113,10 @@ private Q_SLOTS:
         QVERIFY(!ui->tabWidget->isTabEnabled(0));
         QTRY_VERIFY_WITH_TIMEOUT(simLog.bandCommand(1) >= 0, 5000);
         QVERIFY(simLog.entries.at(simLog.bandCommand(1)).ms - switchedAt >= 700);
-        QTRY_VERIFY(simLog.command(k_setRbw, simLog.bandCommand(1)) >= 0);
-        QCOMPARE(simLog.entries.at(simLog.command(k_setRbw, simLog.bandCommand(1))).payload,
-                 QByteArray(1, char(50)));
+        QTRY_VERIFY(simLog.command(SimCodes::k_setRbw, simLog.bandCommand(1)) >= 0);
+        QCOMPARE(
+            simLog.entries.at(simLog.command(SimCodes::k_setRbw, simLog.bandCommand(1))).payload,
+            QByteArray(1, char(50)));
         QTRY_VERIFY_WITH_TIMEOUT(page900->history().samples.size() >= 3, 10000);
         QCOMPARE(page900->history().samples.first().scan.size(), 252);
         QVERIFY(ui->tabWidget->isTabEnabled(0));
@@ -208,7 +154,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!comms->scanning());
         QTest::qWait(1200);
         for (int i = commandsBefore; i < simLog.entries.size(); ++i)
-            QVERIFY(simLog.entries.at(i).code != k_setFBand);
+            QVERIFY(simLog.entries.at(i).code != SimCodes::k_setFBand);
 
         // Back on the live page, Space scans and Space stops; Stop asks whether to save,
         // except in QC mode.

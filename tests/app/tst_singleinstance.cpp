@@ -51,10 +51,12 @@ class TestSingleInstance : public QObject
     Q_OBJECT
 
 private:
-    // Runs the real program as a second start and returns its exit code.
-    int runSecondInstance(const QStringList &args)
+    // Runs the real program as a second start (in `folder`, when given) and returns its exit
+    // code.
+    int runSecondInstance(const QStringList &args, const QString &folder = QString())
     {
         QProcess second;
+        second.setWorkingDirectory(folder);
         second.setProgram(QUORVEX_BINARY);
         second.setArguments(args);
         second.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -105,6 +107,14 @@ private Q_SLOTS:
         QCOMPARE(tabs->count(), 3);
         QCOMPARE(tabs->tabText(2), QString("site survey"));
         QCOMPARE(tabs->currentIndex(), 2);
+
+        // Typed in another folder, the name is that folder's file; option values stay.
+        QCOMPARE(runSecondInstance({"site survey.tarn", "-port", "site survey.tarn"}, dir.path()),
+                 0);
+        QTRY_COMPARE(opened.count(), 2);
+        QCOMPARE(opened.at(1).at(0).toString(), recording);
+        QCOMPARE(tabs->count(), 4);
+        QCOMPARE(first.portOverride(), QString("site survey.tarn"));
     }
 
     void secondStartWithoutArguments()

@@ -12,6 +12,13 @@ public:
     QStringList questions; // texts of the questions asked
     bool questionAnswer = false; // Yes or No to every question
 
+    // Questions before unsaved sweeps go, and the answer to each in turn (then Discard).
+    QStringList unsavedQuestions;
+    QList<UnsavedChoice> unsavedAnswers;
+    // Offers of journals left unsaved: how many each offered, and the answer given.
+    QList<int> recoveryOffers;
+    RecoveryAnswer recoveryAnswer;
+
     QStringList warnings; // texts of the warnings
     QStringList informations; // texts of the information boxes
     // File dialogs: what each was asked (title and the default path or folder), and the
@@ -43,6 +50,17 @@ public:
     {
         questions << text;
         return questionAnswer;
+    }
+
+    UnsavedChoice askUnsaved(QWidget *, const QString &, const QString &text) override
+    {
+        unsavedQuestions << text;
+        return unsavedAnswers.isEmpty() ? UnsavedChoice::Discard : unsavedAnswers.takeFirst();
+    }
+    RecoveryAnswer askRecovery(QWidget *, const QList<JournalReader::Entry> &journals) override
+    {
+        recoveryOffers << journals.size();
+        return recoveryAnswer;
     }
 
     bool chooseItem(QWidget *, const QString &, const QString &, const QStringList &items,

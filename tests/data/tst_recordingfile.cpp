@@ -356,6 +356,10 @@ private Q_SLOTS:
         // A time event in a time zone the framework does not know: saving it again crashed.
         QTest::newRow("event time zone")
             << "event-time-zone-unknown" << int(RecordingFile::Integrity::Damaged);
+        // An access point's colour in extended RGB with components that are not numbers: read,
+        // saved and read again it was unequal, and it reached the painter.
+        QTest::newRow("colour not a number")
+            << "ap-colour-not-a-number" << int(RecordingFile::Integrity::Damaged);
     }
 
     void fuzzFindings()
@@ -369,10 +373,15 @@ private Q_SLOTS:
         auto found = RecordingFile::Integrity::Whole;
         RecordingFile::read(file, read, &found);
         QCOMPARE(int(found), integrity);
-        // What was read can be saved again.
+        // What was read saves again, and reads back as the same history.
         QBuffer again;
         QVERIFY(again.open(QIODevice::WriteOnly));
         QVERIFY(RecordingFile::write(again, read));
+        again.close();
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        RfSpectrumHistory readAgain;
+        RecordingFile::read(again, readAgain);
+        QCOMPARE(readAgain, read);
     }
 
     void fileOnDisk()

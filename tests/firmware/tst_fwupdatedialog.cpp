@@ -1,11 +1,13 @@
 #include "QuietMainWindow.h"
 #include "QuorvexTest.h"
-#include "firmware/Crc32.h"
+#include "app/FirmwareOffer.h"
+#include "data/Crc32.h"
 #include "firmware/FwUpdateDialog.h"
 #include "sim/SimulatedAnalyzer.h"
 #include "ui_FwUpdateDialog.h"
 #include "ui_MainWindow.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QStandardPaths>
@@ -95,7 +97,13 @@ private Q_SLOTS:
         QCOMPARE(image.size(), 7 * 4096 + 1234);
         QTest::mouseClick(form->tbStart, Qt::LeftButton);
         QVERIFY(!form->actionCancel->isEnabled());
+        // While it writes, nothing else reaches the port and the dialog stays.
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!window.getUi()->actionConnect->isEnabled());
+        QVERIFY(!form->actionForce_Radio->isEnabled() && !form->actionForce_Host->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(form->lblInfo->text(), QString("Update completed"), 30000);
+        QVERIFY(window.getUi()->actionConnect->isEnabled());
         QCOMPARE(form->pbProgress->value(), 8);
         QCOMPARE(form->pbProgress->maximum(), 8);
         QCOMPARE(dialog->sectorCount(), 8);
@@ -201,6 +209,64 @@ private Q_SLOTS:
         QVERIFY(window.prompts->criticals.isEmpty());
     }
 
+    // The radio believed in its bootloader is not: its synchronisation goes unanswered, the
+    // update resets it into the bootloader and goes on, and no error is shown for the detour.
+    void wrongBootloaderBelief()
+    {
+        SimulatedAnalyzer sim(oldRadio());
+        QVERIFY(sim.start());
+        QuietMainWindow window;
+        window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+        FwUpdateDialog *dialog = window.fwUpdateDialog();
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible(), 10000);
+        dialog->setRadioInBootloader(true);
+        dialog->getUi()->actionStart->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->getUi()->lblInfo->text(), QString("Update completed"),
+                                  60000);
+        QVERIFY(window.prompts->criticals.isEmpty());
+        QCOMPARE(sim.flash().left(carriedRadioImage().size()), carriedRadioImage());
+    }
+
+    // dfu-util still running when the program quits: the dialog cannot be dismissed meanwhile,
+    // Connect and the Force actions stay off, and the window goes without a crash.
+    void quitDuringHostUpdate()
+    {
+        QTemporaryDir tools;
+        const QString path = tools.filePath("dfu-util-slow");
+        QFile script(path);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nprintf 'Download\\t[=      ]   5%%\\n'\nexec sleep 30\n");
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        qputenv("QUORVEX_DFU_UTIL", QFile::encodeName(path));
+        SimulatedAnalyzerSettings settings;
+        settings.throttle = false;
+        SimulatedAnalyzer sim(settings);
+        QVERIFY(sim.start());
+        QElapsedTimer quitting;
+        {
+            QuietMainWindow window;
+            window.show();
+            window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+            QTRY_VERIFY_WITH_TIMEOUT(window.deviceComms()->scanning(), 10000);
+            window.getUi()->actionStop->trigger();
+            QTRY_VERIFY(window.getUi()->actionUpdate_Firmware->isEnabled());
+            window.getUi()->actionUpdate_Firmware->trigger();
+            FwUpdateDialog *dialog = window.fwUpdateDialog();
+            Ui::FwUpdateDialog *form = dialog->getUi();
+            form->actionForce_Host->trigger();
+            QTRY_COMPARE_WITH_TIMEOUT(form->pbProgress->value(), 5, 15000);
+            QVERIFY(!form->actionForce_Radio->isEnabled() && !form->actionForce_Host->isEnabled());
+            QVERIFY(!window.getUi()->actionConnect->isEnabled());
+            form->actionForce_Host->trigger(); // disabled: no second update
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            QVERIFY(!dialog->close());
+            QVERIFY(dialog->isVisible());
+            quitting.start();
+        }
+        QVERIFY(quitting.elapsed() < 10000);
+    }
+
     void hostUpdate_data()
     {
         QTest::addColumn<int>("status");
@@ -291,8 +357,8 @@ private Q_SLOTS:
         {
             QuietMainWindow window;
             DeviceComms *comms = window.deviceComms();
-            emit comms->rfsaGetInfoStrDone(1, 0, MainWindow::k_hostFwString);
-            emit comms->rfsaGetInfoStrDone(0, 0, MainWindow::k_radioFwString);
+            emit comms->rfsaGetInfoStrDone(1, 0, FirmwareOffer::k_hostFwString);
+            emit comms->rfsaGetInfoStrDone(0, 0, FirmwareOffer::k_radioFwString);
             QVERIFY(!window.fwUpdateDialog()->isVisible());
         }
         QuietMainWindow window;
@@ -300,7 +366,7 @@ private Q_SLOTS:
         DeviceComms *comms = window.deviceComms();
         emit comms->rfsaGetInfoStrDone(0, 0, "1.0.0.8.0.0");
         QVERIFY(!dialog->isVisible());
-        emit comms->rfsaGetInfoStrDone(1, 0, MainWindow::k_hostFwString);
+        emit comms->rfsaGetInfoStrDone(1, 0, FirmwareOffer::k_hostFwString);
         QVERIFY(dialog->isVisible());
         QVERIFY(dialog->updRadio() && !dialog->updHost());
         dialog->close();

@@ -1,5 +1,5 @@
 #include "QuorvexTest.h"
-#include "firmware/Crc32.h"
+#include "data/Crc32.h"
 #include "firmware/RadioImage.h"
 #include "firmware/RblSerialComms.h"
 

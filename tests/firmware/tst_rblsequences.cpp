@@ -1,6 +1,6 @@
 #include "QuorvexTest.h"
 #include "comms/DeviceComms.h"
-#include "firmware/Crc32.h"
+#include "data/Crc32.h"
 #include "firmware/RadioImage.h"
 #include "sim/SimulatedAnalyzer.h"
 

@@ -164,14 +164,16 @@ private Q_SLOTS:
         emit page.spectroPlot()->spectroLabelRemoved({QPointF(915.0, -61.0), "carrier"});
         QCOMPARE(page.hist().labels, QList<SpectroLabel>{label});
 
-        // Clearing empties the samples and the plot's labels, not the history's lists.
+        // Clearing starts a new run: samples, events and labels go, on the plots as well.
         page.addNewSpectrumSample(sweepAt(1000));
         page.spectroPlot()->setSpectroLabels({label});
+        page.waterfallPlot()->setTimeEvents({event});
         page.clearHist();
         QVERIFY(page.hist().samples.isEmpty());
+        QVERIFY(page.hist().labels.isEmpty());
+        QVERIFY(page.hist().timeEvents.isEmpty());
         QVERIFY(page.spectroPlot()->spectroLabels().isEmpty());
-        QCOMPARE(page.hist().labels.size(), 1);
-        QCOMPARE(page.hist().timeEvents.size(), 1);
+        QVERIFY(page.waterfallPlot()->timeEvents().isEmpty());
         // The next sample draws at once, with the window starting at it.
         page.addNewSpectrumSample(sweepAt(2000));
         QCOMPARE(page.timeBar()->lowerValue(), 0);

@@ -20,9 +20,14 @@ std::array<quint32, 256> makeTable()
 
 quint32 Crc32::of(const QByteArray &bytes)
 {
+    return of(bytes.constData(), bytes.size());
+}
+
+quint32 Crc32::of(const char *data, qsizetype size)
+{
     static const std::array<quint32, 256> table = makeTable();
     quint32 crc = 0xFFFFFFFFu;
-    for (const char byte : bytes)
-        crc = table[(crc ^ quint8(byte)) & 0xFFu] ^ (crc >> 8);
+    for (qsizetype i = 0; i < size; ++i)
+        crc = table[(crc ^ quint8(data[i])) & 0xFFu] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;
 }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The program's command line: recording files to open and the options "-debug", "-qc",
+// "-rbw N", "-ampl N", "-fstep KHZ", "-port NAME" and "-simulate". Unknown options are ignored,
+// as is an option whose value is missing or is not a number; of an option given twice the last
+// value counts.
+struct LaunchOptions
+{
+    int debugConsoles = 0; // one debug console for each "-debug"
+    bool qc = false;
+    bool simulate = false;
+    std::optional<int> rbw;
+    std::optional<int> ampl;
+    std::optional<double> fstep;
+    std::optional<QString> port;
+    // The arguments that name existing files, in their order.
+    QStringList files;
+
+    // Reads a command line whose first entry is the program.
+    static LaunchOptions parse(const QStringList &args);
+};

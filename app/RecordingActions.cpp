@@ -1,0 +1,96 @@
+#include "RecordingActions.h"
+
+#include "FileLocations.h"
+#include "SnapshotFile.h"
+#include "UserPrompts.h"
+#include "data/RecordingFile.h"
+#include "pages/TabPage900.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QUrl>
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("RecordingActions", text);
+}
+} // namespace
+
+RecordingActions::RecordingActions(QWidget *window, ProjectName projectName)
+    : m_window(window)
+    , m_projectName(std::move(projectName))
+{ }
+
+QString RecordingActions::bandOf(const TabPage *page)
+{
+    return qobject_cast<const TabPage900 *>(page) ? QStringLiteral("900MHz")
+                                                  : QStringLiteral("2400MHz");
+}
+
+QString RecordingActions::defaultName(const TabPage *page) const
+{
+    if (!m_projectName().isEmpty() && page)
+        return page->history().projectInfo.projectName;
+    return QCoreApplication::applicationName();
+}
+
+bool RecordingActions::save(TabPage *page)
+{
+    if (!page || !m_prompts)
+        return false;
+    const quint64 revision = page->revision();
+    const RfSpectrumHistory history = page->hist();
+    const QUrl url = m_prompts->saveFileUrl(
+        m_window, tr("Save Recording"),
+        FileLocations::defaultPath(FileLocations::Kind::Recording, defaultName(page), bandOf(page)),
+        tr("Tarn Data File:") + QStringLiteral(" *.tarn"));
+    if (url.isEmpty() || !url.isLocalFile())
+        return false;
+    const QString path = FileLocations::withSuffix(url.toLocalFile(), QStringLiteral(".tarn"));
+    QString error;
+    if (!RecordingFile::save(path, history, &error)) {
+        m_prompts->critical(m_window, tr("Error"),
+                            tr("The recording was not saved. Unable to write %1: %2")
+                                .arg(QDir::toNativeSeparators(path), error));
+        return false;
+    }
+    FileLocations::remember(FileLocations::Kind::Recording, path);
+    page->markSaved(revision);
+    return true;
+}
+
+void RecordingActions::snapshot(TabPage *page)
+{
+    if (!page || !m_prompts)
+        return;
+    const QPixmap snapshot = page->takeSnapshot();
+    const QUrl url = m_prompts->saveFileUrl(
+        m_window, tr("Save Snapshot"),
+        FileLocations::defaultPath(FileLocations::Kind::Snapshot, defaultName(page), bandOf(page)),
+        tr("Image Files:") + QStringLiteral(" *.png"));
+    if (url.isEmpty() || !url.isLocalFile())
+        return;
+    const QString path = FileLocations::withSuffix(url.toLocalFile(), QStringLiteral(".png"));
+    QString error;
+    if (!SnapshotFile::save(snapshot, path, &error)) {
+        // The folder that refused the file is not offered again.
+        m_prompts->critical(m_window, tr("Error"),
+                            tr("The snapshot was not saved. Unable to write %1: %2")
+                                .arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    FileLocations::remember(FileLocations::Kind::Snapshot, path);
+}
+
+QString RecordingActions::askOpen()
+{
+    if (!m_prompts)
+        return QString();
+    const QUrl url = m_prompts->openFileUrl(m_window, tr("Open Recording"),
+                                            FileLocations::folder(FileLocations::Kind::Recording),
+                                            tr("Tarn Data File:") + QStringLiteral(" *.tarn"));
+    // A cancelled dialog opens nothing and says nothing.
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+class TabPage;
+class UserPrompts;
+
+// Saving a page's history as a recording and its view as a snapshot, and choosing a recording
+// to open: the file dialogs with their remembered folders and default names
+// "<folder>/<name>_<band>_<time>", and what the user is told when a file cannot be written.
+class RecordingActions
+{
+public:
+    // The window's current project name: when it is empty the default names say "Quorvex",
+    // otherwise they carry the project name of the page concerned.
+    using ProjectName = std::function<QString()>;
+
+    RecordingActions(QWidget *window, ProjectName projectName);
+
+    void setPrompts(UserPrompts *prompts) { m_prompts = prompts; }
+
+    // Asks where and writes the page's history as it is now; the page learns what was saved
+    // (sweeps arriving meanwhile stay unsaved). True once the file is written.
+    bool save(TabPage *page);
+    void snapshot(TabPage *page);
+    // Asks for a recording to open: its path, or empty when the dialog was cancelled.
+    QString askOpen();
+
+    // The band part of a page's default names.
+    static QString bandOf(const TabPage *page);
+
+private:
+    QString defaultName(const TabPage *page) const;
+
+    QWidget *const m_window;
+    const ProjectName m_projectName;
+    UserPrompts *m_prompts = nullptr;
+};
