@@ -4,7 +4,9 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 void UserPrompts::critical(QWidget *parent, const QString &title, const QString &text)
 {
@@ -34,6 +36,8 @@ UserPrompts::UnsavedChoice UserPrompts::askUnsaved(QWidget *parent, const QStrin
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
+    // Some desktops word Discard for documents ("Close without Saving"); this is a scan.
+    box.button(QMessageBox::Discard)->setText(QCoreApplication::translate("UserPrompts", "Discard"));
     switch (box.exec()) {
     case QMessageBox::Save:
         return UnsavedChoice::Save;

@@ -347,11 +347,9 @@ void HistoryJournal::discard()
         std::lock_guard<std::mutex> lock(m_writer->mutex);
         m_writer->discarding = true;
     }
-    const QString path = m_path;
-    const bool wasOpen = isOpen();
     close();
-    if (wasOpen && !path.isEmpty())
-        QFile::remove(path);
+    if (!m_path.isEmpty())
+        QFile::remove(m_path);
     m_path.clear();
 }
 

@@ -1,5 +1,6 @@
 #include "QuietMainWindow.h"
 #include "QuorvexTest.h"
+#include "data/JournalEncoder.h"
 #include "data/JournalFormat.h"
 #include "data/JournalReader.h"
 #include "data/RecordingFile.h"
@@ -83,6 +84,15 @@ private Q_SLOTS:
         QVERIFY(tarn.waitForFinished(60000));
         QCOMPARE(tarn.exitCode(), 0);
 
+        // A run that ended before its first sweep was written left a header alone: it holds
+        // nothing, and goes without a word.
+        {
+            QByteArray header;
+            JournalEncoder().header(header, history, 1765200000000, "1.0");
+            QFile empty(QDir(JournalFormat::folder()).filePath("900MHz_empty.journal"));
+            QVERIFY(empty.open(QIODevice::WriteOnly) && empty.write(header) == header.size());
+        }
+
         // The next start offers it; Recover opens it in a tab, and connects to nothing.
         QuietMainWindow window;
         window.prompts->recoveryAnswer = {UserPrompts::RecoveryAnswer::Action::Recover, {0}};
@@ -106,6 +116,8 @@ private Q_SLOTS:
         QVERIFY(!fileBytes(dir.filePath("from-window.tarn")).isEmpty());
         QVERIFY(!recovered->hasUnsavedChanges());
         QVERIFY(journals().isEmpty());
+        // A kill in the middle of a write leaves an unfinished record: said, once.
+        QCOMPARE(window.prompts->warnings.size(), read.damage.isEmpty() ? 0 : 1);
     }
 };
 

@@ -2,6 +2,7 @@
 #include "QuorvexTest.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
+#include "data/HistoryJournal.h"
 #include "data/RecordingFile.h"
 #include "ui_MainWindow.h"
 
@@ -117,14 +118,26 @@ private Q_SLOTS:
         QCOMPARE(first.portOverride(), QString("site survey.tarn"));
     }
 
+    // A second start only hands over; the scans a run left unsaved are the first one's to offer.
     void secondStartWithoutArguments()
     {
         QuietMainWindow first;
+        QTRY_COMPARE(first.prompts->criticals.size(), 1); // its start-up is over
+        RfSpectrumHistory left;
+        left.freqInterval = QwtInterval(902.0, 928.0);
+        left.samples.append({1765200000000, RfSpectrumScan(252, -90), {}});
+        HistoryJournal journal;
+        QVERIFY(journal.begin(left, "1.0"));
+        journal.close();
+        const qint64 size = QFileInfo(journal.path()).size();
         QSignalSpy opened(&first, &MainWindow::recordingOpened);
         QCOMPARE(runSecondInstance({}), 0);
         QTest::qWait(100);
         QCOMPARE(opened.count(), 0);
         QVERIFY(!first.debugMode());
+        QCOMPARE(QFileInfo(journal.path()).size(), size);
+        QVERIFY(!HistoryJournal::isInUse(journal.path()));
+        journal.discard();
     }
 
     void staleSocketIsReplaced()

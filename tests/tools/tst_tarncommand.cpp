@@ -1,8 +1,11 @@
 #include "QuorvexTest.h"
+#include "data/HistoryJournal.h"
+#include "data/JournalFormat.h"
 #include "data/RecordingFile.h"
 #include "tools/TarnCommand.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -232,6 +235,47 @@ private Q_SLOTS:
         const Run missing = tarn({"info", m_dir.filePath("missing.tarn")});
         QCOMPARE(missing.status, int(TarnCommand::Unreadable));
         QVERIFY(missing.err.contains("it cannot be opened"));
+    }
+
+    // The scans a run left unsaved: listed, written out as a recording, with the exit
+    // statuses of nothing to recover, a wrong command line and an output not written.
+    void recover()
+    {
+        QDir(JournalFormat::folder()).removeRecursively();
+        QCOMPARE(tarn({"recover", "-o", m_dir.filePath("none.tarn")}).status,
+                 int(TarnCommand::Unreadable));
+        QVERIFY(tarn({"recover", "--list"}).out.startsWith("No unsaved scans in "));
+        for (const QStringList &wrong : {QStringList{"recover"}, {"recover", "--list", "-o", "x"},
+                                         {"recover", "a", "b", "-o", "x"}, {"info", m_site, "--list"}})
+            QCOMPARE(tarn(wrong).status, int(TarnCommand::Usage));
+
+        const RfSpectrumHistory site = siteRecording();
+        HistoryJournal journal;
+        QVERIFY(journal.begin(site, "1.0"));
+        journal.close();
+        const Run list = tarn({"recover", "--list"});
+        QCOMPARE(list.status, int(TarnCommand::Done));
+        QCOMPARE(list.out, journal.path() + "\n  2.4 GHz, 3 sweeps from 2025-12-08T13:20:00.000Z, "
+                                            "00:00:01.000\n");
+
+        QCOMPARE(tarn({"recover", "-o", m_dir.filePath("no/such/folder.tarn")}).status,
+                 int(TarnCommand::Unwritable));
+        const Run run = tarn({"recover", "-o", m_dir.filePath("rescued.tarn")});
+        QCOMPARE(run.status, int(TarnCommand::Done));
+        RfSpectrumHistory rescued;
+        QFile file(m_dir.filePath("rescued.tarn"));
+        QVERIFY(RecordingFile::load(file, rescued).isEmpty());
+        QCOMPARE(rescued, site);
+
+        // Named, and cut inside its last record: what comes before, with a warning.
+        QFile cut(journal.path());
+        QVERIFY(cut.resize(cut.size() - 3));
+        const Run damaged
+            = tarn({"recover", journal.path(), "-o", m_dir.filePath("rescued-cut.tarn")});
+        QCOMPARE(damaged.status, int(TarnCommand::Done));
+        QVERIFY(damaged.err.contains("warning: " + journal.path() + ": its last record was "
+                                                                    "unfinished"));
+        journal.discard();
     }
 
     // The installed program: its exit status and streams.
