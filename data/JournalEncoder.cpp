@@ -31,8 +31,12 @@ void JournalEncoder::contents(QByteArray &out, const RfSpectrumHistory &history)
 {
     if (history.projectInfo != ProjectInfoData())
         projectInfo(out, history.projectInfo);
-    for (const RfSpectrumSample &s : history.samples)
-        sample(out, s);
+    const SampleStore &samples = history.samples;
+    for (int i = 0; i < samples.size(); ++i) {
+        int length = 0;
+        const char *values = samples.ownValues(i, &length);
+        sample(out, samples.timestamp(i), values, length, samples.accessPoints(i));
+    }
     for (const TimeEvent &event : history.timeEvents)
         timeEvent(out, event, true);
     for (const SpectroLabel &l : history.labels)
@@ -41,12 +45,18 @@ void JournalEncoder::contents(QByteArray &out, const RfSpectrumHistory &history)
 
 void JournalEncoder::sample(QByteArray &out, const RfSpectrumSample &sample)
 {
-    const quint32 set = setNumber(out, sample.wifiAps);
+    JournalEncoder::sample(out, sample.timestamp,
+                           reinterpret_cast<const char *>(sample.scan.constData()),
+                           sample.scan.size(), sample.wifiAps);
+}
+
+void JournalEncoder::sample(QByteArray &out, qint64 timestamp, const char *values, int length,
+                            const WifiScan &accessPoints)
+{
+    const quint32 set = setNumber(out, accessPoints);
     JournalFormat::appendRecord(out, JournalFormat::Record::Sample, payload([&](QDataStream &s) {
-                                    s << sample.timestamp << set << qint32(sample.scan.size());
-                                    s.writeRawData(
-                                        reinterpret_cast<const char *>(sample.scan.constData()),
-                                        sample.scan.size());
+                                    s << timestamp << set << qint32(length);
+                                    s.writeRawData(values, length);
                                 }));
 }
 

@@ -14,6 +14,8 @@ public:
     // Every element of a history, as the records that would have built it.
     void contents(QByteArray &out, const RfSpectrumHistory &history);
     void sample(QByteArray &out, const RfSpectrumSample &sample);
+    void sample(QByteArray &out, qint64 timestamp, const char *values, int length,
+                const WifiScan &accessPoints);
     void newestWifi(QByteArray &out, const WifiScan &accessPoints);
     void timeEvent(QByteArray &out, const TimeEvent &event, bool added);
     void label(QByteArray &out, const SpectroLabel &label, bool added);

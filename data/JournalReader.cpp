@@ -32,71 +32,88 @@ public:
 
     bool headerSeen() const { return m_headerSeen; }
 
+    // Reads the record whole first; only a record that is what the program writes changes
+    // the result.
     bool apply(JournalFormat::Record type, const QByteArray &payload)
     {
         QDataStream in(payload);
         in.setVersion(QDataStream::Qt_5_15);
         if ((type == JournalFormat::Record::Header) == m_headerSeen)
             return false;
+        const auto whole = [&in] { return in.status() == QDataStream::Ok && in.atEnd(); };
         RfSpectrumHistory &history = m_result.history;
         switch (type) {
-        case JournalFormat::Record::Header:
-            in >> m_result.createdMs >> history.freqInterval >> history.rssiInterval
-                >> m_result.programVersion;
-            m_headerSeen = true;
-            break;
-        case JournalFormat::Record::Sample:
-            if (!sample(in))
+        case JournalFormat::Record::Header: {
+            qint64 created = 0;
+            QwtInterval frequencies;
+            QwtInterval amplitudes;
+            QString version;
+            in >> created >> frequencies >> amplitudes >> version;
+            if (!whole())
                 return false;
-            break;
+            m_result.createdMs = created;
+            history.freqInterval = frequencies;
+            history.rssiInterval = amplitudes;
+            m_result.programVersion = version;
+            m_headerSeen = true;
+            return true;
+        }
+        case JournalFormat::Record::Sample:
+            return sample(in) && whole() && commitSample();
         case JournalFormat::Record::WifiSet: {
             quint32 number = 0;
             WifiScan accessPoints;
             in >> number;
             StreamCount::readElements(in, accessPoints, WifiApInfo::k_minEncodedBytes);
-            if (number == 0)
+            if (number == 0 || !whole())
                 return false;
             m_sets.insert(number, accessPoints);
             m_result.lastSetNumber = std::max(m_result.lastSetNumber, number);
-            break;
+            return true;
         }
         case JournalFormat::Record::NewestWifi: {
             quint32 number = 0;
             in >> number;
             WifiScan accessPoints;
-            if (!set(number, &accessPoints))
+            if (!whole() || !set(number, &accessPoints))
                 return false;
-            if (!history.samples.isEmpty())
-                history.samples.last().wifiAps = accessPoints;
-            break;
+            history.samples.setNewestAccessPoints(accessPoints);
+            return true;
         }
         case JournalFormat::Record::EventAdded:
         case JournalFormat::Record::EventRemoved: {
             TimeEvent event;
             in >> event;
+            if (!whole())
+                return false;
             if (type == JournalFormat::Record::EventAdded)
                 history.timeEvents.append(event);
             else if (const int index = history.timeEvents.indexOf(event); index >= 0)
                 history.timeEvents.removeAt(index);
-            break;
+            return true;
         }
         case JournalFormat::Record::LabelAdded:
         case JournalFormat::Record::LabelRemoved: {
             SpectroLabel label;
             in >> label;
+            if (!whole())
+                return false;
             if (type == JournalFormat::Record::LabelAdded)
                 history.labels.append(label);
             else if (const int index = history.labels.indexOf(label); index >= 0)
                 history.labels.removeAt(index);
-            break;
+            return true;
         }
-        case JournalFormat::Record::Project:
-            in >> history.projectInfo;
-            break;
-        default:
-            return false;
+        case JournalFormat::Record::Project: {
+            ProjectInfoData info;
+            in >> info;
+            if (!whole())
+                return false;
+            history.projectInfo = info;
+            return true;
         }
-        return in.status() == QDataStream::Ok && in.atEnd();
+        }
+        return false;
     }
 
 private:
@@ -113,33 +130,38 @@ private:
         return true;
     }
 
+    // Reads a sample into m_sample (its amplitudes skipped for a summary).
     bool sample(QDataStream &in)
     {
-        RfSpectrumSample sample;
         quint32 number = 0;
-        in >> sample.timestamp >> number;
-        if (in.status() != QDataStream::Ok || !RfSpectrumSample::isValidTimestamp(sample.timestamp)
-            || !set(number, &sample.wifiAps))
+        in >> m_sample.timestamp >> number;
+        if (in.status() != QDataStream::Ok
+            || !RfSpectrumSample::isValidTimestamp(m_sample.timestamp)
+            || !set(number, &m_sample.wifiAps))
             return false;
-        if (m_summaryOnly) {
-            // Skips the amplitudes (count and bytes) without keeping them.
-            qint32 count = 0;
-            in >> count;
-            if (count < 0 || count > StreamCount::k_maxAmplitudes || in.skipRawData(count) != count)
-                return false;
-        } else {
-            StreamCount::readAmplitudes(in, sample.scan);
+        if (!m_summaryOnly) {
+            StreamCount::readAmplitudes(in, m_sample.scan);
+            return true;
         }
+        qint32 count = 0;
+        in >> count;
+        return count >= 0 && count <= StreamCount::k_maxAmplitudes
+            && in.skipRawData(count) == count;
+    }
+
+    bool commitSample()
+    {
         JournalReader::Result &r = m_result;
         if (r.sweeps == 0)
-            r.firstSweepMs = sample.timestamp;
-        r.lastSweepMs = sample.timestamp;
+            r.firstSweepMs = m_sample.timestamp;
+        r.lastSweepMs = m_sample.timestamp;
         ++r.sweeps;
         if (!m_summaryOnly)
-            r.history.samples.append(sample);
+            r.history.samples.append(m_sample);
         return true;
     }
 
+    RfSpectrumSample m_sample;
     JournalReader::Result &m_result;
     const bool m_summaryOnly;
     bool m_headerSeen = false;

@@ -9,20 +9,41 @@
 #include <QSaveFile>
 
 RecordingFile::Band RecordingFile::read(QIODevice &device, RfSpectrumHistory &history,
-                                        Integrity *integrity)
+                                        Integrity *integrity, const ReadProgress &progress)
+{
+    history = RfSpectrumHistory();
+    SampleStore &samples = history.samples;
+    return stream(
+        device, history, [&samples](const RfSpectrumSample &sample) { samples.append(sample); },
+        integrity, progress);
+}
+
+RecordingFile::Band RecordingFile::stream(QIODevice &device, RfSpectrumHistory &history,
+                                          const SampleSink &sink, Integrity *integrity,
+                                          const ReadProgress &progress)
 {
     QDataStream in(&device);
     in.setVersion(QDataStream::Qt_5_15);
-    history = RfSpectrumHistory();
-    in >> history;
+    history.freqInterval = QwtInterval();
+    history.rssiInterval = QwtInterval();
+    history.timeEvents.clear();
+    history.labels.clear();
+    history.projectInfo = ProjectInfoData();
+    qint64 sweeps = 0;
+    readHistory(
+        in, history,
+        [&](const RfSpectrumSample &sample) {
+            ++sweeps;
+            sink(sample);
+        },
+        progress);
     const Integrity found = in.status() == QDataStream::Ok ? Integrity::Whole
         : in.status() == QDataStream::ReadPastEnd          ? Integrity::CutShort
                                                            : Integrity::Damaged;
     if (integrity)
         *integrity = found;
     if (found != Integrity::Whole)
-        qCWarning(lcData) << "Recording ends early or is corrupt; read" << history.samples.size()
-                          << "samples";
+        qCWarning(lcData) << "Recording ends early or is corrupt; read" << sweeps << "samples";
 
     const Band band = bandOf(history);
     if (band == Band::Rejected)
@@ -31,19 +52,48 @@ RecordingFile::Band RecordingFile::read(QIODevice &device, RfSpectrumHistory &hi
 }
 
 QString RecordingFile::load(QFile &file, RfSpectrumHistory &history, Band *band,
-                            Integrity *integrity)
+                            Integrity *integrity, const ReadProgress &progress)
 {
     history = RfSpectrumHistory();
+    SampleStore &samples = history.samples;
+    const QString problem = loadStreaming(
+        file, history, [&samples](const RfSpectrumSample &sample) { samples.append(sample); }, band,
+        integrity, nullptr, progress);
+    if (problem == cancelledMessage())
+        history = RfSpectrumHistory();
+    return problem;
+}
+
+QString RecordingFile::loadStreaming(QFile &file, RfSpectrumHistory &history,
+                                     const SampleSink &sink, Band *band, Integrity *integrity,
+                                     qint64 *sweeps, const ReadProgress &progress)
+{
     if (!file.isOpen() && !file.open(QIODevice::ReadOnly))
         return QCoreApplication::translate("RecordingFile", "it cannot be opened (%1)")
             .arg(file.errorString());
     Integrity found = Integrity::Whole;
-    const Band foundBand = read(file, history, &found);
+    bool cancelled = false;
+    qint64 count = 0;
+    const Band foundBand = stream(
+        file, history,
+        [&](const RfSpectrumSample &sample) {
+            ++count;
+            sink(sample);
+        },
+        &found,
+        [&](qint64 read, qint64 total) {
+            cancelled = progress && !progress(read, total);
+            return !cancelled;
+        });
     file.close();
     if (band)
-        *band = foundBand;
+        *band = cancelled ? Band::Rejected : foundBand;
     if (integrity)
         *integrity = found;
+    if (sweeps)
+        *sweeps = count;
+    if (cancelled)
+        return cancelledMessage();
     if (foundBand == Band::Rejected)
         return QCoreApplication::translate(
                    "RecordingFile",
@@ -53,7 +103,7 @@ QString RecordingFile::load(QFile &file, RfSpectrumHistory &history, Band *band,
     if (found == Integrity::Damaged)
         return QCoreApplication::translate("RecordingFile",
                                            "the file is damaged after %1 whole sweeps")
-            .arg(history.samples.size());
+            .arg(count);
     return QString();
 }
 
@@ -99,6 +149,11 @@ RecordingFile::Band RecordingFile::bandOf(const RfSpectrumHistory &history)
     if (contains(history.freqInterval, 2450.0))
         return Band::Band2400MHz;
     return Band::Rejected;
+}
+
+QString RecordingFile::cancelledMessage()
+{
+    return QCoreApplication::translate("RecordingFile", "reading it was cancelled");
 }
 
 QString RecordingFile::wrongIntervalMessage()

@@ -9,11 +9,6 @@
 
 namespace {
 
-bool isGapFiller(const RfSpectrumScan &scan)
-{
-    return std::all_of(scan.cbegin(), scan.cend(), [](qint8 v) { return v == -128; });
-}
-
 // Amplitude i of a sweep lies at FStart + i * FStep / 1000 MHz of its band's parameters.
 struct Axis
 {
@@ -42,32 +37,33 @@ QList<VexaIdAdvisor::Score> VexaIdAdvisor::rank(const RfSpectrumHistory &history
                                                 int last, const Options &options)
 {
     const RecordingFile::Band band = RecordingFile::bandOf(history);
-    const QList<RfSpectrumSample> &samples = history.samples;
+    const SampleStore &samples = history.samples;
     first = qBound(0, first, samples.size());
     last = qBound(first, last, samples.size());
     if (band == RecordingFile::Band::Rejected || first == last)
         return {};
 
-    // Per frequency step over the stretch: the sweeps at or above the threshold and the sum of
-    // the amplitudes, so that each plan then costs one pass over its own steps.
-    const int columns = samples.at(first).scan.size();
-    std::vector<qint64> busy(size_t(columns), 0);
-    std::vector<qint64> sum(size_t(columns), 0);
-    qint64 sweeps = 0;
-    const int threshold = int(std::ceil(options.thresholdDbm));
-    for (int s = first; s < last; ++s) {
-        const RfSpectrumScan &scan = samples.at(s).scan;
-        if (scan.size() != columns || isGapFiller(scan))
-            continue;
-        ++sweeps;
-        const qint8 *values = scan.constData();
-        for (int j = 0; j < columns; ++j) {
-            busy[size_t(j)] += values[j] >= threshold ? 1 : 0;
-            sum[size_t(j)] += values[j];
-        }
-    }
+    // Per frequency step over the stretch, from the store's summaries: the sweeps at or above
+    // the threshold and the sum of the amplitudes, gap fillers taken out (every value of a
+    // filler is -128), so that each plan then costs one pass over its own steps.
+    const int columns = samples.columns();
+    SampleStore::Counts counts;
+    counts.reset(columns);
+    samples.accumulate(first, last, +1, counts);
+    const qint64 fillers = counts.fillers;
+    const qint64 sweeps = counts.sweeps - fillers;
     if (sweeps == 0)
         return {};
+    const int threshold = int(qBound(-129.0, std::ceil(options.thresholdDbm), 128.0));
+    std::vector<qint64> busy(size_t(columns), 0);
+    std::vector<qint64> sum(size_t(columns), 0);
+    for (int j = 0; j < columns; ++j) {
+        for (int v = qMax(threshold, int(SampleStore::k_missingValue)); v <= 127; ++v)
+            busy[size_t(j)] += counts.levels.at((v - SampleStore::k_missingValue) * columns + j);
+        if (threshold <= SampleStore::k_missingValue)
+            busy[size_t(j)] -= fillers;
+        sum[size_t(j)] = counts.sums.at(j) - fillers * SampleStore::k_missingValue;
+    }
 
     const Axis axis = axisOf(history);
     QList<Score> scores;

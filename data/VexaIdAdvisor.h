@@ -8,7 +8,8 @@
 // frequencies it occupies (centre +- bandwidth / 2) were over a stretch of sweeps: the share of
 // (sweep, frequency step) cells at or above a threshold, with the mean amplitude there as the
 // tie-breaker. Lower is better. Sweeps of gap filler (every value -128, written while the
-// other band was swept) count neither way. The samples are read in place.
+// other band was swept) count neither way. The counts come from the sample store's summaries,
+// so a stretch of hours costs little more than one of minutes.
 class VexaIdAdvisor
 {
 public:

@@ -33,11 +33,11 @@ QString clockText(qint64 msecsSinceEpoch)
 
 // The window of samples ending at the newest one that spans at most the time window: the
 // first index whose sample is no more than k_timeWindowWidth older than `newest`.
-int windowStart(const QList<RfSpectrumSample> &samples, int from, qint64 newest)
+int windowStart(const SampleStore &samples, int from, qint64 newest)
 {
     int first = from;
     while (first < samples.size() - 1
-           && newest - samples.at(first).timestamp > Constants::k_timeWindowWidth)
+           && newest - samples.timestamp(first) > Constants::k_timeWindowWidth)
         ++first;
     return first;
 }
@@ -65,7 +65,7 @@ TabPage::TabPage(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *
     const int n = m_hist.samples.size();
     m_timeBar->setRange(0, n);
     if (n > 0) {
-        m_firstVisibleIndex = windowStart(m_hist.samples, 0, m_hist.samples.constLast().timestamp);
+        m_firstVisibleIndex = windowStart(m_hist.samples, 0, m_hist.samples.timestamp(n - 1));
         m_timeBar->setLowerValue(m_firstVisibleIndex);
         m_timeBar->setUpperValue(n);
     }
@@ -76,10 +76,10 @@ TabPage::TabPage(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *
     else
         updateLabels(n);
 
-    const QList<RfSpectrumSample> visible = visibleSamples();
-    if (!visible.isEmpty()) {
-        m_spectroPlot->setData(visible);
-        m_waterfallPlot->setData(visible);
+    const auto [first, last] = visibleRange();
+    if (last > first) {
+        m_spectroPlot->setData(m_hist.samples, first, last);
+        m_waterfallPlot->setData(m_hist.samples, first, last);
     }
     // The stored events and labels are shown before the displays report to the page, so
     // they are not added to the history a second time.
@@ -218,18 +218,14 @@ void TabPage::toggleView()
 
 void TabPage::addNewSpectrumSample(RfSpectrumSample spectrumSample)
 {
-    // A sweep assembled frame by frame may carry spare capacity; the history keeps it for
-    // the whole run, so it holds exactly its values.
-    if (spectrumSample.scan.capacity() > spectrumSample.scan.size())
-        spectrumSample.scan.squeeze();
     appendSample(spectrumSample);
-    const QList<RfSpectrumSample> &samples = m_hist.samples;
+    const SampleStore &samples = m_hist.samples;
     const int n = samples.size();
     if (n >= 3) {
-        const double interval = double(samples.at(n - 1).timestamp - samples.at(n - 2).timestamp);
+        const double interval = double(samples.timestamp(n - 1) - samples.timestamp(n - 2));
         m_meanSampleInterval = m_meanSampleInterval - m_meanSampleInterval / n + interval / n;
     } else if (n == 2) {
-        m_meanSampleInterval = double(samples.at(1).timestamp - samples.at(0).timestamp);
+        m_meanSampleInterval = double(samples.timestamp(1) - samples.timestamp(0));
     } else {
         m_meanSampleInterval = 0.0;
     }
@@ -243,10 +239,11 @@ void TabPage::addNewSpectrumSample(RfSpectrumSample spectrumSample)
 
 void TabPage::followLiveEdge()
 {
-    const QList<RfSpectrumSample> &samples = m_hist.samples;
+    const SampleStore &samples = m_hist.samples;
     if (samples.isEmpty())
         return;
-    m_firstVisibleIndex = windowStart(samples, m_firstVisibleIndex, samples.constLast().timestamp);
+    m_firstVisibleIndex
+        = windowStart(samples, m_firstVisibleIndex, samples.timestamp(samples.size() - 1));
     const qint64 lowerBefore = m_timeBar->lowerValue();
     const qint64 upperBefore = m_timeBar->upperValue();
     m_timeBar->setLowerValue(m_firstVisibleIndex);
@@ -264,13 +261,13 @@ void TabPage::fillMissingHist()
 
 void TabPage::fillMissingHistUntil(qint64 now)
 {
-    const QList<RfSpectrumSample> &samples = m_hist.samples;
+    const SampleStore &samples = m_hist.samples;
     // A mean below a millisecond would truncate the step to nothing and never end.
     if (samples.size() < 2 || m_meanSampleInterval < 1.0)
         return;
     // One filler scan shared by every padding sample: the floor of a signed 8-bit amplitude.
-    const RfSpectrumScan filler(samples.constLast().scan.size(), qint8(-128));
-    qint64 t = samples.constLast().timestamp;
+    const RfSpectrumScan filler(samples.columns(), qint8(-128));
+    qint64 t = samples.timestamp(samples.size() - 1);
     while (double(now - t) > m_meanSampleInterval) {
         t = qint64(double(t) + m_meanSampleInterval);
         appendSample(RfSpectrumSample{t, filler, WifiScan()});
@@ -297,7 +294,7 @@ void TabPage::setNewestWifi(const WifiScan &accessPoints)
 {
     if (m_hist.samples.isEmpty())
         return;
-    m_hist.samples.last().wifiAps = accessPoints;
+    m_hist.samples.setNewestAccessPoints(accessPoints);
     journalChange(
         [&accessPoints](HistoryJournal &journal) { journal.setNewestWifi(accessPoints); });
 }
@@ -360,19 +357,20 @@ QString TabPage::bandName() const
     return m_hist.freqInterval.contains(915.0) ? tr("900 MHz") : tr("2.4 GHz");
 }
 
-QList<RfSpectrumSample> TabPage::visibleSamples() const
+std::pair<int, int> TabPage::visibleRange() const
 {
     const qint64 lower = m_timeBar->lowerValue();
-    const qint64 size = m_timeBar->intervalSize();
-    if (lower < 0 || lower >= m_hist.samples.size() || size <= 0)
-        return {};
-    return m_hist.samples.mid(int(lower), int(size));
+    const qint64 upper = m_timeBar->upperValue();
+    const int n = m_hist.samples.size();
+    if (lower < 0 || lower >= n || upper <= lower)
+        return {0, 0};
+    return {int(lower), int(qMin<qint64>(upper, n))};
 }
 
 void TabPage::onTimeBarMoved()
 {
-    const QList<RfSpectrumSample> visible = visibleSamples();
-    if (!visible.isEmpty()) {
+    const auto [first, last] = visibleRange();
+    if (last > first) {
         // The plots would redraw themselves from within setData; the page paces the redraws.
         const auto quietly = [](QwtPlot *plot, const std::function<void()> &update) {
             const bool autoReplot = plot->autoReplot();
@@ -380,8 +378,8 @@ void TabPage::onTimeBarMoved()
             update();
             plot->setAutoReplot(autoReplot);
         };
-        quietly(m_spectroPlot, [&] { m_spectroPlot->setData(visible); });
-        quietly(m_waterfallPlot, [&] { m_waterfallPlot->setData(visible); });
+        quietly(m_spectroPlot, [&] { m_spectroPlot->setData(m_hist.samples, first, last); });
+        quietly(m_waterfallPlot, [&] { m_waterfallPlot->setData(m_hist.samples, first, last); });
         requestReplot();
         emit visibleWindowChanged();
     }
@@ -426,8 +424,8 @@ void TabPage::showNoSample()
 
 void TabPage::updateLabels(qint64 upperValue)
 {
-    const qint64 newest = m_hist.samples.at(int(upperValue - 1)).timestamp;
-    m_elapsedLabel->setText(elapsedText(newest - m_hist.samples.constFirst().timestamp));
+    const qint64 newest = m_hist.samples.timestamp(int(upperValue - 1));
+    m_elapsedLabel->setText(elapsedText(newest - m_hist.samples.timestamp(0)));
     m_clockLabel->setText(clockText(newest));
 }
 
@@ -474,8 +472,8 @@ void TabPage::clearHist()
     m_hist.labels.clear();
     m_savedRevision = ++m_revision;
     m_timeBar->setRange(0, 0);
-    m_spectroPlot->setData(m_hist.samples);
     m_spectroPlot->clearSpectroLabels();
+    m_waterfallPlot->clearData();
     m_waterfallPlot->clearTimeEvents();
     m_spectroPlot->replot();
     m_waterfallPlot->replot();

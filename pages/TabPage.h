@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <utility>
 
 class HistoryJournal;
 class MainWindow;
@@ -127,8 +128,8 @@ protected:
     void showVexaIdsOfBand(QList<int> vexaIds, VexaIdFilter inBand);
     void showVexaIdOfBand(int vexaId, VexaIdFilter inBand);
     void hideVexaIdOfBand(int vexaId, VexaIdFilter inBand);
-    // The samples the time bar selects.
-    QList<RfSpectrumSample> visibleSamples() const;
+    // The sweeps [first, last) the time bar selects; empty (0, 0) when it selects none.
+    std::pair<int, int> visibleRange() const;
     // The newest sample's access points are replaced by a newer Wi-Fi scan.
     void setNewestWifi(const WifiScan &accessPoints);
 

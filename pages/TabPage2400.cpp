@@ -28,7 +28,8 @@ TabPage2400::TabPage2400(RfSpectrumHistory hist, const MainWindow *mainWindow, Q
 {
     // The channel axis first, so the tool bar reads the same as on the live page.
     addChannelAxis();
-    if (m_hist.samples.isEmpty() || m_hist.samples.constLast().wifiAps.isEmpty())
+    const SampleStore &samples = m_hist.samples;
+    if (samples.isEmpty() || samples.accessPoints(samples.size() - 1).isEmpty())
         return;
     addWifiActions();
     loadWifiHistoryToList();
@@ -102,14 +103,15 @@ void TabPage2400::onWifiScanDone(WifiScan results)
 void TabPage2400::onNewSpecScan(qint64 timeStamp, RfSpectrumScan spectrum)
 {
     // Every sample carries the most recent Wi-Fi scan result, shared with the sample before.
-    const WifiScan aps = m_hist.samples.isEmpty() ? WifiScan() : m_hist.samples.constLast().wifiAps;
+    const SampleStore &samples = m_hist.samples;
+    const WifiScan aps = samples.isEmpty() ? WifiScan() : samples.accessPoints(samples.size() - 1);
     addNewSpectrumSample(RfSpectrumSample{timeStamp, std::move(spectrum), aps});
 }
 
 void TabPage2400::showStoredWifis(qint64 upper)
 {
     if (upper >= 1 && upper <= m_hist.samples.size())
-        wifiList()->updateList(m_hist.samples.at(int(upper - 1)).wifiAps);
+        wifiList()->updateList(m_hist.samples.accessPoints(int(upper - 1)));
 }
 
 void TabPage2400::setCurrentWifisToList()

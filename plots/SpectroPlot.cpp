@@ -132,6 +132,16 @@ void SpectroPlot::setData(const QList<RfSpectrumSample> &data)
 {
     if (data.isEmpty())
         return;
+    m_ownSamples.clear();
+    for (const RfSpectrumSample &sample : data)
+        m_ownSamples.append(sample);
+    setData(m_ownSamples, 0, m_ownSamples.size());
+}
+
+void SpectroPlot::setData(const SampleStore &store, int first, int last)
+{
+    if (last <= first)
+        return;
     const QwtInterval rows = highlightData()->interval(Qt::YAxis);
     const int yMin = int(rows.minValue());
     const int yMax = int(rows.maxValue());
@@ -139,7 +149,7 @@ void SpectroPlot::setData(const QList<RfSpectrumSample> &data)
     if (yMax <= yMin)
         return;
 
-    m_statistics.setWindow(data);
+    m_statistics.setWindow(store, first, last);
     const SpectroStatistics::Result stats = m_statistics.compute(yMin, yMax);
     densityData()->setValueMatrix(stats.density, stats.numColumns);
     highlightData()->setValueMatrix(stats.tips, stats.numColumns);

@@ -62,7 +62,10 @@ Q_SIGNALS:
     void spectroLabelRemoved(SpectroLabel event);
 
 public Q_SLOTS:
-    // Recomputes everything shown from the window's samples; an empty list changes nothing.
+    // Recomputes everything shown from sweeps [first, last) of the store, which must stay
+    // until the next window is set; an empty window changes nothing.
+    void setData(const SampleStore &store, int first, int last);
+    // The same for a list of samples, which the plot keeps in a store of its own.
     void setData(const QList<RfSpectrumSample> &data);
     void setDataInterval(Qt::Axis axis, QwtInterval interval);
     void setWifiData(QList<WifiApInfo> wifiData);
@@ -98,6 +101,7 @@ private:
     QwtScaleDiv m_wifiScaleDiv;
     QwtScaleDiv m_zigBeeScaleDiv;
     SpectroStatistics m_statistics;
+    SampleStore m_ownSamples;
     QwtPlotCurve *m_maxHoldCurve = nullptr;
     QwtPlotCurve *m_averageCurve = nullptr;
     PlotPrompts m_prompts = PlotPrompts::dialogs();

@@ -3,116 +3,35 @@
 #include <algorithm>
 #include <cmath>
 
-bool SpectroStatistics::sameSample(const RfSpectrumSample &a, const RfSpectrumSample &b)
+void SpectroStatistics::setWindow(const SampleStore &store, int first, int last)
 {
-    return a.timestamp == b.timestamp && a.scan.size() == b.scan.size()
-        && a.scan.constData() == b.scan.constData();
-}
-
-void SpectroStatistics::setWindow(const QList<RfSpectrumSample> &samples)
-{
-    const int numColumns = samples.isEmpty() ? 0 : samples.first().scan.size();
-    if (numColumns != m_numColumns || m_window.isEmpty() || !updateFrom(samples))
-        rebuild(samples);
-    m_window = samples;
-}
-
-void SpectroStatistics::rebuild(const QList<RfSpectrumSample> &samples)
-{
-    m_numColumns = samples.isEmpty() ? 0 : samples.first().scan.size();
-    m_counts.fill(0, k_levels * m_numColumns);
-    m_sums.fill(0, m_numColumns);
-    m_max.fill(k_missingValue, m_numColumns);
-    for (const RfSpectrumSample &sample : samples)
-        count(sample, +1);
-    m_lastUpdate = {true, int(samples.size()), 0};
-}
-
-// Finds the new window inside the old one or the old inside the new, and counts only the
-// difference. Returns false when the two do not line up that way, or when the difference
-// costs more than counting the new window from scratch.
-bool SpectroStatistics::updateFrom(const QList<RfSpectrumSample> &samples)
-{
-    const int oldSize = m_window.size();
-    const int newSize = samples.size();
-    QList<int> removed; // indices into m_window
-    QList<int> added; // indices into samples
-
-    int start = -1;
-    for (int i = 0; i < oldSize && start < 0; ++i) {
-        if (sameSample(m_window.at(i), samples.first()))
-            start = i;
-    }
-    if (start >= 0) {
-        // The new window begins inside the old one.
-        int shared = 0;
-        while (shared < newSize && start + shared < oldSize
-               && sameSample(samples.at(shared), m_window.at(start + shared)))
-            ++shared;
-        if (start + shared < oldSize && shared < newSize)
-            return false;
-        for (int i = 0; i < start; ++i)
-            removed.append(i);
-        for (int i = start + shared; i < oldSize; ++i)
-            removed.append(i);
-        for (int i = shared; i < newSize; ++i)
-            added.append(i);
+    first = qBound(0, first, store.size());
+    last = qBound(first, last, store.size());
+    const int oldSize = m_last - m_first;
+    const bool overlaps = first < m_last && m_first < last;
+    // The same sweeps as counted before, and fewer to count in and out than in the window.
+    const int difference = qAbs(first - m_first) + qAbs(last - m_last);
+    if (m_store == &store && store.columns() == m_counts.columns && overlaps && oldSize > 0
+        && store.blockSerials(m_first, m_last) == m_serials && difference < last - first) {
+        if (first < m_first)
+            store.accumulate(first, m_first, +1, m_counts);
+        else
+            store.accumulate(m_first, first, -1, m_counts);
+        if (last > m_last)
+            store.accumulate(m_last, last, +1, m_counts);
+        else
+            store.accumulate(last, m_last, -1, m_counts);
+        m_lastUpdate = {false, qMax(m_first - first, 0) + qMax(last - m_last, 0),
+                        qMax(first - m_first, 0) + qMax(m_last - last, 0)};
     } else {
-        // The old window begins inside the new one (the view moved back or grew).
-        for (int i = 0; i < newSize && start < 0; ++i) {
-            if (sameSample(samples.at(i), m_window.constFirst()))
-                start = i;
-        }
-        if (start < 0)
-            return false;
-        int shared = 0;
-        while (shared < oldSize && start + shared < newSize
-               && sameSample(m_window.at(shared), samples.at(start + shared)))
-            ++shared;
-        if (start + shared < newSize && shared < oldSize)
-            return false;
-        for (int i = shared; i < oldSize; ++i)
-            removed.append(i);
-        for (int i = 0; i < start; ++i)
-            added.append(i);
-        for (int i = start + shared; i < newSize; ++i)
-            added.append(i);
+        m_counts.reset(store.columns());
+        store.accumulate(first, last, +1, m_counts);
+        m_lastUpdate = {true, last - first, 0};
     }
-    if (removed.size() + added.size() > newSize)
-        return false;
-
-    for (int i : added)
-        count(samples.at(i), +1);
-    for (int i : removed)
-        count(m_window.at(i), -1);
-    m_lastUpdate = {false, int(added.size()), int(removed.size())};
-    return true;
-}
-
-void SpectroStatistics::count(const RfSpectrumSample &sample, int delta)
-{
-    const int n = m_numColumns;
-    const int valid = qMin(sample.scan.size(), n);
-    const qint8 *values = sample.scan.constData();
-    qint32 *counts = m_counts.data();
-    qint64 *sums = m_sums.data();
-    signed char *max = m_max.data();
-    for (int col = 0; col < n; ++col) {
-        // A sample shorter than the window's first has no signal where it has no value.
-        const int v = col < valid ? values[col] : k_missingValue;
-        qint32 &c = counts[(v - k_missingValue) * n + col];
-        c += delta;
-        sums[col] += delta * v;
-        if (delta > 0) {
-            if (v > max[col])
-                max[col] = static_cast<signed char>(v);
-        } else if (c == 0 && v == max[col]) {
-            int level = v - k_missingValue;
-            while (level > 0 && counts[level * n + col] == 0)
-                --level;
-            max[col] = static_cast<signed char>(level + k_missingValue);
-        }
-    }
+    m_store = &store;
+    m_first = first;
+    m_last = last;
+    m_serials = store.blockSerials(first, last);
 }
 
 namespace {
@@ -148,17 +67,19 @@ void refill(QVector<double> &vector, int size, double value)
 SpectroStatistics::Result SpectroStatistics::compute(int yMin, int yMax)
 {
     Result result;
-    const int n = m_numColumns;
-    const int m = m_window.size();
+    const int n = m_counts.columns;
+    const int m = m_last - m_first;
     const int h = yMax - yMin;
     result.numColumns = n;
-    result.max = m_max;
-    if (!m_window.isEmpty())
-        result.current = m_window.constLast().scan;
+    result.max = m_counts.maxima();
+    if (m > 0 && m_store) {
+        const qint8 *newest = m_store->values(m_last - 1);
+        result.current = QVector<signed char>(newest, newest + n);
+    }
     result.average.resize(n);
     for (int col = 0; col < n; ++col)
-        result.average[col] = m > 0 ? double(m_sums.at(col)) / m : 0.0;
-    for (signed char v : m_max)
+        result.average[col] = m > 0 ? double(m_counts.sums.at(col)) / m : 0.0;
+    for (signed char v : qAsConst(result.max))
         result.top = qMax(result.top, int(v));
     if (h <= 0 || n <= 0 || m <= 0)
         return result;
@@ -170,7 +91,7 @@ SpectroStatistics::Result SpectroStatistics::compute(int yMin, int yMax)
     refill(density, h * n, 0.0);
     refill(tips, h * n, 0.0);
     const double w = 1.0 / m;
-    const qint32 *counts = m_counts.constData();
+    const qint32 *counts = m_counts.levels.constData();
     const auto levelRow = [&](int value) -> const qint32 * {
         if (value < k_missingValue || value >= k_missingValue + k_levels)
             return nullptr;

@@ -1,26 +1,24 @@
 #pragma once
 
-#include "data/RfSpectrumSample.h"
+#include "data/SampleStore.h"
 
-#include <QList>
 #include <QVector>
 
-// What the spectrogram shows for a window of samples: for every column (frequency bin) and
+// What the spectrogram shows for a window of sweeps: for every column (frequency bin) and
 // every 1 dB row, the fraction of sweeps whose value lay above the row (density); the "tip"
 // cells just below where sweeps ended (1.0 for one sweep, halved for each further one); and
 // per column the average and highest value.
 //
 // All of it follows from how many sweeps of the window had each value at each column. Those
-// counts are kept from one window to the next: a window that shares samples with the
+// counts are kept from one window to the next: a window of the same store that overlaps the
 // previous one (the live window sliding by a sweep, a pan of the time bar) costs only the
-// samples that entered and left, not a walk over every sweep and level of the window.
-// Samples are recognised by their timestamp and their shared amplitude data, so a sample
-// counts as the same only when it holds the very same values.
+// sweeps that entered and left; any other window is counted from the store's block summaries
+// and its partial ends, so a window of hours costs about as much as one of minutes.
 class SpectroStatistics
 {
 public:
-    static constexpr int k_levels = 256; // the values of a signed byte
-    static constexpr int k_missingValue = -128;
+    static constexpr int k_levels = SampleStore::k_levels;
+    static constexpr int k_missingValue = SampleStore::k_missingValue;
 
     struct Result
     {
@@ -30,20 +28,22 @@ public:
         QVector<double> tips; // likewise
         QVector<double> average; // per column
         QVector<signed char> max; // per column
-        QVector<signed char> current; // the newest sample's values
+        QVector<signed char> current; // the newest sweep's values
         int top = -128; // the highest value of the window
     };
 
-    // Brings the counts to this window, from the previous one where they overlap.
-    void setWindow(const QList<RfSpectrumSample> &samples);
+    // Brings the counts to sweeps [first, last) of the store, from the previous window where
+    // they overlap. The store must stay until the next window is set.
+    void setWindow(const SampleStore &store, int first, int last);
     // The statistics over amplitude rows yMin ... yMax, one row per dB; no rows when
     // yMax <= yMin.
     Result compute(int yMin, int yMax);
 
-    int numColumns() const { return m_numColumns; }
-    int sampleCount() const { return m_window.size(); }
+    int numColumns() const { return m_counts.columns; }
+    int sampleCount() const { return m_last - m_first; }
+    const SampleStore::Counts &counts() const { return m_counts; }
 
-    // How the last setWindow() got there: samples counted in and out, or from scratch.
+    // How the last setWindow() got there: sweeps counted in and out, or from scratch.
     struct Update
     {
         bool rebuilt = false;
@@ -53,17 +53,12 @@ public:
     Update lastUpdate() const { return m_lastUpdate; }
 
 private:
-    static bool sameSample(const RfSpectrumSample &a, const RfSpectrumSample &b);
-    void rebuild(const QList<RfSpectrumSample> &samples);
-    void count(const RfSpectrumSample &sample, int delta);
-    bool updateFrom(const QList<RfSpectrumSample> &samples);
-
-    QList<RfSpectrumSample> m_window;
-    int m_numColumns = 0;
-    // k_levels x numColumns: sweeps of the window with value (level - 128) at the column.
-    QVector<qint32> m_counts;
-    QVector<qint64> m_sums;
-    QVector<signed char> m_max;
+    const SampleStore *m_store = nullptr;
+    int m_first = 0;
+    int m_last = 0;
+    // The window's sweeps as stored: whether they are still the same sweeps.
+    QVector<quint64> m_serials;
+    SampleStore::Counts m_counts;
     Update m_lastUpdate;
     // Two sets of result matrices, used in turn: the rasters hold the last one, the other is
     // free again by the next computation and is filled in place.

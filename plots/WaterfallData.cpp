@@ -9,9 +9,8 @@ using namespace RasterInterpolation;
 
 WaterfallData::WaterfallData()
 {
-    RfSpectrumSample blank;
-    blank.scan = RfSpectrumScan{0};
-    setSamples({blank});
+    // One sweep of one value: a valid raster before the page has shown anything.
+    setSamples({RfSpectrumSample{0, RfSpectrumScan{0}, {}}});
     setInterval(Qt::ZAxis, QwtInterval(Constants::k_nominalMinRssi, Constants::k_nominalMaxRssi));
 }
 
@@ -21,16 +20,60 @@ void WaterfallData::setInterval(Qt::Axis axis, const QwtInterval &interval)
     update();
 }
 
+void WaterfallData::setWindow(const SampleStore *store, int first, int last)
+{
+    m_store = store;
+    m_first = store ? qBound(0, first, store->size()) : 0;
+    m_last = store ? qBound(m_first, last, store->size()) : 0;
+    update();
+}
+
 void WaterfallData::setSamples(const QList<RfSpectrumSample> &samples)
 {
-    m_samples = samples;
+    m_ownSamples.clear();
+    for (const RfSpectrumSample &sample : samples)
+        m_ownSamples.append(sample);
+    setWindow(&m_ownSamples, 0, m_ownSamples.size());
+}
+
+void WaterfallData::setMaxRows(int rows)
+{
+    if (rows == m_maxRows)
+        return;
+    m_maxRows = qMax(rows, 0);
     update();
+}
+
+int WaterfallData::sweepsPerRow() const
+{
+    return m_numRows > 0 ? (sweepCount() + m_numRows - 1) / m_numRows : 0;
+}
+
+const qint8 *WaterfallData::rowData(int row) const
+{
+    if (!m_reduced.isEmpty())
+        return reinterpret_cast<const qint8 *>(m_reduced.constData())
+            + qsizetype(row) * m_numColumns;
+    return m_store->values(m_first + row);
 }
 
 void WaterfallData::update()
 {
-    m_numColumns = m_samples.isEmpty() ? 0 : m_samples.constFirst().scan.size();
-    m_numRows = m_numColumns > 0 ? m_samples.size() : 0;
+    const int sweeps = sweepCount();
+    m_numColumns = m_store && sweeps > 0 ? m_store->columns() : 0;
+    m_numRows = m_numColumns > 0 ? sweeps : 0;
+    m_reduced.clear();
+    if (m_numRows > 0 && m_maxRows > 0 && sweeps > m_maxRows) {
+        // Row r covers sweeps [r * sweeps / rows, (r + 1) * sweeps / rows) of the window.
+        m_numRows = m_maxRows;
+        m_reduced.resize(m_numRows * m_numColumns);
+        qint8 *out = reinterpret_cast<qint8 *>(m_reduced.data());
+        for (int row = 0; row < m_numRows; ++row) {
+            const int from = m_first + int(qint64(row) * sweeps / m_numRows);
+            const int to = m_first + int(qint64(row + 1) * sweeps / m_numRows);
+            m_store->maxima(from, to, out + qsizetype(row) * m_numColumns);
+        }
+    }
     m_dx = 0.0;
     m_dy = 0.0;
     if (m_numColumns > 0) {
@@ -43,13 +86,9 @@ void WaterfallData::update()
 
 void WaterfallData::rowValues(int row, double *out) const
 {
-    const RfSpectrumScan &scan = m_samples.at(row).scan;
-    const int n = qMin(scan.size(), m_numColumns);
-    const qint8 *values = scan.constData();
-    for (int col = 0; col < n; ++col)
+    const qint8 *values = rowData(row);
+    for (int col = 0; col < m_numColumns; ++col)
         out[col] = values[col];
-    for (int col = n; col < m_numColumns; ++col)
-        out[col] = k_missingValue;
 }
 
 QVector<double> WaterfallData::valueMatrix() const

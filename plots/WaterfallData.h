@@ -1,31 +1,39 @@
 #pragma once
 
-#include "data/RfSpectrumSample.h"
+#include "data/SampleStore.h"
 
+#include <QByteArray>
 #include <QList>
 #include <qwt_raster_data.h>
 
-// The amplitude raster of the waterfall: row i is sample i of the window (oldest first),
+// The amplitude raster of the waterfall: row i is sweep i of the window (oldest first),
 // column j its value j in dBm, interpolated bilinearly between cell centres and mapped onto
 // -100 ... -30 dBm of the colour map.
 //
-// It reads the samples themselves instead of a matrix copied from them, so that a new window
-// costs nothing but sharing the list: rebuilding a matrix of every visible sweep for every
-// new sweep would cost more than a sweep period. A sample shorter than the first one (only a
-// damaged recording has one) reads as -128, the value of "no signal", where it has no value.
+// It reads the sweeps in place in their store: a new window costs nothing but its bounds.
+// A window of more sweeps than the canvas has pixel rows (`maxRows`) has one row per pixel
+// instead, each the highest value of every sweep it covers (from the store's group maxima), so
+// that no burst between two rows is lost. A sweep shorter than the first one (only a damaged
+// recording has one) reads as -128, the value of "no signal", where it has no value.
 class WaterfallData : public QwtRasterData
 {
 public:
-    static constexpr int k_missingValue = -128;
+    static constexpr int k_missingValue = SampleStore::k_missingValue;
 
     WaterfallData();
 
     void setInterval(Qt::Axis axis, const QwtInterval &interval) override;
 
-    // The window's samples; numColumns is the first sample's value count.
+    // Sweeps [first, last) of the store, which must stay until the next window is set.
+    void setWindow(const SampleStore *store, int first, int last);
+    // A list of samples, which the data keeps in a store of its own.
     void setSamples(const QList<RfSpectrumSample> &samples);
-    const QList<RfSpectrumSample> &samples() const { return m_samples; }
+    // The most rows shown (0: one per sweep, however many); the window is shown again.
+    void setMaxRows(int rows);
 
+    // The sweeps of the window, and how many of them each row covers (1 unless reduced).
+    int sweepCount() const { return m_last - m_first; }
+    int sweepsPerRow() const;
     int numColumns() const { return m_numColumns; }
     int numRows() const { return m_numRows; }
     double dx() const { return m_dx; }
@@ -33,8 +41,7 @@ public:
 
     double cell(int row, int col) const
     {
-        const RfSpectrumScan &scan = m_samples.at(row).scan;
-        return col < scan.size() ? double(scan.at(col)) : double(k_missingValue);
+        return col < m_numColumns ? double(rowData(row)[col]) : double(k_missingValue);
     }
     // Row row as numColumns doubles.
     void rowValues(int row, double *out) const;
@@ -44,9 +51,16 @@ public:
     double value(double x, double y) const override;
 
 private:
+    const qint8 *rowData(int row) const;
     void update();
 
-    QList<RfSpectrumSample> m_samples;
+    const SampleStore *m_store = nullptr;
+    SampleStore m_ownSamples;
+    int m_first = 0;
+    int m_last = 0;
+    int m_maxRows = 0;
+    // The rows of a reduced window: numRows x numColumns maxima.
+    QByteArray m_reduced;
     int m_numColumns = 0;
     int m_numRows = 0;
     double m_dx = 0.0;

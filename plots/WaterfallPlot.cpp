@@ -10,6 +10,7 @@
 #include "WifiChannelsScaleDraw.h"
 #include "data/Constants.h"
 
+#include <QEvent>
 #include <QPen>
 #include <qwt_picker_machine.h>
 #include <qwt_plot_layout.h>
@@ -72,6 +73,7 @@ WaterfallPlot::WaterfallPlot(QWidget *parent)
             &WaterfallPlot::onRightClick);
 
     plotLayout()->setAlignCanvasToScales(true);
+    canvas()->installEventFilter(this);
     setAutoReplot(true);
 }
 
@@ -91,13 +93,48 @@ void WaterfallPlot::setData(QList<RfSpectrumSample> data)
 {
     if (data.isEmpty())
         return;
-    const qint64 first = data.constFirst().timestamp;
-    const qint64 last = data.constLast().timestamp;
-    const int numColumns = data.constFirst().scan.size();
-
-    // Row i is sample i, spread evenly from the first to the last timestamp.
+    waterfallData()->setMaxRows(maxRows());
     waterfallData()->setSamples(data);
-    m_tracker->setData(data, numColumns, last, first);
+    showWindow(data.constFirst().timestamp, data.constLast().timestamp);
+}
+
+void WaterfallPlot::setData(const SampleStore &store, int first, int last)
+{
+    if (last <= first)
+        return;
+    waterfallData()->setMaxRows(maxRows());
+    waterfallData()->setWindow(&store, first, last);
+    showWindow(store.timestamp(first), store.timestamp(last - 1));
+}
+
+void WaterfallPlot::clearData()
+{
+    waterfallData()->setWindow(nullptr, 0, 0);
+    m_tracker->setData(waterfallData(), 0, 0);
+}
+
+int WaterfallPlot::maxRows() const
+{
+    // One row per pixel of the canvas at most (device pixels on a scaled screen).
+    return qMax(1, int(canvas()->height() * canvas()->devicePixelRatioF()));
+}
+
+bool WaterfallPlot::eventFilter(QObject *watched, QEvent *event)
+{
+    // A taller or lower canvas has another number of pixel rows for a long window.
+    if (watched == canvas() && event->type() == QEvent::Resize
+        && waterfallData()->sweepCount() > 0) {
+        waterfallData()->setMaxRows(maxRows());
+        m_tracker->setData(waterfallData(), qint64(waterfallData()->interval(Qt::YAxis).maxValue()),
+                           qint64(waterfallData()->interval(Qt::YAxis).minValue()));
+    }
+    return QwtPlot::eventFilter(watched, event);
+}
+
+void WaterfallPlot::showWindow(qint64 first, qint64 last)
+{
+    // Rows spread evenly from the first to the last timestamp.
+    m_tracker->setData(waterfallData(), last, first);
     waterfallData()->setInterval(Qt::YAxis, QwtInterval(double(first), double(last)));
     // The axis always spans at least the two-minute window, the newest sample at the top.
     const qint64 bottom

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PlotPrompts.h"
-#include "data/RfSpectrumSample.h"
+#include "data/SampleStore.h"
 #include "data/TimeEvent.h"
 
 #include <QDateTime>
@@ -48,13 +48,23 @@ Q_SIGNALS:
     void timeEventRemoved(TimeEvent event);
 
 public Q_SLOTS:
+    // Shows sweeps [first, last) of the store, which must stay until the next window is set;
+    // a window of more sweeps than the canvas has pixel rows shows each row as the highest
+    // value of the sweeps it covers. An empty window changes nothing.
+    void setData(const SampleStore &store, int first, int last);
+    // The same for a list of samples, which the plot keeps.
     void setData(QList<RfSpectrumSample> data);
+    // Shows no sweep (its store was cleared).
+    void clearData();
     void setDataInterval(Qt::Axis axis, QwtInterval interval);
     void setTimeEvents(QList<TimeEvent> events);
     // Removes every event marker without reporting them as removed.
     void clearTimeEvents();
     void onLeftClick(const QPointF &pos);
     void onRightClick(const QPointF &pos);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct EventRecord
@@ -64,6 +74,9 @@ private:
         QwtPlotMarker *marker = nullptr;
     };
     static bool eventHit(const EventRecord &record, double y);
+    int maxRows() const;
+    // The time axis and the read-out for the window from `first` to `last` (ms).
+    void showWindow(qint64 first, qint64 last);
 
     TavPlotSpectrogram *m_spectrogramItem = nullptr;
     TimeScaleDraw *m_timeScaleDraw = nullptr;

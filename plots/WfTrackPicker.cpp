@@ -17,12 +17,11 @@ WfTrackPicker::WfTrackPicker(QWidget *canvas)
     setStateMachine(new QwtPickerTrackerMachine);
 }
 
-void WfTrackPicker::setData(const QList<RfSpectrumSample> &samples, int numColumns, qint64 lastTime,
-                            qint64 firstTime)
+void WfTrackPicker::setData(const WaterfallData *data, qint64 lastTime, qint64 firstTime)
 {
-    m_samples = samples;
-    m_numColumns = qMax(numColumns, 0);
-    m_numRows = m_numColumns > 0 ? samples.size() : 0;
+    m_data = data;
+    m_numColumns = data ? data->numColumns() : 0;
+    m_numRows = m_numColumns > 0 ? data->numRows() : 0;
     const QwtInterval axisX = plot()->axisScaleDiv(xAxis()).interval().normalized();
     m_columnWidth = m_numColumns > 0 ? axisX.width() / m_numColumns : 0.0;
     m_rowDuration = m_numRows > 0 ? double((lastTime - firstTime) / m_numRows) : 0.0;
@@ -45,9 +44,7 @@ QwtText WfTrackPicker::trackerTextF(const QPointF &pos) const
         if (row >= 0.0 && row < m_numRows && col >= 0.0) {
             const int r = int(row);
             const int c = int(qMin(col, double(m_numColumns - 1)));
-            const RfSpectrumScan &scan = m_samples.at(r).scan;
-            const double value = c < scan.size() ? scan.at(c) : WaterfallData::k_missingValue;
-            amplitude = QString::number(value, 'g', 6);
+            amplitude = QString::number(m_data->cell(r, c), 'g', 6);
         }
     }
     const QString time

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "data/RfSpectrumSample.h"
-
-#include <QList>
 #include <qwt_plot_picker.h>
+
+class WaterfallData;
 
 // The waterfall's mouse read-out: frequency, time of day and the amplitude of the sample
 // row and frequency column under the mouse, in a dark box.
@@ -14,11 +13,9 @@ class WfTrackPicker : public QwtPlotPicker
 public:
     explicit WfTrackPicker(QWidget *canvas);
 
-    // The window's samples (row i = sample i, oldest first), read in place rather than copied
-    // into a matrix; numColumns values per row, the rows spread evenly from firstTime to
-    // lastTime.
-    void setData(const QList<RfSpectrumSample> &samples, int numColumns, qint64 lastTime,
-                 qint64 firstTime);
+    // The waterfall's rows (oldest first), read in place; the rows spread evenly from firstTime
+    // to lastTime. The data must stay while the picker reads it.
+    void setData(const WaterfallData *data, qint64 lastTime, qint64 firstTime);
 
     QwtText trackerTextF(const QPointF &pos) const override;
     QRect trackerRect(const QFont &font) const override;
@@ -31,6 +28,6 @@ private:
     double m_rowDuration = 0.0;
     int m_numColumns = 0;
     int m_numRows = 0;
-    QList<RfSpectrumSample> m_samples;
+    const WaterfallData *m_data = nullptr;
     QString m_format;
 };

@@ -77,14 +77,28 @@ const ScanParams &bandParams(const RfSpectrumHistory &history)
 
 } // namespace
 
-QString TarnCommand::info(const QString &fileName, const RfSpectrumHistory &history)
+void TarnCommand::Tally::add(const RfSpectrumSample &sample)
+{
+    if (sweeps == 0)
+        first = sample.timestamp;
+    last = sample.timestamp;
+    ++sweeps;
+    // Sweeps of one Wi-Fi scan share its list; each list is looked into once.
+    if (sample.wifiAps != lastAccessPoints) {
+        lastAccessPoints = sample.wifiAps;
+        for (const WifiApInfo &ap : sample.wifiAps)
+            accessPoints.insert(ap.bssid);
+    }
+}
+
+QString TarnCommand::info(const QString &fileName, const RfSpectrumHistory &history,
+                          const Tally &tally)
 {
     QString text;
     QTextStream out(&text);
     const auto line = [&out](const QString &name, const QString &value) {
         out << (name + QLatin1Char(':')).leftJustified(16) << value << '\n';
     };
-    const QList<RfSpectrumSample> &samples = history.samples;
     const bool band900 = RecordingFile::bandOf(history) == RecordingFile::Band::Band900MHz;
     line(QStringLiteral("File"), printable(fileName));
     line(QStringLiteral("Band"),
@@ -92,17 +106,15 @@ QString TarnCommand::info(const QString &fileName, const RfSpectrumHistory &hist
              .arg(band900 ? QStringLiteral("900 MHz") : QStringLiteral("2.4 GHz"))
              .arg(history.freqInterval.minValue())
              .arg(history.freqInterval.maxValue()));
-    line(QStringLiteral("Sweeps"), QString::number(samples.size()));
-    if (!samples.isEmpty()) {
-        const qint64 first = samples.constFirst().timestamp;
-        const qint64 last = samples.constLast().timestamp;
-        line(QStringLiteral("First sweep"), localIso(first));
-        line(QStringLiteral("Last sweep"), localIso(last));
-        line(QStringLiteral("Duration"), duration(last - first));
+    line(QStringLiteral("Sweeps"), QString::number(tally.sweeps));
+    if (tally.sweeps > 0) {
+        line(QStringLiteral("First sweep"), localIso(tally.first));
+        line(QStringLiteral("Last sweep"), localIso(tally.last));
+        line(QStringLiteral("Duration"), duration(tally.last - tally.first));
         line(QStringLiteral("Mean interval"),
-             samples.size() > 1 ? QStringLiteral("%1 ms").arg(
-                 double(last - first) / (samples.size() - 1), 0, 'f', 1)
-                                : QStringLiteral("-"));
+             tally.sweeps > 1 ? QStringLiteral("%1 ms").arg(
+                 double(tally.last - tally.first) / double(tally.sweeps - 1), 0, 'f', 1)
+                              : QStringLiteral("-"));
     }
     line(QStringLiteral("Time events"), QString::number(history.timeEvents.size()));
     for (const TimeEvent &event : history.timeEvents)
@@ -117,36 +129,31 @@ QString TarnCommand::info(const QString &fileName, const RfSpectrumHistory &hist
     line(QStringLiteral("Project ID"), printable(project.projectId));
     line(QStringLiteral("Scan location"), printable(project.scanLocation));
     line(QStringLiteral("Technician"), printable(project.technicianName));
-    QSet<QString> accessPoints;
-    for (const RfSpectrumSample &sample : samples) {
-        for (const WifiApInfo &ap : sample.wifiAps)
-            accessPoints.insert(ap.bssid);
-    }
-    line(QStringLiteral("Access points"), QString::number(accessPoints.size()));
+    line(QStringLiteral("Access points"), QString::number(tally.accessPoints.size()));
     out.flush();
     return text;
 }
 
-void TarnCommand::writeCsv(const RfSpectrumHistory &history, QTextStream &out)
+void TarnCommand::writeCsvHeader(const RfSpectrumHistory &history, int columns, QTextStream &out)
 {
     const ScanParams &params = bandParams(history);
     const double fStart = params.value(QStringLiteral("FStart")).toDouble();
     const double fStep = params.value(QStringLiteral("FStep")).toDouble();
-    const int columns = history.samples.isEmpty() ? 0 : history.samples.constFirst().scan.size();
     out << "timestamp_ms,local_time";
     for (int i = 0; i < columns; ++i)
         out << ',' << QString::number(fStart + i * fStep / 1000.0, 'f', 5);
     out << '\n';
-    QString row;
-    for (const RfSpectrumSample &sample : history.samples) {
-        row = QString::number(sample.timestamp) + QLatin1Char(',') + localIso(sample.timestamp);
-        for (const qint8 value : sample.scan) {
-            row += QLatin1Char(',');
-            row += QString::number(value);
-        }
-        row += QLatin1Char('\n');
-        out << row;
+}
+
+void TarnCommand::writeCsvRow(const RfSpectrumSample &sample, QTextStream &out)
+{
+    QString row = QString::number(sample.timestamp) + QLatin1Char(',') + localIso(sample.timestamp);
+    for (const qint8 value : sample.scan) {
+        row += QLatin1Char(',');
+        row += QString::number(value);
     }
+    row += QLatin1Char('\n');
+    out << row;
 }
 
 int TarnCommand::listJournals(QTextStream &out)
@@ -306,55 +313,93 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     QFile file(fileName);
     RfSpectrumHistory history;
     RecordingFile::Integrity integrity = RecordingFile::Integrity::Whole;
-    const QString problem = RecordingFile::load(file, history, nullptr, &integrity);
-    if (!problem.isEmpty()) {
+    const auto unreadable = [&](const QString &problem) {
         err << program << ": cannot read " << fileName << ": " << problem << '\n';
         return Unreadable;
-    }
-    if (integrity == RecordingFile::Integrity::CutShort)
-        err << program << ": warning: " << fileName << " ends early; it holds "
-            << history.samples.size() << " whole sweeps\n";
+    };
+    const auto warnCutShort = [&](qint64 sweeps) {
+        if (integrity == RecordingFile::Integrity::CutShort)
+            err << program << ": warning: " << fileName << " ends early; it holds " << sweeps
+                << " whole sweeps\n";
+    };
 
+    // info and csv read the recording as it streams by, in the memory of one sweep.
     if (command == QLatin1String("info")) {
-        out << info(fileName, history);
+        Tally tally;
+        const QString problem = RecordingFile::loadStreaming(
+            file, history, [&tally](const RfSpectrumSample &sample) { tally.add(sample); }, nullptr,
+            &integrity);
+        if (!problem.isEmpty())
+            return unreadable(problem);
+        warnCutShort(tally.sweeps);
+        out << info(fileName, history, tally);
         return Done;
     }
-    if (command == QLatin1String("advise")) {
-        const QList<RfSpectrumSample> &samples = history.samples;
-        const auto begin
-            = std::find_if(samples.cbegin(), samples.cend(),
-                           [fromMs](const RfSpectrumSample &s) { return s.timestamp >= fromMs; });
-        const auto end = std::find_if(begin, samples.cend(), [toMs](const RfSpectrumSample &s) {
-            return s.timestamp > toMs;
-        });
-        const QList<VexaIdAdvisor::Score> ranking = VexaIdAdvisor::rank(
-            history, int(begin - samples.cbegin()), int(end - samples.cbegin()), options);
-        if (ranking.isEmpty()) {
-            err << program << ": " << fileName << " holds no sweeps to rank"
-                << (parser.isSet(from) || parser.isSet(to) ? " in that time" : "") << '\n';
-            return Done;
+    if (command == QLatin1String("csv")) {
+        if (!file.open(QIODevice::ReadOnly))
+            return unreadable(QStringLiteral("it cannot be opened (%1)").arg(file.errorString()));
+        QSaveFile target(parser.value(output));
+        QTextStream toFile;
+        if (parser.isSet(output)) {
+            if (!target.open(QIODevice::WriteOnly)) {
+                err << program << ": cannot write " << target.fileName() << ": "
+                    << target.errorString() << '\n';
+                return Unwritable;
+            }
+            toFile.setDevice(&target);
+            toFile.setCodec("UTF-8");
         }
-        for (const VexaIdAdvisor::Score &score : ranking)
-            out << score.id << ' ' << QString::number(score.busyShare * 100.0, 'f', 2) << "% "
-                << QString::number(score.meanDbm, 'f', 1) << " dBm  (" << score.universes
-                << (score.universes == 1 ? " universe, " : " universes, ")
-                << Constants::k_vexaIdMap.value(score.id).type << ")\n";
-        return Done;
-    }
-    if (!parser.isSet(output)) {
-        writeCsv(history, out);
-        return Done;
-    }
-    QSaveFile target(parser.value(output));
-    if (target.open(QIODevice::WriteOnly)) {
-        QTextStream csv(&target);
-        csv.setCodec("UTF-8");
-        writeCsv(history, csv);
+        QTextStream &csv = parser.isSet(output) ? toFile : out;
+        bool header = false;
+        const auto writeHeader = [&](int columns) {
+            writeCsvHeader(history, columns, csv);
+            header = true;
+        };
+        qint64 sweeps = 0;
+        const QString problem = RecordingFile::loadStreaming(
+            file, history,
+            [&](const RfSpectrumSample &sample) {
+                if (!header)
+                    writeHeader(sample.scan.size());
+                writeCsvRow(sample, csv);
+            },
+            nullptr, &integrity, &sweeps);
+        if (!problem.isEmpty()) {
+            target.cancelWriting();
+            return unreadable(problem);
+        }
+        if (!header)
+            writeHeader(0);
+        warnCutShort(sweeps);
         csv.flush();
-        if (csv.status() == QTextStream::Ok && target.commit())
+        if (!parser.isSet(output) || (csv.status() == QTextStream::Ok && target.commit()))
             return Done;
+        err << program << ": cannot write " << target.fileName() << ": " << target.errorString()
+            << '\n';
+        return Unwritable;
     }
-    err << program << ": cannot write " << target.fileName() << ": " << target.errorString()
-        << '\n';
-    return Unwritable;
+
+    const QString problem = RecordingFile::load(file, history, nullptr, &integrity);
+    if (!problem.isEmpty())
+        return unreadable(problem);
+    warnCutShort(history.samples.size());
+    const SampleStore &samples = history.samples;
+    int begin = 0;
+    while (begin < samples.size() && samples.timestamp(begin) < fromMs)
+        ++begin;
+    int end = begin;
+    while (end < samples.size() && samples.timestamp(end) <= toMs)
+        ++end;
+    const QList<VexaIdAdvisor::Score> ranking = VexaIdAdvisor::rank(history, begin, end, options);
+    if (ranking.isEmpty()) {
+        err << program << ": " << fileName << " holds no sweeps to rank"
+            << (parser.isSet(from) || parser.isSet(to) ? " in that time" : "") << '\n';
+        return Done;
+    }
+    for (const VexaIdAdvisor::Score &score : ranking)
+        out << score.id << ' ' << QString::number(score.busyShare * 100.0, 'f', 2) << "% "
+            << QString::number(score.meanDbm, 'f', 1) << " dBm  (" << score.universes
+            << (score.universes == 1 ? " universe, " : " universes, ")
+            << Constants::k_vexaIdMap.value(score.id).type << ")\n";
+    return Done;
 }

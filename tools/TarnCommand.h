@@ -2,6 +2,7 @@
 
 #include "data/RfSpectrumHistory.h"
 
+#include <QSet>
 #include <QStringList>
 
 class QTextStream;
@@ -20,10 +21,23 @@ public:
     // Runs a command line whose first entry is the program name.
     static int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
+    // What "info" counts of the sweeps as they stream by.
+    struct Tally
+    {
+        qint64 sweeps = 0;
+        qint64 first = 0;
+        qint64 last = 0;
+        QSet<QString> accessPoints; // BSSIDs
+        WifiScan lastAccessPoints;
+
+        void add(const RfSpectrumSample &sample);
+    };
     // The summary printed by "info".
-    static QString info(const QString &fileName, const RfSpectrumHistory &history);
+    static QString info(const QString &fileName, const RfSpectrumHistory &history,
+                        const Tally &tally);
     // The table written by "csv": a header of frequencies in MHz, then one row per sweep.
-    static void writeCsv(const RfSpectrumHistory &history, QTextStream &out);
+    static void writeCsvHeader(const RfSpectrumHistory &history, int columns, QTextStream &out);
+    static void writeCsvRow(const RfSpectrumSample &sample, QTextStream &out);
 
 private:
     static int listJournals(QTextStream &out);

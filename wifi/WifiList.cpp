@@ -64,15 +64,10 @@ void WifiList::clearList()
 
 void WifiList::loadHistory(const RfSpectrumHistory &hist)
 {
-    // Consecutive samples mostly carry the same scan (each sweep copies the last one), and
-    // merging the same scan twice changes nothing; skip the repeats of long recordings.
-    const WifiScan *previous = nullptr;
-    for (const RfSpectrumSample &sample : hist.samples) {
-        if (previous && *previous == sample.wifiAps)
-            continue;
-        m_model->update(sample.wifiAps, checkNew());
-        previous = &sample.wifiAps;
-    }
+    // Consecutive samples mostly carry the same scan, and merging the same scan twice changes
+    // nothing: each scan is merged once.
+    for (const WifiScan &scan : hist.samples.accessPointRuns())
+        m_model->update(scan, checkNew());
 }
 
 void WifiList::updateList(WifiScan results)

@@ -67,13 +67,16 @@ private Q_SLOTS:
         QVERIFY(!ui->actionOpen->isEnabled());
         QVERIFY(page2400->isEnabled() && page900->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(page2400->history().samples.size() >= 5, 10000);
-        QCOMPARE(page2400->history().samples.first().scan.size(), 501);
+        QCOMPARE(page2400->history().samples.columns(), 501);
         QVERIFY(!page2400->spectroPlot()->densityData()->valueMatrix().isEmpty());
-        QVERIFY(!page2400->waterfallPlot()->waterfallData()->samples().isEmpty());
+        QVERIFY(page2400->waterfallPlot()->waterfallData()->sweepCount() > 0);
         // The project dialog opens beside the running scan while no project is named.
         QVERIFY(window.projectInfoDialog()->isVisible());
         // The Wi-Fi survey's access points reach the samples, the list and the spectrogram.
-        QTRY_VERIFY_WITH_TIMEOUT(!page2400->history().samples.constLast().wifiAps.isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!page2400->history()
+                                      .samples.accessPoints(page2400->history().samples.size() - 1)
+                                      .isEmpty(),
+                                 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!page2400->spectroPlot()->wifiCurves().isEmpty(), 5000);
 
         // Recommend ranks the site's plans and draws the quietest.
@@ -96,11 +99,13 @@ private Q_SLOTS:
         emit comms->rfsaGetSpecNoInitDone(QDateTime::currentMSecsSinceEpoch(),
                                           RfSpectrumScan(501, -120));
         QCOMPARE(page2400->history().samples.size(), count + 1);
-        QVERIFY(allOf(page2400->history().samples.constLast().scan, -128));
+        QVERIFY(
+            allOf(page2400->history().samples.scan(page2400->history().samples.size() - 1), -128));
         window.parseArgs({"quorvex", "-ampl", "20"}, nullptr);
         emit comms->rfsaGetSpecNoInitDone(QDateTime::currentMSecsSinceEpoch(),
                                           RfSpectrumScan(501, 120));
-        QVERIFY(allOf(page2400->history().samples.constLast().scan, 127));
+        QVERIFY(
+            allOf(page2400->history().samples.scan(page2400->history().samples.size() - 1), 127));
         window.parseArgs({"quorvex", "-ampl", "0"}, nullptr);
 
         // To 900 MHz while scanning: the scan stops, and 750 ms later the 900 MHz scan starts,
@@ -118,14 +123,14 @@ private Q_SLOTS:
             simLog.entries.at(simLog.command(SimCodes::k_setRbw, simLog.bandCommand(1))).payload,
             QByteArray(1, char(50)));
         QTRY_VERIFY_WITH_TIMEOUT(page900->history().samples.size() >= 3, 10000);
-        QCOMPARE(page900->history().samples.first().scan.size(), 252);
+        QCOMPARE(page900->history().samples.columns(), 252);
         QVERIFY(ui->tabWidget->isTabEnabled(0));
 
         // Back to 2.4 GHz: its history is padded with floor sweeps up to the present.
-        const QList<RfSpectrumSample> before = page2400->history().samples;
+        const QList<RfSpectrumSample> before = page2400->history().samples.toList();
         ui->tabWidget->setCurrentIndex(0);
         const qint64 afterSwitch = QDateTime::currentMSecsSinceEpoch();
-        const QList<RfSpectrumSample> padded = page2400->history().samples;
+        const QList<RfSpectrumSample> padded = page2400->history().samples.toList();
         QVERIFY(padded.size() > before.size());
         for (int i = before.size(); i < padded.size(); ++i) {
             QVERIFY(allOf(padded.at(i).scan, -128));
@@ -231,8 +236,8 @@ private Q_SLOTS:
         setup = simLog.bandCommand(1, switchedAt);
         QVERIFY(setup >= 0);
         QVERIFY(page900->history().samples.size() <= simLog.sweepsAfter(setup));
-        for (const RfSpectrumSample &sample : page900->history().samples)
-            QCOMPARE(sample.scan.size(), 252);
+        for (int i = 0; i < page900->history().samples.size(); ++i)
+            QCOMPARE(page900->history().samples.length(i), 252);
         QVERIFY(comms->scanning());
         QVERIFY(comms->connected());
         QVERIFY(window.prompts->criticals.isEmpty());

@@ -1,4 +1,5 @@
 #include "QuorvexTest.h"
+#include "data/QwtIntervalStream.h"
 #include "data/RecordingFile.h"
 
 #include <QBuffer>
@@ -206,12 +207,12 @@ private Q_SLOTS:
         QCOMPARE(read.rssiInterval, original.rssiInterval);
         QCOMPARE(read.samples.size(), original.samples.size());
         for (int s = 0; s < original.samples.size(); ++s) {
-            QCOMPARE(read.samples[s].timestamp, original.samples[s].timestamp);
-            QCOMPARE(read.samples[s].scan, original.samples[s].scan);
-            QCOMPARE(read.samples[s].wifiAps.size(), original.samples[s].wifiAps.size());
-            for (int a = 0; a < original.samples[s].wifiAps.size(); ++a) {
-                const WifiApInfo &x = read.samples[s].wifiAps[a];
-                const WifiApInfo &y = original.samples[s].wifiAps[a];
+            QCOMPARE(read.samples.timestamp(s), original.samples.timestamp(s));
+            QCOMPARE(read.samples.scan(s), original.samples.scan(s));
+            QCOMPARE(read.samples.accessPoints(s).size(), original.samples.accessPoints(s).size());
+            for (int a = 0; a < original.samples.accessPoints(s).size(); ++a) {
+                const WifiApInfo &x = read.samples.accessPoints(s)[a];
+                const WifiApInfo &y = original.samples.accessPoints(s)[a];
                 QCOMPARE(x.bssid, y.bssid);
                 QCOMPARE(x.ssid, y.ssid);
                 QCOMPARE(x.ssid.isNull(), y.ssid.isNull());
@@ -263,7 +264,7 @@ private Q_SLOTS:
         // Cut inside the seventh sample: six whole samples precede it.
         int cut = 40 + 4;
         for (int s = 0; s < 6; ++s)
-            cut += encode(original.samples[s]).size();
+            cut += encode(original.samples.at(s)).size();
         cut += 100;
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("ends early or is corrupt"));
@@ -273,7 +274,7 @@ private Q_SLOTS:
         QCOMPARE(integrity, RecordingFile::Integrity::CutShort);
         QCOMPARE(read.samples.size(), 6);
         for (int s = 0; s < 6; ++s)
-            QCOMPARE(read.samples[s], original.samples[s]);
+            QCOMPARE(read.samples.at(s), original.samples.at(s));
         QVERIFY(read.timeEvents.isEmpty());
         QVERIFY(read.labels.isEmpty());
         QVERIFY(read.projectInfo.projectName.isEmpty());
@@ -333,7 +334,7 @@ private Q_SLOTS:
         QVERIFY(read.labels.isEmpty());
         QCOMPARE(read.projectInfo, ProjectInfoData());
         if (samples == 1)
-            QCOMPARE(read.samples[0].scan, RfSpectrumScan{qint8(-96)});
+            QCOMPARE(read.samples.scan(0), RfSpectrumScan{qint8(-96)});
         // Nothing near the announced size was ever reserved.
         if (peakBefore > 0)
             QVERIFY2(peakVirtualKb() - peakBefore < 16 * 1024,
@@ -382,6 +383,19 @@ private Q_SLOTS:
         RfSpectrumHistory readAgain;
         RecordingFile::read(again, readAgain);
         QCOMPARE(readAgain, read);
+    }
+
+    // The compact store writes what the records' own stream operators write, sample by
+    // sample: the layout every recording has.
+    void sameBytesAsSampleRecords()
+    {
+        const RfSpectrumHistory history = fullHistory(40);
+        QByteArray expected;
+        QDataStream out(&expected, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_5_15);
+        out << history.freqInterval << history.rssiInterval << history.samples.toList()
+            << history.timeEvents << history.labels << history.projectInfo;
+        QCOMPARE(encode(history).toHex(), expected.toHex());
     }
 
     void fileOnDisk()

@@ -88,8 +88,10 @@ private Q_SLOTS:
     {
         const RfSpectrumHistory plain = site(true, 100, 2430.0, 2460.0);
         RfSpectrumHistory gapped = plain;
+        QList<RfSpectrumSample> samples = plain.samples.toList();
         for (int i = 0; i < 60; ++i)
-            gapped.samples.insert(20 + i, RfSpectrumSample{0, RfSpectrumScan(501, -128), {}});
+            samples.insert(20 + i, RfSpectrumSample{0, RfSpectrumScan(501, -128), {}});
+        gapped.samples = SampleStore::fromList(samples);
         const QList<VexaIdAdvisor::Score> a = VexaIdAdvisor::rank(plain, 0, 100);
         const QList<VexaIdAdvisor::Score> b = VexaIdAdvisor::rank(gapped, 0, 160);
         QCOMPARE(ids(a), ids(b));

@@ -64,7 +64,7 @@ private Q_SLOTS:
         QCOMPARE(page.timeBar()->lowerValue(), 0);
         QCOMPARE(page.timeBar()->upperValue(), 1);
         QCOMPARE(page.elapsedLabel()->text(), QString("00:00:00"));
-        QCOMPARE(page.waterfallPlot()->waterfallData()->samples().size(), 1);
+        QCOMPARE(page.waterfallPlot()->waterfallData()->sweepCount(), 1);
 
         // 500 ms apart: after 242 samples the first is 120500 ms older than the newest and
         // drops out; the second, exactly 120000 ms older, stays.
@@ -73,7 +73,7 @@ private Q_SLOTS:
         QCOMPARE(page.firstVisibleIndex(), 1);
         QCOMPARE(page.timeBar()->lowerValue(), 1);
         QCOMPARE(page.timeBar()->intervalSize(), 241);
-        QCOMPARE(page.waterfallPlot()->waterfallData()->samples().size(), 241);
+        QCOMPARE(page.waterfallPlot()->waterfallData()->sweepCount(), 241);
         QCOMPARE(page.elapsedLabel()->text(), QString("00:02:00"));
     }
 
@@ -112,7 +112,7 @@ private Q_SLOTS:
         page.addNewSpectrumSample(sweepAt(now - 3000));
         QCOMPARE(page.meanSampleInterval(), 1000.0);
         page.fillMissingHistUntil(now);
-        const QList<RfSpectrumSample> samples = page.hist().samples;
+        const QList<RfSpectrumSample> samples = page.hist().samples.toList();
         // +1000 and +2000 only: a remaining gap equal to the mean ends the padding.
         QCOMPARE(samples.size(), 4);
         QCOMPARE(samples.at(2).timestamp, now - 2000);
@@ -177,7 +177,7 @@ private Q_SLOTS:
         // The next sample draws at once, with the window starting at it.
         page.addNewSpectrumSample(sweepAt(2000));
         QCOMPARE(page.timeBar()->lowerValue(), 0);
-        QCOMPARE(page.waterfallPlot()->waterfallData()->samples().size(), 1);
+        QCOMPARE(page.waterfallPlot()->waterfallData()->sweepCount(), 1);
     }
 
     void playbackPage()
@@ -191,7 +191,7 @@ private Q_SLOTS:
             history.samples << sweepAt(t0 + 1000 * i, -70, 501);
         history.timeEvents << TimeEvent{QDateTime::fromMSecsSinceEpoch(t0 + 5000), "start"};
         history.labels << SpectroLabel{QPointF(2437.0, -50.0), "AP"};
-        history.samples.last().wifiAps = accessPoints("stored");
+        history.samples.setNewestAccessPoints(accessPoints("stored"));
 
         TabPage2400 page(history, &window, nullptr);
         QVERIFY(page.isPlayback());
@@ -199,7 +199,7 @@ private Q_SLOTS:
         QCOMPARE(page.timeBar()->maximun(), 300);
         QCOMPARE(page.timeBar()->lowerValue(), 179);
         QCOMPARE(page.timeBar()->upperValue(), 300);
-        QCOMPARE(page.waterfallPlot()->waterfallData()->samples().size(), 121);
+        QCOMPARE(page.waterfallPlot()->waterfallData()->sweepCount(), 121);
         QCOMPARE(page.elapsedLabel()->text(), QString("00:04:59"));
         QCOMPARE(page.spectroPlot()->axisScaleDiv(QwtPlot::xBottom).lowerBound(), 2400.0);
         QCOMPARE(page.waterfallPlot()->timeEvents().size(), 1);
@@ -214,12 +214,12 @@ private Q_SLOTS:
         // Panned to the start, the plots and the labels follow.
         page.timeBar()->setLowerValue(0);
         page.timeBar()->setUpperValue(121);
-        QCOMPARE(page.waterfallPlot()->waterfallData()->samples().size(), 121);
-        QCOMPARE(page.waterfallPlot()->waterfallData()->samples().first().timestamp, t0);
+        QCOMPARE(page.waterfallPlot()->waterfallData()->sweepCount(), 121);
+        QCOMPARE(page.waterfallPlot()->waterfallData()->interval(Qt::YAxis).minValue(), double(t0));
         QCOMPARE(page.elapsedLabel()->text(), QString("00:02:00"));
 
         // Without access points in its last sample, no Wi-Fi actions.
-        history.samples.last().wifiAps.clear();
+        history.samples.setNewestAccessPoints(WifiScan());
         TabPage2400 plain(history, &window, nullptr);
         QVERIFY(!plain.showWifiAction());
         QVERIFY(!actionTexts(plain.toolBar()).contains("Show Wi-Fi"));
@@ -238,15 +238,15 @@ private Q_SLOTS:
         // A result with no sample to hold it is lost.
         page.onWifiScanDone(accessPoints("early"));
         page.onNewSpecScan(1000, RfSpectrumScan(501, -80));
-        QVERIFY(page.hist().samples.first().wifiAps.isEmpty());
+        QVERIFY(page.hist().samples.accessPoints(0).isEmpty());
         page.onWifiScanDone(accessPoints("first"));
         page.onWifiScanDone(accessPoints("second"));
         page.onNewSpecScan(2000, RfSpectrumScan(501, -80));
-        QCOMPARE(page.hist().samples.at(0).wifiAps.first().ssid, QString("second"));
-        QCOMPARE(page.hist().samples.at(1).wifiAps.first().ssid, QString("second"));
+        QCOMPARE(page.hist().samples.accessPoints(0).first().ssid, QString("second"));
+        QCOMPARE(page.hist().samples.accessPoints(1).first().ssid, QString("second"));
         page.onWifiScanDone(accessPoints("third"));
-        QCOMPARE(page.hist().samples.at(0).wifiAps.first().ssid, QString("second"));
-        QCOMPARE(page.hist().samples.at(1).wifiAps.first().ssid, QString("third"));
+        QCOMPARE(page.hist().samples.accessPoints(0).first().ssid, QString("second"));
+        QCOMPARE(page.hist().samples.accessPoints(1).first().ssid, QString("third"));
     }
 
     void vexaIdsByBand()

@@ -93,89 +93,79 @@ private Q_SLOTS:
         QFETCH(int, count);
         QFETCH(int, columns);
         const QList<RfSpectrumSample> window = randomHistory(seed, count, columns);
+        const SampleStore store = SampleStore::fromList(window);
         SpectroStatistics stats;
-        stats.setWindow(window);
+        stats.setWindow(store, 0, store.size());
         compareWithLiteral(stats.compute(k_yMin, k_yMax), window);
     }
 
     void slidingWindows_data()
     {
         QTest::addColumn<QString>("moves");
-        // Each move: first and end index of the next window in a 700-sample history.
+        QTest::addColumn<int>("count");
+        // Each move: first and end index of the next window in the history.
         QTest::newRow("live window sliding")
-            << "0,1 0,2 0,3 0,120 0,121 1,122 2,123 3,124 4,125 5,126 6,127";
+            << "0,1 0,2 0,3 0,120 0,121 1,122 2,123 3,124 4,125 5,126 6,127" << 700;
         QTest::newRow("pan back and forth")
-            << "300,500 299,499 250,450 251,451 400,600 300,500 0,200 500,700";
-        QTest::newRow("grow and shrink") << "100,200 100,260 80,260 80,150 120,150 119,151 0,700";
-        QTest::newRow("disjoint jumps") << "0,100 200,300 150,250 600,700 0,1 699,700";
+            << "300,500 299,499 250,450 251,451 400,600 300,500 0,200 500,700" << 700;
+        QTest::newRow("grow and shrink")
+            << "100,200 100,260 80,260 80,150 120,150 119,151 0,700" << 700;
+        QTest::newRow("disjoint jumps") << "0,100 200,300 150,250 600,700 0,1 699,700" << 700;
+        // Windows of whole blocks, parts of them and their edges (blocks of 8192 sweeps).
+        QTest::newRow("across blocks")
+            << "0,20000 8191,8193 8192,16384 100,16500 8000,8400 8191,24577 24576,24577 0,24577 "
+               "5000,5200 5000,20000"
+            << 24577;
     }
 
-    // Window after window: the counts carried over must give the literal result each time.
+    // Window after window: the counts carried over (or taken from the store's block
+    // summaries) must give the literal result each time.
     void slidingWindows()
     {
         QFETCH(QString, moves);
-        const QList<RfSpectrumSample> history = randomHistory(7, 700, 48);
+        QFETCH(int, count);
+        const QList<RfSpectrumSample> history = randomHistory(7, count, 16);
+        const SampleStore store = SampleStore::fromList(history);
         SpectroStatistics stats;
         for (const QString &move : moves.split(' ')) {
             const int first = move.section(',', 0, 0).toInt();
             const int end = move.section(',', 1, 1).toInt();
-            const QList<RfSpectrumSample> window = history.mid(first, end - first);
-            stats.setWindow(window);
-            compareWithLiteral(stats.compute(k_yMin, k_yMax), window);
+            stats.setWindow(store, first, end);
+            compareWithLiteral(stats.compute(k_yMin, k_yMax), history.mid(first, end - first));
             if (QTest::currentTestFailed())
                 QFAIL(qPrintable("after window " + move));
         }
     }
 
-    // Sliding by one sweep counts one sweep in and one out; nothing is rebuilt.
+    // Sliding by one sweep, as the live window does, counts one sweep in and one out; a store
+    // grown meanwhile is the same store; its sweeps cleared or copied on write are counted anew.
     void slidingCountsOnlyTheDifference()
     {
         const QList<RfSpectrumSample> history = SyntheticSweeps(501, 3).take(300);
+        SampleStore store = SampleStore::fromList(history.mid(0, 240));
         SpectroStatistics stats;
-        stats.setWindow(history.mid(0, 240));
+        stats.setWindow(store, 0, 240);
         QVERIFY(stats.lastUpdate().rebuilt);
-        stats.setWindow(history.mid(1, 240));
+        store.append(history.at(240));
+        stats.setWindow(store, 1, 241);
         QCOMPARE(stats.lastUpdate().rebuilt, false);
         QCOMPARE(stats.lastUpdate().added, 1);
         QCOMPARE(stats.lastUpdate().removed, 1);
         compareWithLiteral(stats.compute(k_yMin, k_yMax), history.mid(1, 240));
-        // Copies of the same samples (the page hands a fresh list each time) still match.
-        QList<RfSpectrumSample> copies;
-        for (const RfSpectrumSample &sample : history.mid(2, 240))
-            copies.append(sample);
-        stats.setWindow(copies);
-        QCOMPARE(stats.lastUpdate().rebuilt, false);
-    }
 
-    // Equal values in different buffers are different samples; one buffer shared by several
-    // samples (the page's gap filler) is told apart by the timestamps.
-    void sampleIdentity()
-    {
-        RfSpectrumSample filler;
-        filler.scan = RfSpectrumScan(40, -128);
-        QList<RfSpectrumSample> history = randomHistory(11, 30, 40);
-        for (int i = 0; i < 30; ++i) {
-            filler.timestamp = 100000 + i;
-            history.append(filler); // all share one buffer
-        }
-        history.append(randomHistory(12, 30, 40));
-        SpectroStatistics stats;
-        for (int first = 0; first <= 60; first += 5) {
-            const QList<RfSpectrumSample> window = history.mid(first, 30);
-            stats.setWindow(window);
-            compareWithLiteral(stats.compute(k_yMin, k_yMax), window);
-        }
-        // Same values, new buffers and the same timestamps: recounted, same result.
-        QList<RfSpectrumSample> rebuilt;
-        for (const RfSpectrumSample &sample : history.mid(60, 30)) {
-            RfSpectrumSample copy = sample;
-            copy.scan = RfSpectrumScan(sample.scan.constData(),
-                                       sample.scan.constData() + sample.scan.size());
-            rebuilt.append(copy);
-        }
-        stats.setWindow(rebuilt);
+        // A copy shares the sweeps; the store appended to after it has its own block again.
+        const SampleStore copy = store;
+        store.append(history.at(241));
+        stats.setWindow(store, 2, 242);
         QVERIFY(stats.lastUpdate().rebuilt);
-        compareWithLiteral(stats.compute(k_yMin, k_yMax), rebuilt);
+        compareWithLiteral(stats.compute(k_yMin, k_yMax), history.mid(2, 240));
+
+        store.clear();
+        for (const RfSpectrumSample &sample : history.mid(50, 250))
+            store.append(sample);
+        stats.setWindow(store, 2, 242);
+        QVERIFY(stats.lastUpdate().rebuilt);
+        compareWithLiteral(stats.compute(k_yMin, k_yMax), history.mid(52, 240));
     }
 
     // A cell where more than about a thousand sweeps ended underflows to 0 when halved; the
@@ -189,12 +179,13 @@ private Q_SLOTS:
             sample.timestamp = i;
             window.append(sample);
         }
+        const SampleStore store = SampleStore::fromList(window);
         SpectroStatistics stats;
-        stats.setWindow(window);
+        stats.setWindow(store, 0, store.size());
         const SpectroStatistics::Result result = stats.compute(k_yMin, k_yMax);
         QCOMPARE(result.tips.at(39), 0.0);
         QCOMPARE(LiteralSpectrogram::compute(window, k_yMin, k_yMax).tips.at(39), 1.0 / 8388608);
-        stats.setWindow(window.mid(0, 1000));
+        stats.setWindow(store, 0, 1000);
         QCOMPARE(stats.compute(k_yMin, k_yMax).tips.at(39), std::ldexp(1.0, -999));
     }
 
@@ -205,8 +196,9 @@ private Q_SLOTS:
         QList<RfSpectrumSample> window = randomHistory(21, 20, 30);
         window[5].scan.resize(10);
         window[9].scan.append(RfSpectrumScan(5, -40));
+        const SampleStore store = SampleStore::fromList(window);
         SpectroStatistics stats;
-        stats.setWindow(window);
+        stats.setWindow(store, 0, store.size());
         QList<RfSpectrumSample> padded = window;
         padded[5].scan.append(RfSpectrumScan(20, -128));
         padded[9].scan.resize(30);
@@ -215,8 +207,9 @@ private Q_SLOTS:
 
     void noRowsWithoutAmplitudeRange()
     {
+        const SampleStore store = SampleStore::fromList(randomHistory(1, 3, 10));
         SpectroStatistics stats;
-        stats.setWindow(randomHistory(1, 3, 10));
+        stats.setWindow(store, 0, 3);
         const SpectroStatistics::Result result = stats.compute(0, -1);
         QCOMPARE(result.numRows, 0);
         QVERIFY(result.density.isEmpty());

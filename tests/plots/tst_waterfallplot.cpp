@@ -31,8 +31,11 @@ QList<RfSpectrumSample> samples(int count, qint64 period, int columns = 4)
     return list;
 }
 
-void setUpBand(WaterfallPlot &plot)
+// A canvas of some hundred pixel rows: a row per sample for the windows below.
+void setUpBand(WaterfallPlot &plot, QSize size = QSize(800, 600))
 {
+    plot.resize(size);
+    plot.updateLayout();
     plot.setAxisScale(QwtPlot::xBottom, 2400.0, 2500.0);
     plot.setDataInterval(Qt::XAxis, QwtInterval(2400.0, 2500.0));
     plot.setDataInterval(Qt::ZAxis, QwtInterval(-100.0, -30.0));
@@ -191,6 +194,37 @@ private Q_SLOTS:
         // An empty list changes nothing.
         plot.setData({});
         QCOMPARE(plot.waterfallData()->numRows(), count);
+    }
+
+    // More samples than the canvas has pixel rows: each row is the highest value of the
+    // samples it covers, a burst between rows included; the rows follow the canvas's height.
+    void rowsOfLongWindows()
+    {
+        WaterfallPlot plot;
+        setUpBand(plot, QSize(400, 200));
+        const int rows = plot.canvas()->height();
+        QVERIFY(rows > 20 && rows < 200);
+        QList<RfSpectrumSample> data = samples(5000, 100, 6);
+        data[1234].scan[3] = qint8(20); // one burst in one sample
+        plot.setData(data);
+        const WaterfallData *waterfall = plot.waterfallData();
+        QCOMPARE(waterfall->numRows(), rows);
+        QCOMPARE(waterfall->sweepCount(), 5000);
+        for (int row = 0; row < rows; ++row) {
+            const int from = row * 5000 / rows;
+            const int to = (row + 1) * 5000 / rows;
+            for (int col = 0; col < 6; ++col) {
+                int highest = -128;
+                for (int i = from; i < to; ++i)
+                    highest = qMax(highest, int(data.at(i).scan.at(col)));
+                QCOMPARE(waterfall->cell(row, col), double(highest));
+            }
+        }
+        plot.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plot));
+        plot.resize(400, 500);
+        QTRY_COMPARE(waterfall->numRows(), plot.canvas()->height());
+        QVERIFY(waterfall->numRows() > rows);
     }
 
     void tracker()

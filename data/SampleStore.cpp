@@ -1,0 +1,450 @@
+#include "SampleStore.h"
+
+#include <QHash>
+#include <QSharedData>
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+namespace {
+
+quint64 nextSerial()
+{
+    static std::atomic<quint64> serial{0};
+    return ++serial;
+}
+
+bool allMissing(const qint8 *values, int length)
+{
+    return std::all_of(values, values + length,
+                       [](qint8 v) { return v == SampleStore::k_missingValue; });
+}
+
+} // namespace
+
+struct SampleStore::Block : QSharedData
+{
+    // The access points from sweep `first` of the block on, until the next run.
+    struct Run
+    {
+        int first;
+        WifiScan accessPoints;
+    };
+
+    explicit Block(int columns)
+        : serial(nextSerial())
+        , columns(columns)
+    {
+        timestamps.reserve(k_blockSweeps);
+        values.reserve(k_blockSweeps * columns);
+        levels.fill(0, (k_levels - 1) * columns);
+        missing.fill(0, columns);
+        sums.fill(0, columns);
+    }
+
+    // A copy about to be appended to: a new identity, and room for the whole block again.
+    Block(const Block &other)
+        : QSharedData(other)
+        , serial(nextSerial())
+        , columns(other.columns)
+        , count(other.count)
+        , timestamps(other.timestamps)
+        , values(other.values)
+        , runs(other.runs)
+        , odd(other.odd)
+        , fillers(other.fillers)
+        , missing(other.missing)
+        , levels(other.levels)
+        , lowLevel(other.lowLevel)
+        , highLevel(other.highLevel)
+        , sums(other.sums)
+        , groupMax(other.groupMax)
+    {
+        timestamps.reserve(k_blockSweeps);
+        values.reserve(k_blockSweeps * columns);
+    }
+
+    bool isFull() const { return count == k_blockSweeps; }
+    const qint8 *at(int index) const
+    {
+        return reinterpret_cast<const qint8 *>(values.constData()) + qsizetype(index) * columns;
+    }
+    bool isGapFiller(int index) const
+    {
+        const auto own = odd.constFind(index);
+        if (own != odd.constEnd())
+            return allMissing(reinterpret_cast<const qint8 *>(own->constData()), own->size());
+        return allMissing(at(index), columns);
+    }
+    const Run &runOf(int index) const
+    {
+        const auto next = std::upper_bound(runs.cbegin(), runs.cend(), index,
+                                           [](int i, const Run &run) { return i < run.first; });
+        return *(next - 1);
+    }
+
+    void add(qint64 timestamp, const qint8 *own, int length, const WifiScan &accessPoints);
+    // A full block keeps the counts of the values that occur only.
+    void compactLevels();
+    // Adds (sign +1) or takes away (sign -1) the whole block's summary to counts.
+    void addSummary(int sign, Counts &counts) const;
+    // Adds or takes away sweeps [from, to) of the block one by one.
+    void addSweeps(int from, int to, int sign, Counts &counts) const;
+
+    const quint64 serial;
+    const int columns;
+    int count = 0;
+    QVector<qint64> timestamps;
+    QByteArray values; // count x columns
+    QVector<Run> runs;
+    QHash<int, QByteArray> odd; // the own values of sweeps whose length is not `columns`
+
+    // The summary. Values of -128 are counted in `missing`; every other value v in row
+    // (v + 128 - lowLevel) of `levels`: rows 1 ... 255 while the block is open, only the rows
+    // of values that occur once it is full.
+    int fillers = 0;
+    QVector<quint16> missing;
+    QVector<quint16> levels;
+    int lowLevel = 1;
+    int highLevel = k_levels - 1;
+    QVector<qint64> sums;
+    QByteArray groupMax; // per group of k_groupSweeps sweeps, `columns` values
+};
+
+void SampleStore::Block::add(qint64 timestamp, const qint8 *own, int length,
+                             const WifiScan &accessPoints)
+{
+    const int n = columns;
+    timestamps.append(timestamp);
+    const int kept = qMin(length, n);
+    values.append(reinterpret_cast<const char *>(own), kept);
+    if (kept < n)
+        values.append(n - kept, char(k_missingValue));
+    if (length != n)
+        odd.insert(count, QByteArray(reinterpret_cast<const char *>(own), length));
+    // Sweeps of one Wi-Fi scan share its list: mostly a comparison of one pointer.
+    if (runs.isEmpty() || runs.constLast().accessPoints != accessPoints)
+        runs.append({count, accessPoints});
+
+    if (allMissing(own, length))
+        ++fillers;
+    const qint8 *stored = at(count);
+    if (count % k_groupSweeps == 0) {
+        groupMax.append(reinterpret_cast<const char *>(stored), n);
+    } else {
+        qint8 *group = reinterpret_cast<qint8 *>(groupMax.data()) + groupMax.size() - n;
+        for (int col = 0; col < n; ++col)
+            group[col] = std::max(group[col], stored[col]);
+    }
+    qint64 *sum = sums.data();
+    for (int col = 0; col < n; ++col)
+        sum[col] += stored[col];
+    quint16 *rows = levels.data();
+    quint16 *none = missing.data();
+    for (int col = 0; col < n; ++col) {
+        const int v = stored[col];
+        if (v == k_missingValue)
+            ++none[col];
+        else
+            ++rows[(v - k_missingValue - lowLevel) * n + col];
+    }
+    ++count;
+    if (isFull())
+        compactLevels();
+}
+
+void SampleStore::Block::compactLevels()
+{
+    const int n = columns;
+    const auto rowUsed = [&](int level) {
+        const quint16 *row = levels.constData() + (level - lowLevel) * n;
+        return std::any_of(row, row + n, [](quint16 c) { return c != 0; });
+    };
+    int low = lowLevel;
+    int high = highLevel;
+    while (low <= high && !rowUsed(low))
+        ++low;
+    while (high >= low && !rowUsed(high))
+        --high;
+    levels
+        = low <= high ? levels.mid((low - lowLevel) * n, (high - low + 1) * n) : QVector<quint16>();
+    lowLevel = low;
+    highLevel = high;
+}
+
+void SampleStore::Block::addSummary(int sign, Counts &counts) const
+{
+    const int n = columns;
+    qint32 *out = counts.levels.data();
+    for (int col = 0; col < n; ++col)
+        out[col] += sign * missing.at(col);
+    for (int level = lowLevel; level <= highLevel; ++level) {
+        const quint16 *row = levels.constData() + (level - lowLevel) * n;
+        qint32 *target = out + level * n;
+        for (int col = 0; col < n; ++col)
+            target[col] += sign * row[col];
+    }
+    for (int col = 0; col < n; ++col)
+        counts.sums[col] += sign * sums.at(col);
+    counts.sweeps += sign * count;
+    counts.fillers += sign * fillers;
+}
+
+void SampleStore::Block::addSweeps(int from, int to, int sign, Counts &counts) const
+{
+    const int n = columns;
+    qint32 *out = counts.levels.data();
+    qint64 *sum = counts.sums.data();
+    for (int s = from; s < to; ++s) {
+        const qint8 *v = at(s);
+        for (int col = 0; col < n; ++col) {
+            out[(v[col] - k_missingValue) * n + col] += sign;
+            sum[col] += sign * v[col];
+        }
+        if (isGapFiller(s))
+            counts.fillers += sign;
+    }
+    counts.sweeps += sign * (to - from);
+}
+
+void SampleStore::Counts::reset(int n)
+{
+    columns = n;
+    levels.fill(0, k_levels * n);
+    sums.fill(0, n);
+    sweeps = 0;
+    fillers = 0;
+}
+
+QVector<qint8> SampleStore::Counts::maxima() const
+{
+    QVector<qint8> result(columns, qint8(k_missingValue));
+    for (int col = 0; col < columns; ++col) {
+        for (int level = k_levels - 1; level > 0; --level) {
+            if (levels.at(level * columns + col) > 0) {
+                result[col] = qint8(level + k_missingValue);
+                break;
+            }
+        }
+    }
+    return result;
+}
+
+bool SampleStore::Counts::operator==(const Counts &other) const
+{
+    return columns == other.columns && levels == other.levels && sums == other.sums
+        && sweeps == other.sweeps && fillers == other.fillers;
+}
+
+SampleStore::SampleStore() = default;
+SampleStore::SampleStore(const SampleStore &other) = default;
+SampleStore &SampleStore::operator=(const SampleStore &other) = default;
+SampleStore::~SampleStore() = default;
+
+const SampleStore::Block &SampleStore::blockOf(int i) const
+{
+    return *m_blocks.at(i / k_blockSweeps);
+}
+
+qint64 SampleStore::timestamp(int i) const
+{
+    return blockOf(i).timestamps.at(i % k_blockSweeps);
+}
+
+const qint8 *SampleStore::values(int i) const
+{
+    return blockOf(i).at(i % k_blockSweeps);
+}
+
+int SampleStore::length(int i) const
+{
+    const Block &block = blockOf(i);
+    const auto own = block.odd.constFind(i % k_blockSweeps);
+    return own == block.odd.constEnd() ? m_columns : own->size();
+}
+
+const char *SampleStore::ownValues(int i, int *length) const
+{
+    const Block &block = blockOf(i);
+    const auto own = block.odd.constFind(i % k_blockSweeps);
+    if (own == block.odd.constEnd()) {
+        *length = m_columns;
+        return reinterpret_cast<const char *>(block.at(i % k_blockSweeps));
+    }
+    *length = own->size();
+    return own->constData();
+}
+
+RfSpectrumScan SampleStore::scan(int i) const
+{
+    int n = 0;
+    const char *data = ownValues(i, &n);
+    RfSpectrumScan result(n);
+    if (n > 0)
+        memcpy(result.data(), data, size_t(n));
+    return result;
+}
+
+const WifiScan &SampleStore::accessPoints(int i) const
+{
+    return blockOf(i).runOf(i % k_blockSweeps).accessPoints;
+}
+
+QList<WifiScan> SampleStore::accessPointRuns() const
+{
+    QList<WifiScan> result;
+    for (const auto &block : m_blocks) {
+        for (const Block::Run &run : block->runs) {
+            if (result.isEmpty() || result.constLast() != run.accessPoints)
+                result.append(run.accessPoints);
+        }
+    }
+    return result;
+}
+
+bool SampleStore::isGapFiller(int i) const
+{
+    return blockOf(i).isGapFiller(i % k_blockSweeps);
+}
+
+RfSpectrumSample SampleStore::at(int i) const
+{
+    return RfSpectrumSample{timestamp(i), scan(i), accessPoints(i)};
+}
+
+QList<RfSpectrumSample> SampleStore::toList(int first, int last) const
+{
+    if (last < 0 || last > m_size)
+        last = m_size;
+    QList<RfSpectrumSample> result;
+    for (int i = qMax(first, 0); i < last; ++i)
+        result.append(at(i));
+    return result;
+}
+
+SampleStore SampleStore::fromList(const QList<RfSpectrumSample> &samples)
+{
+    SampleStore store;
+    for (const RfSpectrumSample &sample : samples)
+        store.append(sample);
+    return store;
+}
+
+SampleStore::Block &SampleStore::openBlock()
+{
+    if (m_blocks.isEmpty() || m_blocks.constLast()->isFull())
+        m_blocks.append(QExplicitlySharedDataPointer<Block>(new Block(m_columns)));
+    else
+        m_blocks.last().detach();
+    return *m_blocks.last();
+}
+
+void SampleStore::append(const RfSpectrumSample &sample)
+{
+    append(sample.timestamp, sample.scan.constData(), sample.scan.size(), sample.wifiAps);
+}
+
+void SampleStore::append(qint64 timestamp, const qint8 *values, int length,
+                         const WifiScan &accessPoints)
+{
+    if (m_size == 0)
+        m_columns = length;
+    openBlock().add(timestamp, values, length, accessPoints);
+    ++m_size;
+}
+
+void SampleStore::setNewestAccessPoints(const WifiScan &accessPoints)
+{
+    if (m_size == 0)
+        return;
+    m_blocks.last().detach();
+    Block &block = *m_blocks.last();
+    const int newest = block.count - 1;
+    if (block.runs.constLast().first == newest)
+        block.runs.last().accessPoints = accessPoints;
+    else
+        block.runs.append({newest, accessPoints});
+}
+
+void SampleStore::clear()
+{
+    m_blocks.clear();
+    m_size = 0;
+    m_columns = 0;
+}
+
+void SampleStore::accumulate(int first, int last, int sign, Counts &counts) const
+{
+    first = qBound(0, first, m_size);
+    last = qBound(first, last, m_size);
+    for (int b = first / k_blockSweeps; b * k_blockSweeps < last; ++b) {
+        const Block &block = *m_blocks.at(b);
+        const int from = qMax(first - b * k_blockSweeps, 0);
+        const int to = qMin(last - b * k_blockSweeps, block.count);
+        if (to - from > block.count / 2) {
+            // Most of the block: its summary, less what lies outside the stretch.
+            block.addSummary(sign, counts);
+            block.addSweeps(0, from, -sign, counts);
+            block.addSweeps(to, block.count, -sign, counts);
+        } else {
+            block.addSweeps(from, to, sign, counts);
+        }
+    }
+}
+
+void SampleStore::maxima(int first, int last, qint8 *out) const
+{
+    const int n = m_columns;
+    std::fill(out, out + n, qint8(k_missingValue));
+    first = qBound(0, first, m_size);
+    last = qBound(first, last, m_size);
+    const auto raise = [out, n](const qint8 *values) {
+        for (int col = 0; col < n; ++col)
+            out[col] = std::max(out[col], values[col]);
+    };
+    for (int b = first / k_blockSweeps; b * k_blockSweeps < last; ++b) {
+        const Block &block = *m_blocks.at(b);
+        const int from = qMax(first - b * k_blockSweeps, 0);
+        const int to = qMin(last - b * k_blockSweeps, block.count);
+        int s = from;
+        while (s < to) {
+            const int group = s / k_groupSweeps;
+            const int groupEnd = qMin((group + 1) * k_groupSweeps, block.count);
+            if (s == group * k_groupSweeps && groupEnd <= to) {
+                raise(reinterpret_cast<const qint8 *>(block.groupMax.constData())
+                      + qsizetype(group) * n);
+                s = groupEnd;
+            } else {
+                raise(block.at(s));
+                ++s;
+            }
+        }
+    }
+}
+
+QVector<quint64> SampleStore::blockSerials(int first, int last) const
+{
+    QVector<quint64> serials;
+    first = qBound(0, first, m_size);
+    last = qBound(first, last, m_size);
+    for (int b = first / k_blockSweeps; b * k_blockSweeps < last; ++b)
+        serials.append(m_blocks.at(b)->serial);
+    return serials;
+}
+
+bool SampleStore::operator==(const SampleStore &other) const
+{
+    if (m_size != other.m_size)
+        return false;
+    for (int i = 0; i < m_size; ++i) {
+        int length = 0;
+        int otherLength = 0;
+        const char *values = ownValues(i, &length);
+        const char *otherValues = other.ownValues(i, &otherLength);
+        if (timestamp(i) != other.timestamp(i) || length != otherLength
+            || (length > 0 && memcmp(values, otherValues, size_t(length)) != 0)
+            || accessPoints(i) != other.accessPoints(i))
+            return false;
+    }
+    return true;
+}
