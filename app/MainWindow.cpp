@@ -359,8 +359,17 @@ bool MainWindow::openFile(QFile &file)
     RfSpectrumHistory history;
     RecordingFile::Band band = RecordingFile::Band::Rejected;
     RecordingFile::Integrity integrity = RecordingFile::Integrity::Whole;
-    const QString problem = RecordingFile::load(file, history, &band, &integrity);
     const QString name = QDir::toNativeSeparators(file.fileName());
+    // A long recording shows how far the reading got, and can be cancelled: then nothing opens.
+    std::unique_ptr<UserPrompts::Progress> progress
+        = m_prompts->progress(this, tr("Opening %1").arg(name));
+    const QString problem
+        = RecordingFile::load(file, history, &band, &integrity, [&](qint64 done, qint64 total) {
+              return progress->update(done, total);
+          });
+    progress.reset();
+    if (problem == RecordingFile::cancelledMessage())
+        return false;
     if (!problem.isEmpty()) {
         m_prompts->critical(this, tr("Error"), tr("Unable to open %1: %2.").arg(name, problem));
         return false;

@@ -35,6 +35,19 @@ UserPrompts::RecoveryAnswer SilentPrompts::askRecovery(QWidget *,
     return RecoveryAnswer();
 }
 
+namespace {
+class NoProgress : public UserPrompts::Progress
+{
+public:
+    bool update(qint64, qint64) override { return true; }
+};
+} // namespace
+
+std::unique_ptr<UserPrompts::Progress> SilentPrompts::progress(QWidget *, const QString &)
+{
+    return std::make_unique<NoProgress>();
+}
+
 bool SilentPrompts::chooseItem(QWidget *, const QString &, const QString &, const QStringList &,
                                QString *)
 {

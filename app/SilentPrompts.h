@@ -16,6 +16,7 @@ public:
     UnsavedChoice askUnsaved(QWidget *parent, const QString &title, const QString &text) override;
     RecoveryAnswer askRecovery(QWidget *parent,
                                const QList<JournalReader::Entry> &journals) override;
+    std::unique_ptr<Progress> progress(QWidget *parent, const QString &text) override;
     bool chooseItem(QWidget *parent, const QString &title, const QString &label,
                     const QStringList &items, QString *choice) override;
     QUrl saveFileUrl(QWidget *parent, const QString &title, const QString &defaultPath,

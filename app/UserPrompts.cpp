@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 
 void UserPrompts::critical(QWidget *parent, const QString &title, const QString &text)
@@ -55,6 +56,38 @@ UserPrompts::RecoveryAnswer UserPrompts::askRecovery(QWidget *parent,
     RecoveryDialog dialog(journals, parent);
     dialog.exec();
     return dialog.answer();
+}
+
+namespace {
+
+class DialogProgress : public UserPrompts::Progress
+{
+public:
+    DialogProgress(QWidget *parent, const QString &text)
+        : m_dialog(text, QCoreApplication::translate("UserPrompts", "Cancel"), 0, 1000, parent)
+    {
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        m_dialog.setValue(0);
+    }
+
+    bool update(qint64 done, qint64 total) override
+    {
+        m_dialog.setValue(total > 0 ? int(done * 1000 / total) : 0);
+        return !m_dialog.wasCanceled();
+    }
+
+private:
+    QProgressDialog m_dialog;
+};
+
+} // namespace
+
+std::unique_ptr<UserPrompts::Progress> UserPrompts::progress(QWidget *parent, const QString &text)
+{
+    return std::make_unique<DialogProgress>(parent, text);
 }
 
 bool UserPrompts::chooseItem(QWidget *parent, const QString &title, const QString &label,

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <memory>
 
 class QWidget;
 
@@ -23,6 +24,15 @@ public:
         QList<int> rows;
     };
 
+    // A long task's progress, shown once it has taken half a second, with Cancel.
+    class Progress
+    {
+    public:
+        virtual ~Progress() = default;
+        // done of total; false once the user cancelled.
+        virtual bool update(qint64 done, qint64 total) = 0;
+    };
+
     virtual ~UserPrompts() = default;
 
     // A critical message box with a single OK button.
@@ -38,6 +48,7 @@ public:
     // Offers the scans a previous run left unsaved.
     virtual RecoveryAnswer askRecovery(QWidget *parent,
                                        const QList<JournalReader::Entry> &journals);
+    virtual std::unique_ptr<Progress> progress(QWidget *parent, const QString &text);
     // An item-choice dialog, not editable, the first item preselected. False when cancelled.
     virtual bool chooseItem(QWidget *parent, const QString &title, const QString &label,
                             const QStringList &items, QString *choice);

@@ -9,8 +9,9 @@
 
 // The process of a benchmark or tool that runs the program's window: built before the
 // application object, it picks the offscreen platform unless another is asked for and points
-// the settings and runtime folders into a private folder, so that the run never touches the
-// user's settings nor meets a running instance's local socket. The folder lives as long as it.
+// the settings, data and runtime folders into a private folder, so that the run never touches
+// the user's settings or unsaved scans nor meets a running instance's local socket. The folder
+// lives as long as it.
 class BenchEnvironment
 {
 public:
@@ -19,6 +20,7 @@ public:
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path()));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_home.path()));
     }
 

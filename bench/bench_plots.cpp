@@ -62,6 +62,11 @@ void setUp(SpectroPlot &spectro, WaterfallPlot &waterfall, double fStart, double
     waterfall.setAxisScale(QwtPlot::xBottom, freq.minValue(), freq.maxValue());
     waterfall.setDataInterval(Qt::XAxis, freq);
     waterfall.setDataInterval(Qt::ZAxis, rssi);
+    // The size rendered: the waterfall shows up to a row per pixel of its canvas.
+    for (QwtPlot *plot : {static_cast<QwtPlot *>(&spectro), static_cast<QwtPlot *>(&waterfall)}) {
+        plot->resize(1920, 1000);
+        plot->updateLayout();
+    }
 }
 
 struct Band
@@ -116,6 +121,7 @@ int main(int argc, char **argv)
         waterfall.enableAxis(QwtPlot::xTop);
         spectro.resize(1400, 800);
         waterfall.resize(1400, 800);
+        waterfall.updateLayout();
         spectro.setData(history);
         waterfall.setData(history);
         spectro.grab().save(dir + "/plots-spectrogram.png");
@@ -145,6 +151,7 @@ int main(int argc, char **argv)
         setUp(spectro900, waterfall900, 902.0, 26.0);
         spectro900.resize(1000, 600);
         waterfall900.resize(1000, 600);
+        waterfall900.updateLayout();
         spectro900.setData(band900);
         waterfall900.setData(band900);
         spectro900.grab().save(dir + "/plots-spectrogram-900.png");
@@ -191,18 +198,18 @@ int main(int argc, char **argv)
     // "bench_plots data-loop N": only the spectrogram's data update, N sweeps (for a
     // profiler).
     if (argc > 2 && QByteArray(argv[1]) == "data-loop") {
-        const QList<RfSpectrumSample> history = SyntheticSweeps(501, 7).take(2640 + 400);
+        const SampleStore history = SampleStore::fromList(SyntheticSweeps(501, 7).take(2640 + 400));
         SpectroPlot spectro;
         WaterfallPlot waterfall;
         setUp(spectro, waterfall, 2400.0, 100.0);
         for (int i = 0; i < QByteArray(argv[2]).toInt(); ++i)
-            spectro.setData(history.mid(i % 400, 2640));
+            spectro.setData(history, i % 400, i % 400 + 2640);
         return 0;
     }
 
     std::printf("Spectrum displays, %d threads for rendering. Times are medians in ms of wall\n"
                 "time; the fast rendering's processor time (all threads, mean) beside it.\n"
-                "The page's copy of the visible window (QList::mid) is part of every update.\n\n",
+                "The plots read the window in place in the page's store.\n\n",
                 QThread::idealThreadCount());
 
     std::printf("Data update for one new sweep (window slides by one sweep)\n");
@@ -212,8 +219,9 @@ int main(int argc, char **argv)
     const int windows[] = {1, 240, 2640, 5040};
     for (const Band &band : bands) {
         for (int window : windows) {
-            const QList<RfSpectrumSample> history
+            const QList<RfSpectrumSample> list
                 = SyntheticSweeps(band.columns, 7, 1700000000000, band.periodMs).take(window + 400);
+            const SampleStore history = SampleStore::fromList(list);
             SpectroPlot spectro;
             WaterfallPlot waterfall;
             setUp(spectro, waterfall, band.fStart, band.span);
@@ -221,33 +229,35 @@ int main(int argc, char **argv)
             const double literal = medianMs(
                 [&](int i) {
                     volatile int sink
-                        = LiteralSpectrogram::compute(history.mid(i % 400, window), -100, -30).top;
+                        = LiteralSpectrogram::compute(list.mid(i % 400, window), -100, -30).top;
                     (void)sink;
                 },
                 3000.0, 3, 50);
-            spectro.setData(history.mid(0, window));
-            waterfall.setData(history.mid(0, window));
+            spectro.setData(history, 0, window);
+            waterfall.setData(history, 0, window);
             int next = 1;
             const double spectroMs = medianMs([&](int) {
-                spectro.setData(history.mid(next % 400, window));
+                spectro.setData(history, next % 400, next % 400 + window);
                 ++next;
             });
             next = 1;
             const double waterfallMs = medianMs([&](int) {
-                waterfall.setData(history.mid(next % 400, window));
+                waterfall.setData(history, next % 400, next % 400 + window);
                 ++next;
             });
             next = 1;
             const double bothMs = medianMs([&](int) {
-                const QList<RfSpectrumSample> visible = history.mid(next % 400, window);
-                spectro.setData(visible);
-                waterfall.setData(visible);
+                spectro.setData(history, next % 400, next % 400 + window);
+                waterfall.setData(history, next % 400, next % 400 + window);
                 ++next;
             });
             // A window that shares nothing with the last one is counted from scratch.
-            const double rebuildMs
-                = medianMs([&](int i) { spectro.setData(history.mid(i % 2 ? 0 : 400, window)); },
-                           1000.0, 3, 200);
+            const double rebuildMs = medianMs(
+                [&](int i) {
+                    const int first = i % 2 ? 0 : 400;
+                    spectro.setData(history, first, first + window);
+                },
+                1000.0, 3, 200);
             std::printf("%-8s %7d | %12.3f %12.4f %8.0fx | %12.4f %12.4f | %12.3f\n", band.name,
                         window, literal, spectroMs, literal / spectroMs, waterfallMs, bothMs,
                         rebuildMs);
@@ -291,7 +301,7 @@ int main(int argc, char **argv)
     RfSpectrumHistory survey;
     survey.freqInterval = QwtInterval(2400.0, 2500.0);
     survey.rssiInterval = QwtInterval(-100.0, -30.0);
-    survey.samples = SyntheticSweeps(501, 11, 1700000000000, 46).take(6000);
+    survey.samples = SampleStore::fromList(SyntheticSweeps(501, 11, 1700000000000, 46).take(6000));
     const int windowSweeps = 2616;
     const int start = survey.samples.size() - windowSweeps;
     int ranked = 0;

@@ -59,7 +59,6 @@ int main(int argc, char **argv)
     hour.freqInterval = QwtInterval(2400.0, 2500.0);
     hour.rssiInterval = QwtInterval(-100.0, -30.0);
     SyntheticSweeps sweeps(501, 3, 1765200000000, 45);
-    hour.samples.reserve(k_sweeps);
     for (int i = 0; i < k_sweeps; ++i)
         hour.samples.append(sweeps.next());
     const QString path = environment.filePath(QStringLiteral("hour.tarn"));

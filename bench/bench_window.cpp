@@ -216,19 +216,21 @@ int main(int argc, char **argv)
     // The journal: a second one, fed the sweeps the page holds as the page feeds its own,
     // times the queueing; the page's own tells the bytes on disk.
     {
-        const QList<RfSpectrumSample> &samples = page->history().samples;
+        const SampleStore &held = page->history().samples;
+        // The sweeps as the page receives them: records of their own.
+        const int count = std::min(held.size(), 20000);
+        const QList<RfSpectrumSample> samples = held.toList(held.size() - count);
         QTemporaryDir folder;
         HistoryJournal probe(folder.path());
         RfSpectrumHistory start;
         start.freqInterval = page->history().freqInterval;
         start.rssiInterval = page->history().rssiInterval;
-        start.samples = samples.mid(0, 1);
+        start.samples.append(samples.first());
         probe.begin(start, MainWindow::k_appVersion);
-        const int count = std::min(int(samples.size()), 20000);
         QElapsedTimer queueing;
         queueing.start();
-        for (int i = samples.size() - count; i < samples.size(); ++i)
-            probe.appendSample(samples.at(i));
+        for (const RfSpectrumSample &sample : samples)
+            probe.appendSample(sample);
         const double msPerSweep = queueing.nsecsElapsed() / 1e6 / count;
         probe.flush();
         page->journal()->flush();
@@ -237,7 +239,7 @@ int main(int argc, char **argv)
                     "sweeps)\n",
                     msPerSweep, count);
         std::printf("  journal on disk per sweep:          %8.1f bytes   (%lld bytes, %d sweeps)\n",
-                    double(journalBytes) / samples.size(), journalBytes, int(samples.size()));
+                    double(journalBytes) / held.size(), journalBytes, held.size());
     }
     std::fflush(stdout);
 

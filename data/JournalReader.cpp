@@ -192,6 +192,7 @@ JournalReader::Result JournalReader::read(QIODevice &device, bool summaryOnly)
         return result;
     }
     result.validBytes = JournalFormat::k_magic.size();
+    result.history.samples.deferSummaries();
     Replay replay(result, summaryOnly);
     enum class Stop { End, Torn, Damaged } stop = Stop::End;
     QString why;
@@ -233,6 +234,7 @@ JournalReader::Result JournalReader::read(QIODevice &device, bool summaryOnly)
         }
         result.validBytes += JournalFormat::k_frameBytes + bodyBytes;
     }
+    result.history.samples.completeSummaries();
     if (!replay.headerSeen()) {
         result.problem = stop == Stop::Torn ? tr("it ends before its first record is whole")
                                             : tr("its first record is damaged");

@@ -13,9 +13,12 @@ RecordingFile::Band RecordingFile::read(QIODevice &device, RfSpectrumHistory &hi
 {
     history = RfSpectrumHistory();
     SampleStore &samples = history.samples;
-    return stream(
+    samples.deferSummaries();
+    const Band band = stream(
         device, history, [&samples](const RfSpectrumSample &sample) { samples.append(sample); },
         integrity, progress);
+    samples.completeSummaries();
+    return band;
 }
 
 RecordingFile::Band RecordingFile::stream(QIODevice &device, RfSpectrumHistory &history,
@@ -56,9 +59,11 @@ QString RecordingFile::load(QFile &file, RfSpectrumHistory &history, Band *band,
 {
     history = RfSpectrumHistory();
     SampleStore &samples = history.samples;
+    samples.deferSummaries();
     const QString problem = loadStreaming(
         file, history, [&samples](const RfSpectrumSample &sample) { samples.append(sample); }, band,
         integrity, nullptr, progress);
+    samples.completeSummaries();
     if (problem == cancelledMessage())
         history = RfSpectrumHistory();
     return problem;

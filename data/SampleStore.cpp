@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QSharedData>
+#include <QtConcurrent>
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -31,15 +32,17 @@ struct SampleStore::Block : QSharedData
         WifiScan accessPoints;
     };
 
-    explicit Block(int columns)
+    // A block that is summarised as its sweeps are added, or (`summarizing` false) one filled
+    // in bulk and summarised all at once afterwards.
+    Block(int columns, bool summarizing)
         : serial(nextSerial())
         , columns(columns)
+        , summarized(summarizing)
     {
         timestamps.reserve(k_blockSweeps);
         values.reserve(k_blockSweeps * columns);
-        levels.fill(0, (k_levels - 1) * columns);
-        missing.fill(0, columns);
-        sums.fill(0, columns);
+        if (summarizing)
+            resetSummary();
     }
 
     // A copy about to be appended to: a new identity, and room for the whole block again.
@@ -52,6 +55,7 @@ struct SampleStore::Block : QSharedData
         , values(other.values)
         , runs(other.runs)
         , odd(other.odd)
+        , summarized(other.summarized)
         , fillers(other.fillers)
         , missing(other.missing)
         , levels(other.levels)
@@ -84,8 +88,8 @@ struct SampleStore::Block : QSharedData
     }
 
     void add(qint64 timestamp, const qint8 *own, int length, const WifiScan &accessPoints);
-    // A full block keeps the counts of the values that occur only.
-    void compactLevels();
+    // The summary of every sweep held, from scratch.
+    void summarize();
     // Adds (sign +1) or takes away (sign -1) the whole block's summary to counts.
     void addSummary(int sign, Counts &counts) const;
     // Adds or takes away sweeps [from, to) of the block one by one.
@@ -99,16 +103,23 @@ struct SampleStore::Block : QSharedData
     QVector<Run> runs;
     QHash<int, QByteArray> odd; // the own values of sweeps whose length is not `columns`
 
-    // The summary. Values of -128 are counted in `missing`; every other value v in row
-    // (v + 128 - lowLevel) of `levels`: rows 1 ... 255 while the block is open, only the rows
-    // of values that occur once it is full.
+    // The summary. While the block is open, row (v + 128) of `levels` counts the sweeps with
+    // value v at each column, for every v. A full block keeps the rows lowLevel ... highLevel
+    // of the values above -128 that occur, and the row of -128 (no signal) in `missing`.
+    bool summarized;
     int fillers = 0;
     QVector<quint16> missing;
     QVector<quint16> levels;
-    int lowLevel = 1;
+    int lowLevel = 0;
     int highLevel = k_levels - 1;
     QVector<qint64> sums;
     QByteArray groupMax; // per group of k_groupSweeps sweeps, `columns` values
+
+private:
+    void resetSummary();
+    void summarizeSweep(int index);
+    // A full block keeps the counts of the values that occur only.
+    void compactLevels();
 };
 
 void SampleStore::Block::add(qint64 timestamp, const qint8 *own, int length,
@@ -125,11 +136,43 @@ void SampleStore::Block::add(qint64 timestamp, const qint8 *own, int length,
     // Sweeps of one Wi-Fi scan share its list: mostly a comparison of one pointer.
     if (runs.isEmpty() || runs.constLast().accessPoints != accessPoints)
         runs.append({count, accessPoints});
+    ++count;
+    if (!summarized)
+        return;
+    summarizeSweep(count - 1);
+    if (isFull())
+        compactLevels();
+}
 
-    if (allMissing(own, length))
+void SampleStore::Block::resetSummary()
+{
+    fillers = 0;
+    missing.clear();
+    levels.fill(0, k_levels * columns);
+    lowLevel = 0;
+    highLevel = k_levels - 1;
+    sums.fill(0, columns);
+    groupMax.clear();
+    groupMax.reserve((k_blockSweeps / k_groupSweeps) * columns);
+}
+
+void SampleStore::Block::summarize()
+{
+    resetSummary();
+    for (int index = 0; index < count; ++index)
+        summarizeSweep(index);
+    if (isFull())
+        compactLevels();
+    summarized = true;
+}
+
+void SampleStore::Block::summarizeSweep(int index)
+{
+    const int n = columns;
+    if (isGapFiller(index))
         ++fillers;
-    const qint8 *stored = at(count);
-    if (count % k_groupSweeps == 0) {
+    const qint8 *stored = at(index);
+    if (index % k_groupSweeps == 0) {
         groupMax.append(reinterpret_cast<const char *>(stored), n);
     } else {
         qint8 *group = reinterpret_cast<qint8 *>(groupMax.data()) + groupMax.size() - n;
@@ -140,34 +183,25 @@ void SampleStore::Block::add(qint64 timestamp, const qint8 *own, int length,
     for (int col = 0; col < n; ++col)
         sum[col] += stored[col];
     quint16 *rows = levels.data();
-    quint16 *none = missing.data();
-    for (int col = 0; col < n; ++col) {
-        const int v = stored[col];
-        if (v == k_missingValue)
-            ++none[col];
-        else
-            ++rows[(v - k_missingValue - lowLevel) * n + col];
-    }
-    ++count;
-    if (isFull())
-        compactLevels();
+    for (int col = 0; col < n; ++col)
+        ++rows[(stored[col] - k_missingValue) * n + col];
 }
 
 void SampleStore::Block::compactLevels()
 {
     const int n = columns;
     const auto rowUsed = [&](int level) {
-        const quint16 *row = levels.constData() + (level - lowLevel) * n;
+        const quint16 *row = levels.constData() + level * n;
         return std::any_of(row, row + n, [](quint16 c) { return c != 0; });
     };
-    int low = lowLevel;
-    int high = highLevel;
+    int low = 1;
+    int high = k_levels - 1;
     while (low <= high && !rowUsed(low))
         ++low;
     while (high >= low && !rowUsed(high))
         --high;
-    levels
-        = low <= high ? levels.mid((low - lowLevel) * n, (high - low + 1) * n) : QVector<quint16>();
+    missing = levels.mid(0, n);
+    levels = low <= high ? levels.mid(low * n, (high - low + 1) * n) : QVector<quint16>();
     lowLevel = low;
     highLevel = high;
 }
@@ -176,7 +210,7 @@ void SampleStore::Block::addSummary(int sign, Counts &counts) const
 {
     const int n = columns;
     qint32 *out = counts.levels.data();
-    for (int col = 0; col < n; ++col)
+    for (int col = 0; col < missing.size(); ++col)
         out[col] += sign * missing.at(col);
     for (int level = lowLevel; level <= highLevel; ++level) {
         const quint16 *row = levels.constData() + (level - lowLevel) * n;
@@ -333,10 +367,30 @@ SampleStore SampleStore::fromList(const QList<RfSpectrumSample> &samples)
 SampleStore::Block &SampleStore::openBlock()
 {
     if (m_blocks.isEmpty() || m_blocks.constLast()->isFull())
-        m_blocks.append(QExplicitlySharedDataPointer<Block>(new Block(m_columns)));
+        m_blocks.append(
+            QExplicitlySharedDataPointer<Block>(new Block(m_columns, !m_deferSummaries)));
     else
         m_blocks.last().detach();
     return *m_blocks.last();
+}
+
+void SampleStore::deferSummaries()
+{
+    m_deferSummaries = true;
+}
+
+void SampleStore::completeSummaries()
+{
+    m_deferSummaries = false;
+    QVector<Block *> pending;
+    for (auto &block : m_blocks) {
+        if (!block->summarized) {
+            block.detach();
+            pending.append(block.data());
+        }
+    }
+    // The blocks apart from each other, on every processor.
+    QtConcurrent::blockingMap(pending, [](Block *block) { block->summarize(); });
 }
 
 void SampleStore::append(const RfSpectrumSample &sample)

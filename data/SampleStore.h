@@ -80,6 +80,11 @@ public:
         return *this;
     }
     void append(qint64 timestamp, const qint8 *values, int length, const WifiScan &accessPoints);
+    // For a store filled in bulk (a recording read): the summaries of the blocks appended from
+    // now on are left until completeSummaries(), which works them out on every processor at
+    // once. Nothing may read the store in between.
+    void deferSummaries();
+    void completeSummaries();
     // The newest sweep's access points are replaced (a newer Wi-Fi scan while it is newest).
     void setNewestAccessPoints(const WifiScan &accessPoints);
     void clear();
@@ -108,4 +113,5 @@ private:
     QVector<QExplicitlySharedDataPointer<Block>> m_blocks;
     int m_size = 0;
     int m_columns = 0;
+    bool m_deferSummaries = false;
 };

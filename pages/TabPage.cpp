@@ -101,6 +101,11 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
         m_toolBar->addAction(m_saveAction);
     m_toolBar->addSeparator();
     m_toolBar->addAction(ui->actionToggle_View);
+    // The page's own: each page shows its own stretch.
+    m_wholeHistoryAction = m_toolBar->addAction(tr("Whole History"));
+    m_wholeHistoryAction->setCheckable(true);
+    m_wholeHistoryAction->setToolTip(tr("Show everything since the first sweep"));
+    connect(m_wholeHistoryAction, &QAction::toggled, this, &TabPage::setWholeHistory);
     m_toolBar->addSeparator();
     m_toolBar->addAction(ui->actionMax_Hold);
     m_toolBar->addAction(ui->actionAverage);
@@ -242,8 +247,9 @@ void TabPage::followLiveEdge()
     const SampleStore &samples = m_hist.samples;
     if (samples.isEmpty())
         return;
-    m_firstVisibleIndex
-        = windowStart(samples, m_firstVisibleIndex, samples.timestamp(samples.size() - 1));
+    m_firstVisibleIndex = m_wholeHistory
+        ? 0
+        : windowStart(samples, m_firstVisibleIndex, samples.timestamp(samples.size() - 1));
     const qint64 lowerBefore = m_timeBar->lowerValue();
     const qint64 upperBefore = m_timeBar->upperValue();
     m_timeBar->setLowerValue(m_firstVisibleIndex);
@@ -251,6 +257,26 @@ void TabPage::followLiveEdge()
     // The upper value redraws the displays; a window that changed only at its start (after
     // the history was cleared, say) is redrawn here.
     if (m_timeBar->upperValue() == upperBefore && m_timeBar->lowerValue() != lowerBefore)
+        onTimeBarMoved();
+}
+
+void TabPage::setWholeHistory(bool on)
+{
+    m_wholeHistory = on;
+    if (m_wholeHistoryAction->isChecked() != on)
+        m_wholeHistoryAction->setChecked(on);
+    const SampleStore &samples = m_hist.samples;
+    if (samples.isEmpty())
+        return;
+    // Off: the two minutes that end where the view ends.
+    const int upper = on ? samples.size() : int(qBound<qint64>(1, m_timeBar->upperValue(), samples.size()));
+    const int lower = on ? 0 : windowStart(samples, 0, samples.timestamp(upper - 1));
+    if (upper == samples.size())
+        m_firstVisibleIndex = lower;
+    const qint64 upperBefore = m_timeBar->upperValue();
+    m_timeBar->setLowerValue(lower);
+    m_timeBar->setUpperValue(upper);
+    if (m_timeBar->upperValue() == upperBefore)
         onTimeBarMoved();
 }
 

@@ -86,6 +86,7 @@ public:
     QStackedWidget *viewStack() const { return m_viewStack; }
     RangeSlider *timeBar() const { return m_timeBar; }
     QToolBar *toolBar() const { return m_toolBar; }
+    QAction *wholeHistoryAction() const { return m_wholeHistoryAction; }
     QLabel *elapsedLabel() const { return m_elapsedLabel; }
     QLabel *clockLabel() const { return m_clockLabel; }
     VexaIdOverlay *vexaIdOverlay() const { return m_vexaIdOverlay.get(); }
@@ -100,6 +101,9 @@ Q_SIGNALS:
 
 public Q_SLOTS:
     void toggleView();
+    // Shows everything since the first sweep (and, live, goes on doing so), or again the two
+    // minutes that end where the view ends.
+    void setWholeHistory(bool on);
     virtual void onNewSpecScan(qint64 timeStamp, RfSpectrumScan spectrum) = 0;
     void addNewSpectrumSample(RfSpectrumSample spectrumSample);
     void clearHist();
@@ -156,6 +160,8 @@ private:
     SpectroPlot *m_spectroPlot = nullptr;
     WaterfallPlot *m_waterfallPlot = nullptr;
     QAction *m_saveAction = nullptr;
+    QAction *m_wholeHistoryAction = nullptr;
+    bool m_wholeHistory = false;
     QToolButton *m_stopButton = nullptr;
     QToolButton *m_recordButton = nullptr;
     RangeSlider *m_timeBar = nullptr;

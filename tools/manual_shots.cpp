@@ -108,10 +108,10 @@ int main(int argc, char **argv)
     ui->actionToggle_View->trigger();
     page->waterfallPlot()->setTimeEvents(
         {{QDateTime::fromMSecsSinceEpoch(
-              page->history().samples.at(page->history().samples.size() / 2).timestamp),
+              page->history().samples.timestamp(page->history().samples.size() / 2)),
           QStringLiteral("Oven switched on")}});
     hover(page->waterfallPlot(), 2440.0,
-          double(page->history().samples.constLast().timestamp - 20000));
+          double(page->history().samples.timestamp(page->history().samples.size() - 1) - 20000));
     runFor(500);
     ok &= save(page->waterfallPlot(), out, QStringLiteral("waterfall.png"));
     ui->actionToggle_View->trigger();

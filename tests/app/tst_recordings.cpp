@@ -338,6 +338,34 @@ private Q_SLOTS:
         QCOMPARE(window.prompts->warnings,
                  QStringList{cut + " ends early: it is shown with the 3 sweeps it holds."});
     }
+
+    // Opening a long recording reports its progress; cancelled, nothing opens and nothing is
+    // said; let be, it opens whole.
+    void longRecordingCancelled()
+    {
+        RfSpectrumHistory history;
+        history.freqInterval = QwtInterval(902.0, 928.0);
+        history.rssiInterval = QwtInterval(-100.0, -30.0);
+        for (int s = 0; s < 20000; ++s)
+            history.samples << RfSpectrumSample{k_t0 + 46 * s, RfSpectrumScan(252, qint8(-90)), {}};
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(RecordingFile::save(dir.filePath("show.tarn"), history, &error));
+        QuietMainWindow window;
+        QTRY_COMPARE(window.prompts->criticals.size(), 1); // its start-up is over
+        window.prompts->cancelProgressAfter = 2;
+        QFile file(dir.filePath("show.tarn"));
+        QVERIFY(!window.openFile(file));
+        QCOMPARE(window.prompts->progressUpdates, 3);
+        QCOMPARE(window.getUi()->tabWidget->count(), 2);
+        QCOMPARE(window.prompts->criticals.size(), 1);
+        QVERIFY(window.prompts->warnings.isEmpty());
+
+        window.prompts->cancelProgressAfter = -1;
+        QVERIFY(window.openFile(file));
+        QCOMPARE(window.page(2)->history(), history);
+        QVERIFY(window.prompts->progressUpdates >= 3 + 20000 / 4096);
+    }
 };
 
 QUORVEX_TEST_MAIN(TestRecordings)

@@ -19,6 +19,10 @@ public:
     QList<int> recoveryOffers;
     RecoveryAnswer recoveryAnswer;
 
+    // Progress shown: the updates heard, and after how many the user cancels (-1: never).
+    int progressUpdates = 0;
+    int cancelProgressAfter = -1;
+
     QStringList warnings; // texts of the warnings
     QStringList informations; // texts of the information boxes
     // File dialogs: what each was asked (title and the default path or folder), and the
@@ -61,6 +65,27 @@ public:
     {
         recoveryOffers << journals.size();
         return recoveryAnswer;
+    }
+
+    class CountedProgress : public Progress
+    {
+    public:
+        explicit CountedProgress(RecordingPrompts &prompts)
+            : m_prompts(prompts)
+        { }
+        bool update(qint64, qint64) override
+        {
+            ++m_prompts.progressUpdates;
+            return m_prompts.cancelProgressAfter < 0
+                || m_prompts.progressUpdates <= m_prompts.cancelProgressAfter;
+        }
+
+    private:
+        RecordingPrompts &m_prompts;
+    };
+    std::unique_ptr<Progress> progress(QWidget *, const QString &) override
+    {
+        return std::make_unique<CountedProgress>(*this);
     }
 
     bool chooseItem(QWidget *, const QString &, const QString &, const QStringList &items,

@@ -208,7 +208,8 @@ private Q_SLOTS:
         QCOMPARE(page.hist(), history);
         QCOMPARE(
             actionTexts(page.toolBar()),
-            (QStringList{"Snapshot", "|", "Spectrogram View", "|", "Max Hold", "Average", "|",
+            (QStringList{"Snapshot", "|", "Spectrogram View", "Whole History", "|", "Max Hold",
+                         "Average", "|",
                          "Wi-Fi Chan.", "|", "Varsa VEXA IDs", "|", "Show Wi-Fi", "Wi-Fi List"}));
         QCOMPARE(window.getUi()->dockWidgetContentsWifiList->model()->rowCount(), 1);
         // Panned to the start, the plots and the labels follow.
@@ -217,6 +218,15 @@ private Q_SLOTS:
         QCOMPARE(page.waterfallPlot()->waterfallData()->sweepCount(), 121);
         QCOMPARE(page.waterfallPlot()->waterfallData()->interval(Qt::YAxis).minValue(), double(t0));
         QCOMPARE(page.elapsedLabel()->text(), QString("00:02:00"));
+        // The whole history, and back to the two minutes that end where the view ended.
+        page.wholeHistoryAction()->trigger();
+        QCOMPARE(page.timeBar()->lowerValue(), 0);
+        QCOMPARE(page.timeBar()->upperValue(), 300);
+        QCOMPARE(page.waterfallPlot()->waterfallData()->sweepCount(), 300);
+        QCOMPARE(page.elapsedLabel()->text(), QString("00:04:59"));
+        page.wholeHistoryAction()->trigger();
+        QCOMPARE(page.timeBar()->lowerValue(), 179);
+        QCOMPARE(page.waterfallPlot()->waterfallData()->sweepCount(), 121);
 
         // Without access points in its last sample, no Wi-Fi actions.
         history.samples.setNewestAccessPoints(WifiScan());
