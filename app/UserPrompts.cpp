@@ -2,9 +2,9 @@
 
 #include "RecoveryDialog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -37,7 +37,8 @@ UserPrompts::UnsavedChoice UserPrompts::askUnsaved(QWidget *parent, const QStrin
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     // Some desktops word Discard for documents ("Close without Saving"); this is a scan.
-    box.button(QMessageBox::Discard)->setText(QCoreApplication::translate("UserPrompts", "Discard"));
+    box.button(QMessageBox::Discard)
+        ->setText(QCoreApplication::translate("UserPrompts", "Discard"));
     switch (box.exec()) {
     case QMessageBox::Save:
         return UnsavedChoice::Save;

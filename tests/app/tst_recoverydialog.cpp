@@ -48,7 +48,8 @@ private Q_SLOTS:
     {
         const QList<JournalReader::Entry> journals{
             entry("/u/a.journal", 2400.0, 1234, (2 * 3600 + 3 * 60 + 4) * 1000),
-            entry("/u/b.journal", 902.0, 7, 300, "its last record was unfinished: 40 bytes dropped")};
+            entry("/u/b.journal", 902.0, 7, 300,
+                  "its last record was unfinished: 40 bytes dropped")};
         RecoveryDialog dialog(journals);
         dialog.show();
         QTableWidget *table = dialog.table();

@@ -245,8 +245,10 @@ private Q_SLOTS:
         QCOMPARE(tarn({"recover", "-o", m_dir.filePath("none.tarn")}).status,
                  int(TarnCommand::Unreadable));
         QVERIFY(tarn({"recover", "--list"}).out.startsWith("No unsaved scans in "));
-        for (const QStringList &wrong : {QStringList{"recover"}, {"recover", "--list", "-o", "x"},
-                                         {"recover", "a", "b", "-o", "x"}, {"info", m_site, "--list"}})
+        for (const QStringList &wrong : {QStringList{"recover"},
+                                         {"recover", "--list", "-o", "x"},
+                                         {"recover", "a", "b", "-o", "x"},
+                                         {"info", m_site, "--list"}})
             QCOMPARE(tarn(wrong).status, int(TarnCommand::Usage));
 
         const RfSpectrumHistory site = siteRecording();
@@ -255,8 +257,10 @@ private Q_SLOTS:
         journal.close();
         const Run list = tarn({"recover", "--list"});
         QCOMPARE(list.status, int(TarnCommand::Done));
-        QCOMPARE(list.out, journal.path() + "\n  2.4 GHz, 3 sweeps from 2025-12-08T13:20:00.000Z, "
-                                            "00:00:01.000\n");
+        QCOMPARE(list.out,
+                 journal.path()
+                     + "\n  2.4 GHz, 3 sweeps from 2025-12-08T13:20:00.000Z, "
+                       "00:00:01.000\n");
 
         QCOMPARE(tarn({"recover", "-o", m_dir.filePath("no/such/folder.tarn")}).status,
                  int(TarnCommand::Unwritable));
@@ -273,8 +277,9 @@ private Q_SLOTS:
         const Run damaged
             = tarn({"recover", journal.path(), "-o", m_dir.filePath("rescued-cut.tarn")});
         QCOMPARE(damaged.status, int(TarnCommand::Done));
-        QVERIFY(damaged.err.contains("warning: " + journal.path() + ": its last record was "
-                                                                    "unfinished"));
+        QVERIFY(damaged.err.contains("warning: " + journal.path()
+                                     + ": its last record was "
+                                       "unfinished"));
         journal.discard();
     }
 
