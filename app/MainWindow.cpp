@@ -14,6 +14,7 @@
 #include "TavApp.h"
 #include "UserPrompts.h"
 #include "WindowGeometry.h"
+#include "data/AppVersion.h"
 #include "data/RecordingFile.h"
 #include "data/VexaIdAdvisor.h"
 #include "firmware/FwUpdateDialog.h"
@@ -38,7 +39,7 @@
 #include <QToolButton>
 #include <QUrl>
 
-const QString MainWindow::k_appVersion = QStringLiteral("1.0.0.9.0.281");
+const QString MainWindow::k_appVersion = AppVersion::text();
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)

@@ -1,4 +1,5 @@
 #include "AppLog.h"
+#include "LaunchOptions.h"
 #include "MainWindow.h"
 #include "SingleInstance.h"
 #include "TavApp.h"
@@ -8,10 +9,24 @@
 #include <QFile>
 #include <QTextStream>
 #include <QWebEngineSettings>
+#include <cstdio>
 #include <unistd.h>
 
 int main(int argc, char *argv[])
 {
+    // Help and version are answered before the application object exists, so they need no
+    // display and never reach a running instance.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const LaunchOptions options = LaunchOptions::parse(arguments);
+    if (options.help || options.version) {
+        const QString text
+            = options.help ? LaunchOptions::helpText() : LaunchOptions::versionText();
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
     // The user manual's web view shares the application's OpenGL contexts, which must be
     // decided before the application object exists. Chromium's sandbox refuses to run as root.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
