@@ -97,6 +97,10 @@ Q_SIGNALS:
     // The journal cannot be written: the unsaved history is no longer safe from a crash.
     void journalFailed(const QString &reason);
 
+public:
+    // Whether the waterfall is in front (the spectrogram otherwise); each page keeps its own.
+    bool showsWaterfall() const;
+
 public Q_SLOTS:
     void toggleView();
     virtual void onNewSpecScan(qint64 timeStamp, RfSpectrumScan spectrum) = 0;
