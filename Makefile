@@ -8,7 +8,7 @@
 #   make fuzz   build the fuzz harnesses (clang) and run each for FUZZ_SECONDS (60); fails on findings
 #   make soak   the program under scheduled faults for SOAK_MINUTES (10), by hand
 #   make test-leaks  the tests with LeakSanitizer on
-#   make package  a Debian package (build/package/quorvex_*.deb)
+#   make package  a Debian package (build/package/quorvex_*.deb), checked with lintian
 
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
@@ -61,11 +61,17 @@ bench: deps
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	cd $(BENCH_DIR) && ctest --output-on-failure --verbose -L bench
 
+# Built with Debian's hardening flags (dpkg-buildflags; no -g, the programs are stripped), then
+# checked with Debian's lintian: an error or a warning fails it.
 package: deps
 	cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BUILD_TESTS=OFF \
-		-DCMAKE_INSTALL_PREFIX=/usr
+		-DCMAKE_INSTALL_PREFIX=/usr \
+		-DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(DEB_CXXFLAGS_MAINT_STRIP=-g dpkg-buildflags --get CXXFLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)"
 	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	rm -f $(PACKAGE_DIR)/quorvex_*.deb
 	cd $(PACKAGE_DIR) && cpack -G DEB
+	lintian --fail-on error,warning --display-info $(PACKAGE_DIR)/quorvex_*.deb
 
 format:
 	tools/check-format clang-format --fix

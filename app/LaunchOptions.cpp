@@ -1,5 +1,7 @@
 #include "LaunchOptions.h"
 
+#include "data/AppVersion.h"
+
 #include <QFileInfo>
 
 LaunchOptions LaunchOptions::parse(const QStringList &args)
@@ -24,6 +26,14 @@ LaunchOptions LaunchOptions::parse(const QStringList &args)
             options.simulate = true;
             continue;
         }
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            options.help = true;
+            continue;
+        }
+        if (arg == QLatin1String("--version")) {
+            options.version = true;
+            continue;
+        }
         const bool takesValue = arg == QLatin1String("-rbw") || arg == QLatin1String("-ampl")
             || arg == QLatin1String("-fstep") || arg == QLatin1String("-port");
         // A missing value (the option last) counts as not given.
@@ -44,4 +54,34 @@ LaunchOptions LaunchOptions::parse(const QStringList &args)
         }
     }
     return options;
+}
+
+QString LaunchOptions::helpText()
+{
+    return QStringLiteral(
+        "Usage: quorvex [options] [RECORDING.tarn ...]\n"
+        "Desktop application of the Quorvex USB RF spectrum analyzer. Finds the analyzer,\n"
+        "connects and shows its sweeps live; each recording named opens in a tab of its own\n"
+        "(and the analyzer is then not connected at start). A second start hands its command\n"
+        "line to the window already running.\n"
+        "\n"
+        "Options:\n"
+        "  -simulate     Start the built-in simulated analyzer and connect to it.\n"
+        "  -port NAME    Connect to the serial port NAME (such as /dev/ttyACM0) without\n"
+        "                searching for the analyzer.\n"
+        "  -debug        Open the debug console (every analyzer command and the\n"
+        "                protocol traffic) and write the program's debug messages to the\n"
+        "                standard error, which otherwise gets only warnings and errors.\n"
+        "  -qc           Quality-control mode: a pass line at -40 dBm on the spectrograms,\n"
+        "                no question to save at Stop, no communication error messages.\n"
+        "  -rbw N        Resolution bandwidth of the scans in kHz (32 or more).\n"
+        "  -ampl N       Add N dB to every 2.4 GHz sample.\n"
+        "  -fstep KHZ    Frequency step of the scans in kHz (more than 0).\n"
+        "  -h, --help    Print this help and exit.\n"
+        "  --version     Print the version and exit.\n");
+}
+
+QString LaunchOptions::versionText()
+{
+    return QStringLiteral("quorvex ") + AppVersion::text() + QLatin1Char('\n');
 }

@@ -5,7 +5,8 @@
 #include <optional>
 
 // The program's command line: recording files to open and the options "-debug", "-qc",
-// "-rbw N", "-ampl N", "-fstep KHZ", "-port NAME" and "-simulate". Unknown options are ignored,
+// "-rbw N", "-ampl N", "-fstep KHZ", "-port NAME" and "-simulate"; "--help" (or "-h") and
+// "--version" are answered by main() before anything else starts. Unknown options are ignored,
 // as is an option whose value is missing or is not a number; of an option given twice the last
 // value counts.
 struct LaunchOptions
@@ -13,6 +14,8 @@ struct LaunchOptions
     int debugConsoles = 0; // one debug console for each "-debug"
     bool qc = false;
     bool simulate = false;
+    bool help = false;
+    bool version = false;
     std::optional<int> rbw;
     std::optional<int> ampl;
     std::optional<double> fstep;
@@ -22,4 +25,8 @@ struct LaunchOptions
 
     // Reads a command line whose first entry is the program.
     static LaunchOptions parse(const QStringList &args);
+    // What "--help" prints: the usage and every option.
+    static QString helpText();
+    // What "--version" prints: "quorvex" and the version.
+    static QString versionText();
 };

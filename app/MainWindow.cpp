@@ -14,6 +14,7 @@
 #include "TavApp.h"
 #include "UserPrompts.h"
 #include "WindowGeometry.h"
+#include "data/AppVersion.h"
 #include "data/RecordingFile.h"
 #include "data/VexaIdAdvisor.h"
 #include "firmware/FwUpdateDialog.h"
@@ -25,6 +26,7 @@
 #include "sim/SimulatedAnalyzer.h"
 #include "widgets/DebugWindow.h"
 #include "widgets/RangeSlider.h"
+#include "widgets/ToolBarFocus.h"
 #include "wifi/NativeWifi.h"
 #include "wifi/WifiList.h"
 
@@ -38,7 +40,7 @@
 #include <QToolButton>
 #include <QUrl>
 
-const QString MainWindow::k_appVersion = QStringLiteral("1.0.0.9.0.281");
+const QString MainWindow::k_appVersion = AppVersion::text();
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -216,6 +218,7 @@ void MainWindow::buildToolBar()
     ui->toolBar->addSeparator();
     ui->toolBar->addAction(ui->actionQuit);
     ui->toolBar->toggleViewAction()->setEnabled(false);
+    ToolBarFocus::enable(ui->toolBar);
 }
 
 void MainWindow::buildStatusBar()
@@ -476,6 +479,7 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     ui->dockWidgetContentsVexaIds->setBand(band2400 ? VexaIdModel::Band2400MHz
                                                     : VexaIdModel::Band900MHz);
     updateRecommendation();
+    updateToggleViewText();
     m_session->onTabChanged(index);
     m_projectInfo = front->history().projectInfo;
 }
@@ -496,9 +500,15 @@ void MainWindow::on_actionToggle_View_triggered()
 {
     if (TabPage *front = page(ui->tabWidget->currentIndex()))
         front->toggleView();
-    ui->actionToggle_View->setText(ui->actionToggle_View->text() == tr("Waterfall View")
-                                       ? tr("Spectrogram View")
-                                       : tr("Waterfall View"));
+    updateToggleViewText();
+}
+
+// The action names the view of the page in front; every page keeps its own.
+void MainWindow::updateToggleViewText()
+{
+    const TabPage *front = page(ui->tabWidget->currentIndex());
+    ui->actionToggle_View->setText(front && front->showsWaterfall() ? tr("Waterfall View")
+                                                                    : tr("Spectrogram View"));
 }
 
 void MainWindow::on_actionToggle_Wifi_List_toggled(bool on)

@@ -132,6 +132,7 @@ private:
     void addPage(TabPage *page, const QString &title);
     // The VEXA ID panel's ranking for the window in view of the page in front.
     void updateRecommendation();
+    void updateToggleViewText();
     void buildToolBar();
     void buildStatusBar();
     void buildSession();

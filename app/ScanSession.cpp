@@ -225,9 +225,11 @@ void ScanSession::onScanningChanged(bool scanning)
 {
     m_actions.stop->setEnabled(scanning);
     m_actions.scan->setEnabled(!scanning && m_comms.connected());
-    // The scan now running sends its own sweeps from here on.
+    // The scan now running sends its own sweeps from here on. Once a stopped scan has ended,
+    // everything it sent has arrived (its sweeps come before its end), so what comes next, a
+    // single sweep asked for from the debug console, say, is taken again.
+    m_stopRequested = false;
     if (scanning) {
-        m_stopRequested = false;
         m_sinceLastSweep.start();
         m_noDataTimer.start();
     } else {

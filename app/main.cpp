@@ -1,20 +1,44 @@
 #include "AppLog.h"
+#include "LaunchOptions.h"
 #include "MainWindow.h"
 #include "SingleInstance.h"
 #include "TavApp.h"
+#include "TerminalLog.h"
 #include "data/QuorvexMetaTypes.h"
 #include "resources/QuorvexResources.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <QWebEngineSettings>
+#include <cstdio>
 #include <unistd.h>
 
 int main(int argc, char *argv[])
 {
+    // Help and version are answered before the application object exists, so they need no
+    // display and never reach a running instance.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const LaunchOptions options = LaunchOptions::parse(arguments);
+    if (options.help || options.version) {
+        const QString text
+            = options.help ? LaunchOptions::helpText() : LaunchOptions::versionText();
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    TerminalLog::apply(options.debugConsoles > 0);
+
     // The user manual's web view shares the application's OpenGL contexts, which must be
     // decided before the application object exists. Chromium's sandbox refuses to run as root.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // High-density screens: the window follows the desktop's scale (and QT_SCALE_FACTOR), at
+    // fractions such as 1.5 too, with icons and images drawn from their larger variants.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 
@@ -35,7 +59,10 @@ int main(int argc, char *argv[])
     QFile styleFile(QStringLiteral(":qdarkstyle/style.qss"));
     if (styleFile.exists() && styleFile.open(QFile::ReadOnly | QFile::Text)) {
         QTextStream style(&styleFile);
-        app.setStyleSheet(style.readAll());
+        // The sheet marks focused text fields but not buttons; tool-bar buttons are reached by
+        // Tab, so the one with the focus is framed in the sheet's own focus colour.
+        app.setStyleSheet(style.readAll()
+                          + QStringLiteral("\nQToolButton:focus { border: 1px solid #1A72BB; }\n"));
     } else {
         qCWarning(lcApp) << "Unable to set stylesheet, file not found";
     }

@@ -1,5 +1,6 @@
 #include "DeviceComms.h"
 
+#include "PortAccess.h"
 #include "firmware/WrkRblAutoBaud.h"
 #include "firmware/WrkRblCmdBankErase.h"
 #include "firmware/WrkRblCmdCrc32.h"
@@ -204,6 +205,13 @@ void DeviceComms::connectToDevice(bool debug)
 {
     if (m_connected)
         return;
+    // A port this user may not open would only time out; say why and what to do instead.
+    const QString accessProblem = PortAccess::permissionProblem(m_portName);
+    if (!accessProblem.isEmpty()) {
+        qCWarning(lcComms).noquote() << accessProblem;
+        showCritical(accessProblem);
+        return;
+    }
     startWorkerInThread<WrkConnect>({{QStringLiteral("skipFwVersions"), debug}});
 }
 

@@ -8,6 +8,7 @@
 #include "plots/WaterfallPlot.h"
 #include "ui_MainWindow.h"
 #include "widgets/RangeSlider.h"
+#include "widgets/ToolBarFocus.h"
 
 #include <QDateTime>
 #include <QHBoxLayout>
@@ -95,6 +96,7 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
     m_mainLayout = new QVBoxLayout(this);
     // The main window's actions; a recording is not saved again from its own page.
     m_toolBar = new QToolBar(this);
+    ToolBarFocus::enable(m_toolBar);
     m_toolBar->addAction(ui->actionSnapshot);
     m_saveAction = ui->actionSave;
     if (!playback)
@@ -219,6 +221,11 @@ void TabPage::hideVexaIdOfBand(int vexaId, VexaIdFilter inBand)
 void TabPage::toggleView()
 {
     m_viewStack->setCurrentIndex(1 - m_viewStack->currentIndex());
+}
+
+bool TabPage::showsWaterfall() const
+{
+    return m_viewStack->currentWidget() == m_waterfallPlot;
 }
 
 void TabPage::addNewSpectrumSample(RfSpectrumSample spectrumSample)

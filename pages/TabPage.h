@@ -99,6 +99,10 @@ Q_SIGNALS:
     // The journal cannot be written: the unsaved history is no longer safe from a crash.
     void journalFailed(const QString &reason);
 
+public:
+    // Whether the waterfall is in front (the spectrogram otherwise); each page keeps its own.
+    bool showsWaterfall() const;
+
 public Q_SLOTS:
     void toggleView();
     // Shows everything since the first sweep (and, live, goes on doing so), or again the two

@@ -4,8 +4,10 @@
 #include "TavMatrixRasterData.h"
 #include "WaterfallData.h"
 
+#include <QPainter>
 #include <qwt_color_map.h>
 #include <qwt_matrix_raster_data.h>
+#include <qwt_scale_map.h>
 
 namespace {
 
@@ -148,7 +150,41 @@ void TavPlotSpectrogram::draw(QPainter *painter, const QwtScaleMap &xMap, const 
     // Drawn within the image of the item below.
     if (m_drawnBy && m_drawnBy->drawsLayer(this))
         return;
-    QwtPlotSpectrogram::draw(painter, xMap, yMap, canvasRect);
+    // On a high-density screen (or at a scale factor) the library renders the image at the
+    // canvas's logical size and has the painter scale it up, blurred. The fast path renders
+    // one image pixel for every device pixel instead.
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    FastLayer mine;
+    if (ratio <= 1.0 || painter->transform().type() > QTransform::TxTranslate
+        || !fastLayer(&mine)) {
+        QwtPlotSpectrogram::draw(painter, xMap, yMap, canvasRect);
+        return;
+    }
+    QRectF area = QwtScaleMap::invTransform(xMap, yMap, canvasRect).normalized();
+    const QRectF bounds = boundingRect().normalized();
+    if (bounds.isValid())
+        area &= bounds;
+    if (area.isEmpty())
+        return;
+    const QRectF paintRect = QwtScaleMap::transform(xMap, yMap, area).normalized();
+    const QRect deviceRect
+        = QRectF(paintRect.topLeft() * ratio, paintRect.size() * ratio).toAlignedRect();
+    if (deviceRect.isEmpty())
+        return;
+    // The maps of the image's pixels: the canvas's, scaled to device pixels and moved to the
+    // image's corner.
+    QwtScaleMap imageX = xMap;
+    imageX.setPaintInterval(xMap.p1() * ratio - deviceRect.left(),
+                            xMap.p2() * ratio - deviceRect.left());
+    QwtScaleMap imageY = yMap;
+    imageY.setPaintInterval(yMap.p1() * ratio - deviceRect.top(),
+                            yMap.p2() * ratio - deviceRect.top());
+    const QImage image = renderImage(imageX, imageY, area, deviceRect.size());
+    if (image.isNull())
+        return;
+    // A target of the image's size in device pixels: drawn one to one, without scaling.
+    painter->drawImage(
+        QRectF(QPointF(deviceRect.topLeft()) / ratio, QSizeF(deviceRect.size()) / ratio), image);
 }
 
 QImage TavPlotSpectrogram::renderImage(const QwtScaleMap &xMap, const QwtScaleMap &yMap,

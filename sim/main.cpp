@@ -2,6 +2,7 @@
 #include "SimulatorCommandLine.h"
 #include "SimulatorConsole.h"
 #include "TerminationSignals.h"
+#include "data/AppVersion.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -12,7 +13,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorvex-sim"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEX_VERSION));
+    QCoreApplication::setApplicationVersion(AppVersion::text());
     QTextStream out(stdout);
     QTextStream err(stderr);
 

@@ -1,5 +1,6 @@
 #include "TarnCommand.h"
 
+#include "data/AppVersion.h"
 #include "data/Constants.h"
 #include "data/JournalFormat.h"
 #include "data/JournalReader.h"
@@ -221,6 +222,7 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(k_description));
     const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Write the table to OUT instead of the "
                                                    "standard output (csv); the recording to "
@@ -256,6 +258,10 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     }
     if (parser.isSet(help)) {
         out << parser.helpText();
+        return Done;
+    }
+    if (parser.isSet(version)) {
+        out << program << ' ' << AppVersion::text() << '\n';
         return Done;
     }
     const QStringList positional = parser.positionalArguments();

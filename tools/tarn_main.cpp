@@ -1,4 +1,5 @@
 #include "TarnCommand.h"
+#include "data/AppVersion.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -8,6 +9,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorvex-tarn"));
+    QCoreApplication::setApplicationVersion(AppVersion::text());
     QTextStream out(stdout);
     QTextStream err(stderr);
     const int status = TarnCommand::run(QCoreApplication::arguments(), out, err);

@@ -1,5 +1,6 @@
 #include "RangeSlider.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -15,6 +16,7 @@ RangeSlider::RangeSlider(Qt::Orientation orientation, Options options, QWidget *
     , m_options(options)
 {
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 QSize RangeSlider::minimumSizeHint() const
@@ -107,6 +109,13 @@ void RangeSlider::paintEvent(QPaintEvent *)
 
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(selectionRect(), m_currentColor);
+
+    // The keyboard's place, in the highlight colour the dark style gives focused widgets.
+    if (hasFocus()) {
+        painter.setPen(QPen(QColor(0x1a, 0x72, 0xbb), 1.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
 }
 
 void RangeSlider::mousePressEvent(QMouseEvent *event)
@@ -237,6 +246,38 @@ void RangeSlider::wheelEvent(QWheelEvent *event)
     } else {
         setLowerValue(m_lowerValue + step);
         setUpperValue(m_upperValue + step);
+    }
+    update();
+}
+
+void RangeSlider::keyPressEvent(QKeyEvent *event)
+{
+    const qint64 window = qMax<qint64>(1, m_upperValue - m_lowerValue);
+    const qint64 tenth = qMax<qint64>(1, window / 10);
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        moveSelection(m_lowerValue - tenth);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        moveSelection(m_lowerValue + tenth);
+        break;
+    case Qt::Key_PageUp:
+        moveSelection(m_lowerValue - window);
+        break;
+    case Qt::Key_PageDown:
+        moveSelection(m_lowerValue + window);
+        break;
+    case Qt::Key_Home:
+        moveSelection(m_minimum);
+        break;
+    case Qt::Key_End:
+        moveSelection(m_maximum);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
     }
     update();
 }

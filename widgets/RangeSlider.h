@@ -7,7 +7,10 @@
 // selection on a thin bar, with a handle for either value or none. Without handles the whole
 // selection is dragged, and the mouse wheel shifts it by a twentieth of the range: the band
 // pages' time bar, whose range is the number of samples and whose selection is the visible
-// window.
+// window. It takes the focus (Tab or a click; a frame shows it) and moves the selection by
+// keys, as a document moves: Left and Up by a tenth of the selection towards the start,
+// Right and Down towards the end, Page Up and Page Down by a whole selection, Home to the
+// start, End to the end (the live edge of the time bar).
 class RangeSlider : public QWidget
 {
     Q_OBJECT
@@ -56,6 +59,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:

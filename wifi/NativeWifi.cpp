@@ -1,6 +1,7 @@
 #include "NativeWifi.h"
 
 #include "Nl80211.h"
+#include "WifiLog.h"
 #include "data/Constants.h"
 #include "sim/SimulatedAir.h"
 
@@ -9,6 +10,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <atomic>
 #include <optional>
 
 namespace {
@@ -46,8 +48,13 @@ WifiScan NativeWifi::scan()
 
     WifiScan results;
     Nl80211 nl80211;
-    if (!nl80211.isOpen())
+    if (!nl80211.isOpen()) {
+        // Scans come every few seconds; say it once.
+        static std::atomic<bool> told{false};
+        if (!told.exchange(true))
+            qCDebug(lcWifi) << "The kernel has no nl80211 (no wireless driver): no Wi-Fi scans";
         return results;
+    }
     const QList<int> interfaces = nl80211.stationInterfaces();
     for (int ifindex : interfaces) {
         // A refused request (unprivileged, or a scan already running) still leaves the results

@@ -9,11 +9,15 @@
 #include "pages/TabPage.h"
 #include "ui_MainWindow.h"
 #include "ui_ProjectInfoDialog.h"
+#include "widgets/RangeSlider.h"
 
 #include <QFileOpenEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QSettings>
+#include <QToolBar>
+#include <QToolButton>
 
 namespace {
 
@@ -185,7 +189,7 @@ private Q_SLOTS:
         QuietMainWindow window;
         ProjectInfoDialog *dialog = window.projectInfoDialog();
         Ui::ProjectInfoDialog *form = dialog->getUi();
-        QCOMPARE(dialog->windowTitle(), QString("Dialog"));
+        QCOMPARE(dialog->windowTitle(), QString("Project Info"));
         const auto button = [form](QDialogButtonBox::StandardButton which) {
             return form->buttonBox->button(which);
         };
@@ -213,6 +217,65 @@ private Q_SLOTS:
         QVERIFY(!dialog->isVisible());
         QCOMPARE(window.projectInfo(), expected);
         QCOMPARE(form->edtScanLocation->text(), QString("Balcony"));
+    }
+
+    // Each page keeps its own view; Toggle View names the view of the page in front.
+    void toggleViewFollowsThePage()
+    {
+        QuietMainWindow window;
+        window.show();
+        Ui::MainWindow *ui = window.getUi();
+        const auto clickToggle = [&](int index) {
+            QWidget *button = window.page(index)->toolBar()->widgetForAction(ui->actionToggle_View);
+            QVERIFY(button);
+            QTest::mouseClick(button, Qt::LeftButton);
+        };
+        QCOMPARE(ui->actionToggle_View->text(), QString("Spectrogram View"));
+        clickToggle(0);
+        QVERIFY(window.page(0)->showsWaterfall());
+        QCOMPARE(ui->actionToggle_View->text(), QString("Waterfall View"));
+        ui->tabWidget->setCurrentIndex(1);
+        QVERIFY(!window.page(1)->showsWaterfall());
+        QCOMPARE(ui->actionToggle_View->text(), QString("Spectrogram View"));
+        ui->tabWidget->setCurrentIndex(0);
+        QCOMPARE(ui->actionToggle_View->text(), QString("Waterfall View"));
+    }
+
+    // Without a mouse: Tab walks through every button of the window's and the page's tool bars
+    // and reaches the time bar.
+    void tabReachesEveryToolBarButton()
+    {
+        QuietMainWindow window;
+        window.resize(1400, 800);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QList<QWidget *> expected;
+        for (QToolBar *bar : {window.getUi()->toolBar, window.page(0)->toolBar()}) {
+            const QList<QToolButton *> buttons
+                = bar->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly);
+            for (QToolButton *button : buttons) {
+                if (button->isVisible() && button->isEnabled())
+                    expected.append(button);
+            }
+        }
+        QVERIFY(expected.size() >= 10);
+        expected.append(window.page(0)->timeBar());
+
+        QSet<QWidget *> reached;
+        expected.constFirst()->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 200 && reached.size() < expected.size(); ++i) {
+            QWidget *focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            if (expected.contains(focus))
+                reached.insert(focus);
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        for (QWidget *widget : qAsConst(expected)) {
+            const auto *button = qobject_cast<QToolButton *>(widget);
+            QVERIFY2(reached.contains(widget),
+                     qPrintable(button ? button->text() : widget->metaObject()->className()));
+        }
     }
 
     void defaultGeometry()

@@ -183,6 +183,12 @@ private Q_SLOTS:
         QVERIFY(ui->tabWidget->isTabEnabled(2));
         QTRY_VERIFY(!comms->scanning());
         QVERIFY(ui->actionRecord->isEnabled() && !ui->actionStop->isEnabled());
+        // Once the stopped scan has ended, a single sweep (such as the debug console asks for)
+        // reaches the page again.
+        count = page2400->history().samples.size();
+        emit comms->rfsaGetSpecNoInitDone(QDateTime::currentMSecsSinceEpoch(),
+                                          RfSpectrumScan(501, -60));
+        QCOMPARE(page2400->history().samples.size(), count + 1);
         window.parseArgs({"quorvex", "-qc"}, nullptr);
         ui->actionRecord->trigger();
         QTRY_VERIFY(comms->scanning());

@@ -7,9 +7,12 @@
 
 #include <QAtomicInt>
 #include <QDateTime>
+#include <QFileInfo>
 #include <functional>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Call = std::function<void(DeviceComms *)>;
 using Check = std::function<bool(const QList<QVariant> &)>;
@@ -423,6 +426,53 @@ private Q_SLOTS:
         QCOMPARE(tryBootload.count(), int(bootload));
         QCOMPARE(m_messages, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(m_events, (QStringList{"busy:1", "busy:0", "scanning:0"}));
+    }
+
+    void portWithoutPermission_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("groupAdvice");
+        QTest::newRow("owner only") << 0600 << false;
+        QTest::newRow("owner and group") << 0660 << true;
+    }
+
+    // A port that exists but that this user may not open: Connect says why and what to do
+    // (the package's udev rule; the port's group when joining it would help) and starts no
+    // sequence that could only time out.
+    void portWithoutPermission()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, groupAdvice);
+        const QString pty = m_sim.slavePath();
+        // Root opens everything, so the check runs as the unprivileged "nobody" (outside the
+        // port's group); another user owns the port and can only be kept out of it entirely.
+        const bool root = ::geteuid() == 0;
+        if (!root && groupAdvice)
+            QSKIP("Only root can hand the port to another user");
+        QVERIFY(::chmod(QFile::encodeName(pty).constData(), root ? mode_t(mode) : 0) == 0);
+        // The pseudo-terminal itself: the link to it lies in a folder only its owner may enter.
+        m_comms->setPortName(pty);
+        QSignalSpy busy(m_comms.get(), &DeviceComms::busyChanged);
+        if (root)
+            QVERIFY(::setegid(65534) == 0 && ::seteuid(65534) == 0);
+        m_comms->connectToDevice(false);
+        if (root)
+            QVERIFY(::seteuid(0) == 0 && ::setegid(0) == 0);
+
+        QCOMPARE(m_messages.size(), 1);
+        const QString message = m_messages.constFirst();
+        QVERIFY2(message.startsWith("Error: Cannot open the analyzer's port " + pty
+                                    + ": Permission denied."),
+                 qPrintable(message));
+        QVERIFY(message.contains("udev rule (70-quorvex.rules)"));
+        const QString group = QFileInfo(pty).group();
+        QCOMPARE(message.contains(QString("Or join the group that owns the port, \"%1\" (as root: "
+                                          "adduser nobody %1)")
+                                      .arg(group)),
+                 groupAdvice);
+        // A sequence started would have made the controller busy at once.
+        QCOMPARE(busy.count(), 0);
+        QVERIFY(!m_comms->connected());
     }
 
     void disconnect_data()

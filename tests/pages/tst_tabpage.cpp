@@ -240,6 +240,45 @@ private Q_SLOTS:
         QCOMPARE(empty.elapsedLabel()->text(), QString("00:00:00"));
     }
 
+    void timeBarKeys_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("lower");
+        // 300 sweeps a second apart; the window shows 121 of them (samples 179 to 299), so a
+        // tenth of it is 12 samples.
+        QTest::newRow("Left") << QList<int>{Qt::Key_Left} << 167;
+        QTest::newRow("Left, Right") << QList<int>{Qt::Key_Left, Qt::Key_Right} << 179;
+        QTest::newRow("Page Up") << QList<int>{Qt::Key_PageUp} << 58;
+        QTest::newRow("Page Up twice, at the start")
+            << QList<int>{Qt::Key_PageUp, Qt::Key_PageUp} << 0;
+        QTest::newRow("Home, Page Down") << QList<int>{Qt::Key_Home, Qt::Key_PageDown} << 121;
+        QTest::newRow("Home, End") << QList<int>{Qt::Key_Home, Qt::Key_End} << 179;
+    }
+
+    // The time bar takes the focus by Tab and moves the visible window by keys; the plots
+    // follow.
+    void timeBarKeys()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, lower);
+        QuietMainWindow window;
+        RfSpectrumHistory history;
+        history.freqInterval = QwtInterval(902.0, 928.0);
+        history.rssiInterval = QwtInterval(-100.0, -30.0);
+        const qint64 t0 = 1700000000000;
+        for (int i = 0; i < 300; ++i)
+            history.samples << sweepAt(t0 + 1000 * i, -70, 252);
+        TabPage900 page(history, &window, nullptr);
+        page.show();
+        QVERIFY(page.timeBar()->focusPolicy() & Qt::TabFocus);
+        for (int key : keys)
+            QTest::keyClick(page.timeBar(), Qt::Key(key));
+        QCOMPARE(page.timeBar()->lowerValue(), lower);
+        QCOMPARE(page.timeBar()->intervalSize(), 121);
+        QCOMPARE(page.waterfallPlot()->waterfallData()->samples().first().timestamp,
+                 t0 + 1000 * lower);
+    }
+
     void wifiScansReachTheLastSample()
     {
         QuietMainWindow window;

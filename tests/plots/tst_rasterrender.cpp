@@ -119,6 +119,43 @@ private:
     }
 
 private Q_SLOTS:
+    // At two device pixels to the logical one (a scale factor of 2), the fast image is rendered
+    // at the device's pixels: it matches the item drawn on a canvas twice the size, where the
+    // library's way scales the logical-size image up.
+    void devicePixels()
+    {
+        SpectroPlot plot;
+        plot.setDataInterval(Qt::XAxis, QwtInterval(2400.0, 2500.0));
+        plot.setDataInterval(Qt::YAxis, QwtInterval(-100.0, -30.0));
+        plot.setData(sweeps(600));
+        TavPlotSpectrogram &item = *plot.spectrogramItem();
+        const QwtInterval x(2400.0, 2500.0);
+        const QwtInterval y(-100.0, -30.0);
+        const QSize logical(480, 250);
+        const QImage device = drawItem(item, logical * 2, x, y);
+
+        const auto drawScaled = [&] {
+            QImage image(logical * 2, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(2.0);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            QwtScaleMap xMap;
+            xMap.setScaleInterval(x.minValue(), x.maxValue());
+            xMap.setPaintInterval(0, logical.width());
+            QwtScaleMap yMap;
+            yMap.setScaleInterval(y.minValue(), y.maxValue());
+            yMap.setPaintInterval(logical.height(), 0);
+            item.draw(&painter, xMap, yMap, QRectF(QPointF(0, 0), logical));
+            return image;
+        };
+        const Difference fast = compare(device, drawScaled());
+        QVERIFY2(fast.maxChannel <= k_itemTolerance, qPrintable(QString::number(fast.maxChannel)));
+        item.setFastRendering(false);
+        const Difference library = compare(device, drawScaled());
+        item.setFastRendering(true);
+        QVERIFY(library.pixels > fast.pixels);
+    }
+
     void densityItem_data()
     {
         QTest::addColumn<QSize>("size");
