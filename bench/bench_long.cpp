@@ -8,7 +8,8 @@
 //    two-minute stretches drawn (median of 20);
 // 3. a live 2.4 GHz page fed sweeps directly (no serial link) up to --live-sweeps (100 000):
 //    the resident memory per held sweep, and the GUI time of one sweep with its two-minute
-//    window drawn, early (a short history) and late (the long one).
+//    window drawn, early (a short history) and late (the long one);
+// 4. the reading alone into a history, for comparison with the window's Open.
 //
 // Options: --hours N (12), --live-sweeps N (100000), --keep FILE (keep the recording there).
 
@@ -21,10 +22,10 @@
 #include "app/SilentPrompts.h"
 #include "data/RecordingFile.h"
 #include "pages/TabPage.h"
-#include "plots/SpectroPlot.h"
-#include "plots/WaterfallPlot.h"
 #include "pages/TabPage2400.h"
 #include "pages/TavTabWidget.h"
+#include "plots/SpectroPlot.h"
+#include "plots/WaterfallPlot.h"
 #include "ui_MainWindow.h"
 #include "widgets/RangeSlider.h"
 
@@ -139,16 +140,6 @@ int main(int argc, char **argv)
                     ms, usage.ru_maxrss / 1024.0, tarn.exitCode());
     }
 
-    // The reading alone, into the compact store.
-    {
-        QElapsedTimer timer;
-        timer.start();
-        RfSpectrumHistory read;
-        QFile file(path);
-        RecordingFile::load(file, read);
-        std::printf("reading it into the store:  %.0f ms\n", double(timer.elapsed()));
-    }
-
     // 2. The recording in the window.
     MainWindow window;
     window.setUserPrompts(std::make_unique<SilentPrompts>());
@@ -191,8 +182,8 @@ int main(int argc, char **argv)
                 bar->setUpperValue(first + 2616);
             }));
         }
-        std::printf("  %-11s two-minute jump drawn: %8.1f ms   (median of 20; goal < 30)\n",
-                    view, median(jumps));
+        std::printf("  %-11s two-minute jump drawn: %8.1f ms   (median of 20; goal < 30)\n", view,
+                    median(jumps));
         std::fflush(stdout);
         window.getUi()->actionToggle_View->trigger();
     }
@@ -210,15 +201,24 @@ int main(int argc, char **argv)
             live->onNewSpecScan(now, cycle.at(live->history().samples.size() % cycle.size()).scan);
         }
     };
-    const auto sweepMs = [&](int samples) {
+    // The median of many sweeps: their data update alone, and with the window drawn.
+    const auto sweepMs = [&](int samples, bool draw) {
         std::vector<double> times;
         for (int i = 0; i < samples; ++i) {
-            times.push_back(drawMs(window, live, [&] { feed(1); }));
+            if (draw) {
+                times.push_back(drawMs(window, live, [&] { feed(1); }));
+            } else {
+                QElapsedTimer timer;
+                timer.start();
+                feed(1);
+                times.push_back(timer.nsecsElapsed() / 1e6);
+            }
         }
         return median(times);
     };
     feed(3000);
-    const double early = sweepMs(200);
+    const double earlyData = sweepMs(1000, false);
+    const double early = sweepMs(500, true);
     const qint64 liveBefore = ProcessProbe::residentBytes();
     const int liveStart = live->history().samples.size();
     while (live->history().samples.size() < liveSweeps) {
@@ -227,11 +227,24 @@ int main(int argc, char **argv)
     }
     const double liveGrown = double(ProcessProbe::residentBytes() - liveBefore)
         / (live->history().samples.size() - liveStart);
-    const double late = sweepMs(200);
+    const double lateData = sweepMs(1000, false);
+    const double late = sweepMs(500, true);
     std::printf("\nLive 2.4 GHz page, %d sweeps held:\n", int(live->history().samples.size()));
     std::printf("  resident growth per held sweep:     %8.1f bytes   (goal <= 540)\n", liveGrown);
+    std::printf("  a sweep's data update:              %8.3f ms early, %.3f ms at %d sweeps\n",
+                earlyData, lateData, int(live->history().samples.size()));
     std::printf("  a sweep with its window drawn:      %8.2f ms early, %.2f ms at %d sweeps\n",
                 early, late, int(live->history().samples.size()));
     std::fflush(stdout);
+
+    // 4. The reading alone, into the history.
+    {
+        QElapsedTimer timer;
+        timer.start();
+        RfSpectrumHistory read;
+        QFile file(path);
+        RecordingFile::load(file, read);
+        std::printf("\nReading it into a history alone: %.0f ms\n", double(timer.elapsed()));
+    }
     return 0;
 }

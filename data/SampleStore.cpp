@@ -15,6 +15,20 @@ quint64 nextSerial()
     return ++serial;
 }
 
+// out = max(out, values), column by column. In runs of a fixed length, so that the compiler
+// turns them into vector instructions at the optimisation level the program is built with.
+void raise(qint8 *out, const qint8 *values, int n)
+{
+    constexpr int k_run = 32;
+    int col = 0;
+    for (; col + k_run <= n; col += k_run) {
+        for (int k = 0; k < k_run; ++k)
+            out[col + k] = std::max(out[col + k], values[col + k]);
+    }
+    for (; col < n; ++col)
+        out[col] = std::max(out[col], values[col]);
+}
+
 bool allMissing(const qint8 *values, int length)
 {
     return std::all_of(values, values + length,
@@ -175,9 +189,7 @@ void SampleStore::Block::summarizeSweep(int index)
     if (index % k_groupSweeps == 0) {
         groupMax.append(reinterpret_cast<const char *>(stored), n);
     } else {
-        qint8 *group = reinterpret_cast<qint8 *>(groupMax.data()) + groupMax.size() - n;
-        for (int col = 0; col < n; ++col)
-            group[col] = std::max(group[col], stored[col]);
+        raise(reinterpret_cast<qint8 *>(groupMax.data()) + groupMax.size() - n, stored, n);
     }
     qint64 *sum = sums.data();
     for (int col = 0; col < n; ++col)
@@ -452,10 +464,6 @@ void SampleStore::maxima(int first, int last, qint8 *out) const
     std::fill(out, out + n, qint8(k_missingValue));
     first = qBound(0, first, m_size);
     last = qBound(first, last, m_size);
-    const auto raise = [out, n](const qint8 *values) {
-        for (int col = 0; col < n; ++col)
-            out[col] = std::max(out[col], values[col]);
-    };
     for (int b = first / k_blockSweeps; b * k_blockSweeps < last; ++b) {
         const Block &block = *m_blocks.at(b);
         const int from = qMax(first - b * k_blockSweeps, 0);
@@ -465,11 +473,13 @@ void SampleStore::maxima(int first, int last, qint8 *out) const
             const int group = s / k_groupSweeps;
             const int groupEnd = qMin((group + 1) * k_groupSweeps, block.count);
             if (s == group * k_groupSweeps && groupEnd <= to) {
-                raise(reinterpret_cast<const qint8 *>(block.groupMax.constData())
-                      + qsizetype(group) * n);
+                raise(out,
+                      reinterpret_cast<const qint8 *>(block.groupMax.constData())
+                          + qsizetype(group) * n,
+                      n);
                 s = groupEnd;
             } else {
-                raise(block.at(s));
+                raise(out, block.at(s), n);
                 ++s;
             }
         }

@@ -33,14 +33,20 @@ QString clockText(qint64 msecsSinceEpoch)
 }
 
 // The window of samples ending at the newest one that spans at most the time window: the
-// first index whose sample is no more than k_timeWindowWidth older than `newest`.
+// first index from `from` on whose sample is no more than k_timeWindowWidth older than
+// `newest`, and never past the last. Timestamps never decrease: a binary search.
 int windowStart(const SampleStore &samples, int from, qint64 newest)
 {
-    int first = from;
-    while (first < samples.size() - 1
-           && newest - samples.timestamp(first) > Constants::k_timeWindowWidth)
-        ++first;
-    return first;
+    int low = from;
+    int high = samples.size() - 1;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (newest - samples.timestamp(middle) > Constants::k_timeWindowWidth)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return qMax(low, from);
 }
 
 } // namespace
@@ -269,6 +275,8 @@ void TabPage::followLiveEdge()
 
 void TabPage::setWholeHistory(bool on)
 {
+    if (on == m_wholeHistory)
+        return;
     m_wholeHistory = on;
     if (m_wholeHistoryAction->isChecked() != on)
         m_wholeHistoryAction->setChecked(on);
@@ -276,7 +284,8 @@ void TabPage::setWholeHistory(bool on)
     if (samples.isEmpty())
         return;
     // Off: the two minutes that end where the view ends.
-    const int upper = on ? samples.size() : int(qBound<qint64>(1, m_timeBar->upperValue(), samples.size()));
+    const int upper
+        = on ? samples.size() : int(qBound<qint64>(1, m_timeBar->upperValue(), samples.size()));
     const int lower = on ? 0 : windowStart(samples, 0, samples.timestamp(upper - 1));
     if (upper == samples.size())
         m_firstVisibleIndex = lower;
