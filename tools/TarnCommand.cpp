@@ -1,5 +1,6 @@
 #include "TarnCommand.h"
 
+#include "TarnExport.h"
 #include "data/AppVersion.h"
 #include "data/Constants.h"
 #include "data/JournalFormat.h"
@@ -32,6 +33,13 @@ const char k_description[] = "Reads Quorvex recordings (.tarn).\n"
                              "                     of busy cells (at or above the threshold,\n"
                              "                     -80 dBm), mean amplitude; over the sweeps\n"
                              "                     from MS to MS (ms since the epoch), or all\n"
+                             "  export FILE [--format coordination|summary] [--trace max|average|\n"
+                             "              last] [--threshold DBM] [--from MS --to MS] [-o OUT]\n"
+                             "                     one line per frequency step: coordination,\n"
+                             "                     \"MHz, dBm\" of one trace (default max) for\n"
+                             "                     coordination software; summary, CSV of MHz,\n"
+                             "                     maximum, average and busy percent (at or\n"
+                             "                     above -80 dBm); gap fillers left out\n"
                              "  recover --list     the scans a run of the program left unsaved\n"
                              "                     (their journals): band, start, sweeps, length\n"
                              "  recover [JOURNAL] -o OUT\n"
@@ -39,8 +47,8 @@ const char k_description[] = "Reads Quorvex recordings (.tarn).\n"
                              "                     program holds (or JOURNAL) as a recording\n"
                              "\n"
                              "Exit status: 0 done (a recording cut short gives a warning and what\n"
-                             "it holds), 1 wrong command line, 2 unreadable file, 3 output not "
-                             "written.";
+                             "it holds), 1 wrong command line, 2 unreadable file (or nothing to\n"
+                             "recover or export), 3 output not written.";
 
 // Texts from a recording may hold anything; control characters would steer the terminal.
 QString printable(const QString &text)
@@ -225,8 +233,8 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Write the table to OUT instead of the "
-                                                   "standard output (csv); the recording to "
-                                                   "write (recover)."),
+                                                   "standard output (csv, export); the "
+                                                   "recording to write (recover)."),
                                     QStringLiteral("OUT"));
     parser.addOption(output);
     const QCommandLineOption list(QStringLiteral("list"),
@@ -237,17 +245,26 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
                                                       "(advise)."),
                                        QStringLiteral("N"));
     const QCommandLineOption threshold(QStringLiteral("threshold"),
-                                       QStringLiteral("Busy at or above DBM (advise; -80)."),
+                                       QStringLiteral("Busy at or above DBM (advise, export "
+                                                      "summary; -80)."),
                                        QStringLiteral("DBM"));
     const QCommandLineOption from(QStringLiteral("from"),
-                                  QStringLiteral("First sweep time, ms since the epoch (advise)."),
+                                  QStringLiteral("First sweep time, ms since the epoch (advise, "
+                                                 "export)."),
                                   QStringLiteral("MS"));
     const QCommandLineOption to(QStringLiteral("to"),
-                                QStringLiteral("Last sweep time, ms since the epoch (advise)."),
+                                QStringLiteral("Last sweep time, ms since the epoch (advise, "
+                                               "export)."),
                                 QStringLiteral("MS"));
-    parser.addOptions({universes, threshold, from, to});
+    const QCommandLineOption format(QStringLiteral("format"),
+                                    QStringLiteral("coordination or summary (export)."),
+                                    QStringLiteral("FORMAT"));
+    const QCommandLineOption trace(QStringLiteral("trace"),
+                                   QStringLiteral("max, average or last (export coordination)."),
+                                   QStringLiteral("TRACE"));
+    parser.addOptions({universes, threshold, from, to, format, trace});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("info, csv, advise or recover"));
+                                 QStringLiteral("info, csv, advise, export or recover"));
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A recording (.tarn), or a journal (recover)."));
 
@@ -277,15 +294,19 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
         return listing ? listJournals(out)
                        : recover(positional.value(1), parser.value(output), out, err);
     }
-    const bool adviseOptions = parser.isSet(universes) || parser.isSet(threshold)
-        || parser.isSet(from) || parser.isSet(to);
+    const bool exporting = command == QLatin1String("export");
+    const bool advising = command == QLatin1String("advise");
+    const bool stretchOptions = parser.isSet(threshold) || parser.isSet(from) || parser.isSet(to);
     if (positional.size() != 2
-        || (command != QLatin1String("info") && command != QLatin1String("csv")
-            && command != QLatin1String("advise"))
-        || (parser.isSet(output) && command != QLatin1String("csv")) || parser.isSet(list)
-        || (adviseOptions && command != QLatin1String("advise"))) {
+        || (command != QLatin1String("info") && command != QLatin1String("csv") && !advising
+            && !exporting)
+        || (parser.isSet(output) && command != QLatin1String("csv") && !exporting)
+        || parser.isSet(list) || (parser.isSet(universes) && !advising)
+        || (stretchOptions && !advising && !exporting)
+        || ((parser.isSet(format) || parser.isSet(trace)) && !exporting)) {
         err << program << ": usage: quorvex-tarn info FILE | quorvex-tarn csv FILE [-o OUT]"
-            << " | quorvex-tarn advise FILE [options] | quorvex-tarn recover ... (see --help)\n";
+            << " | quorvex-tarn advise FILE [options] | quorvex-tarn export FILE [options]"
+            << " | quorvex-tarn recover ... (see --help)\n";
         return Usage;
     }
     VexaIdAdvisor::Options options;
@@ -312,6 +333,18 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
         err << program
             << ": the values of --universes, --threshold, --from and --to are "
                "numbers (see --help)\n";
+        return Usage;
+    }
+    const TarnExport::Request exportRequest{parser.isSet(format) ? parser.value(format) : QString(),
+                                            parser.isSet(trace) ? parser.value(trace) : QString(),
+                                            parser.isSet(threshold),
+                                            options.thresholdDbm,
+                                            parser.value(output),
+                                            parser.isSet(from) || parser.isSet(to)};
+    ScanExport::Options exportOptions;
+    QString exportProblem;
+    if (exporting && !TarnExport::parse(exportRequest, &exportOptions, &exportProblem)) {
+        err << program << ": " << exportProblem << " (see --help)\n";
         return Usage;
     }
 
@@ -396,6 +429,9 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     int end = begin;
     while (end < samples.size() && samples.timestamp(end) <= toMs)
         ++end;
+    if (exporting)
+        return TarnExport::write(fileName, history, begin, end, exportRequest, exportOptions, out,
+                                 err);
     const QList<VexaIdAdvisor::Score> ranking = VexaIdAdvisor::rank(history, begin, end, options);
     if (ranking.isEmpty()) {
         err << program << ": " << fileName << " holds no sweeps to rank"

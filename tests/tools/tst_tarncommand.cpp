@@ -228,7 +228,7 @@ private Q_SLOTS:
         QVERIFY(help.out.contains("info FILE"));
         QVERIFY(help.out.contains("csv FILE [-o OUT]"));
         for (const QStringList &wrong :
-             {QStringList{}, QStringList{"info"}, QStringList{"export", m_site},
+             {QStringList{}, QStringList{"info"}, QStringList{"report", m_site},
               QStringList{"info", m_site, "-o", "x.csv"}, QStringList{"info", m_site, "--bogus"}}) {
             const Run run = tarn(wrong);
             QCOMPARE(run.status, int(TarnCommand::Usage));
