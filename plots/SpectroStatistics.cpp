@@ -68,20 +68,25 @@ SpectroStatistics::Result SpectroStatistics::compute(int yMin, int yMax)
 {
     Result result;
     const int n = m_counts.columns;
-    const int m = m_last - m_first;
+    // Gap fillers (every value -128, written while the other band was swept) are no
+    // measurement of this band: they count neither in the average nor in the density.
+    const qint64 fillers = m_counts.fillers;
+    const qint64 m = m_last - m_first - fillers;
     const int h = yMax - yMin;
     result.numColumns = n;
     result.max = m_counts.maxima();
-    if (m > 0 && m_store) {
+    if (m_last > m_first && m_store) {
         const qint8 *newest = m_store->values(m_last - 1);
         result.current = QVector<signed char>(newest, newest + n);
     }
     result.average.resize(n);
-    for (int col = 0; col < n; ++col)
-        result.average[col] = m > 0 ? double(m_counts.sums.at(col)) / m : 0.0;
+    for (int col = 0; col < n; ++col) {
+        const qint64 sum = m_counts.sums.at(col) - fillers * k_missingValue;
+        result.average[col] = m > 0 ? double(sum) / double(m) : double(k_missingValue);
+    }
     for (signed char v : qAsConst(result.max))
         result.top = qMax(result.top, int(v));
-    if (h <= 0 || n <= 0 || m <= 0)
+    if (h <= 0 || n <= 0 || m_last <= m_first)
         return result;
 
     result.numRows = h;
@@ -90,13 +95,16 @@ SpectroStatistics::Result SpectroStatistics::compute(int yMin, int yMax)
     m_nextBuffer = 1 - m_nextBuffer;
     refill(density, h * n, 0.0);
     refill(tips, h * n, 0.0);
-    const double w = 1.0 / m;
+    // A window of gap filler alone shows an empty image.
+    const double w = m > 0 ? 1.0 / double(m) : 0.0;
     const qint32 *counts = m_counts.levels.constData();
     const auto levelRow = [&](int value) -> const qint32 * {
         if (value < k_missingValue || value >= k_missingValue + k_levels)
             return nullptr;
         return counts + (value - k_missingValue) * n;
     };
+    // The fillers among the counts of a value (they are all at -128).
+    const auto fillersAt = [&](int value) { return value == k_missingValue ? fillers : 0; };
 
     // A value v fills k = h - |v - yMax| rows from the bottom: v - yMin rows up to the top of
     // the scale, fewer again above it. Row r counts the sweeps with k > r; summing the
@@ -106,10 +114,12 @@ SpectroStatistics::Result SpectroStatistics::compute(int yMin, int yMax)
         const int k = row + 1;
         const qint32 *below = levelRow(yMin + k); // values up to the top of the scale
         const qint32 *over = k < h ? levelRow(yMax + h - k) : nullptr; // values above it
+        const qint64 notCounted
+            = (below ? fillersAt(yMin + k) : 0) + (over ? fillersAt(yMax + h - k) : 0);
         double *out = density.data() + row * n;
         for (int col = 0; col < n; ++col) {
-            above[col] += (below ? below[col] : 0) + (over ? over[col] : 0);
-            out[col] = above.at(col) * w;
+            above[col] += (below ? below[col] : 0) + (over ? over[col] : 0) - notCounted;
+            out[col] = double(above.at(col)) * w;
         }
     }
 
@@ -119,10 +129,11 @@ SpectroStatistics::Result SpectroStatistics::compute(int yMin, int yMax)
         const qint32 *hits = levelRow(value);
         if (!hits)
             break;
+        const qint64 notCounted = fillersAt(value);
         double *out = tips.data() + (value - yMin - 1) * n;
         for (int col = 0; col < n; ++col) {
-            if (hits[col] > 0)
-                out[col] = tipValue(hits[col]);
+            if (hits[col] - notCounted > 0)
+                out[col] = tipValue(qint32(hits[col] - notCounted));
         }
     }
     result.density = density;

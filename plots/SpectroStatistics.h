@@ -7,7 +7,9 @@
 // What the spectrogram shows for a window of sweeps: for every column (frequency bin) and
 // every 1 dB row, the fraction of sweeps whose value lay above the row (density); the "tip"
 // cells just below where sweeps ended (1.0 for one sweep, halved for each further one); and
-// per column the average and highest value.
+// per column the average and highest value. Gap-filler sweeps (every value -128, written
+// while the other band was swept) count in none of them; the average of a column without
+// any other sweep is -128.
 //
 // All of it follows from how many sweeps of the window had each value at each column. Those
 // counts are kept from one window to the next: a window of the same store that overlaps the

@@ -316,7 +316,8 @@ private Q_SLOTS:
     }
 
     // Max Hold and Average: one point per bin at its centre, the column's maximum and mean;
-    // shown only while switched on, and then part of what the plot draws.
+    // shown only while switched on, and then part of what the plot draws. Gap filler (written
+    // while the other band was swept) pulls neither down, nor thins the density.
     void traces()
     {
         SpectroPlot plot;
@@ -326,9 +327,12 @@ private Q_SLOTS:
         for (int s = 0; s < 4; ++s) {
             RfSpectrumScan scan(501, qint8(-95));
             scan[250] = qint8(-70 + 10 * s); // -70, -60, -50, -40
-            window << RfSpectrumSample{1700000000000 + s, scan, {}};
+            window << RfSpectrumSample{1700000000000 + 2 * s, scan, {}}
+                   << RfSpectrumSample{1700000000001 + 2 * s, RfSpectrumScan(501, qint8(-128)), {}};
         }
         plot.setData(window);
+        // Every sweep reached -96 ... -95 at column 0.
+        QCOMPARE(plot.densityData()->valueMatrix().at(4 * 501), 1.0);
         const QwtSeriesData<QPointF> *maxima = plot.maxHoldCurve()->data();
         const QwtSeriesData<QPointF> *means = plot.averageCurve()->data();
         QCOMPARE(int(maxima->size()), 501);

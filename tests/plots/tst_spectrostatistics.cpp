@@ -26,12 +26,18 @@ RfSpectrumSample randomSample(std::mt19937 &rng, int columns, qint64 time)
     return sample;
 }
 
-QList<RfSpectrumSample> randomHistory(unsigned seed, int count, int columns)
+// With fillerRuns, runs of gap filler (as written while the other band was swept) now and
+// then, one of them at the end.
+QList<RfSpectrumSample> randomHistory(unsigned seed, int count, int columns,
+                                      bool fillerRuns = false)
 {
     std::mt19937 rng(seed);
     QList<RfSpectrumSample> history;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         history.append(randomSample(rng, columns, 1000 + 45 * i));
+        if (fillerRuns && (i % 50 >= 40 || i >= count - 3))
+            history.last().scan.fill(-128);
+    }
     return history;
 }
 
@@ -79,11 +85,14 @@ private Q_SLOTS:
         QTest::addColumn<unsigned>("seed");
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("columns");
-        QTest::newRow("one sweep") << 1u << 1 << 501;
-        QTest::newRow("two sweeps") << 2u << 2 << 37;
-        QTest::newRow("240 sweeps") << 3u << 240 << 64;
-        QTest::newRow("900 MHz width") << 4u << 120 << 252;
-        QTest::newRow("2.4 GHz width") << 5u << 300 << 501;
+        QTest::addColumn<bool>("fillers");
+        QTest::newRow("one sweep") << 1u << 1 << 501 << false;
+        QTest::newRow("two sweeps") << 2u << 2 << 37 << false;
+        QTest::newRow("240 sweeps") << 3u << 240 << 64 << false;
+        QTest::newRow("900 MHz width") << 4u << 120 << 252 << false;
+        QTest::newRow("2.4 GHz width") << 5u << 300 << 501 << false;
+        QTest::newRow("gap filler among them") << 6u << 300 << 501 << true;
+        QTest::newRow("gap filler alone") << 7u << 3 << 64 << true;
     }
 
     // From scratch: any window of random values, with gap filler and values above the top.
@@ -92,7 +101,8 @@ private Q_SLOTS:
         QFETCH(unsigned, seed);
         QFETCH(int, count);
         QFETCH(int, columns);
-        const QList<RfSpectrumSample> window = randomHistory(seed, count, columns);
+        QFETCH(bool, fillers);
+        const QList<RfSpectrumSample> window = randomHistory(seed, count, columns, fillers);
         const SampleStore store = SampleStore::fromList(window);
         SpectroStatistics stats;
         stats.setWindow(store, 0, store.size());
@@ -124,7 +134,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, moves);
         QFETCH(int, count);
-        const QList<RfSpectrumSample> history = randomHistory(7, count, 16);
+        const QList<RfSpectrumSample> history = randomHistory(7, count, 16, true);
         const SampleStore store = SampleStore::fromList(history);
         SpectroStatistics stats;
         for (const QString &move : moves.split(' ')) {
