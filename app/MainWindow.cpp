@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 #include "ui_MainWindow.h"
 
+#include "AnalysisHost.h"
 #include "AppLog.h"
 #include "FileLocations.h"
 #include "FirmwareOffer.h"
@@ -105,6 +106,8 @@ void MainWindow::setUserPrompts(std::unique_ptr<UserPrompts> prompts)
         m_session->setPrompts(m_prompts.get());
     if (m_recordings)
         m_recordings->setPrompts(m_prompts.get());
+    if (m_analysis)
+        m_analysis->setPrompts(m_prompts.get());
 }
 
 void MainWindow::saveWindowGeometry()
@@ -137,6 +140,7 @@ void MainWindow::addPage(TabPage *page, const QString &title)
                               "keep it.")
                                .arg(page->bandName(), reason));
     });
+    m_analysis->attach(page);
     const int index = ui->tabWidget->addTab(page, title);
     ui->tabWidget->setTabToolTip(index, title);
 }
@@ -168,6 +172,8 @@ void MainWindow::buildSession()
     m_recordings
         = std::make_unique<RecordingActions>(this, [this] { return m_projectInfo.projectName; });
     m_recordings->setPrompts(m_prompts.get());
+    m_analysis = new AnalysisHost(ui->tabWidget, ui->dockWidgetContentsVexaIds, this);
+    m_analysis->setPrompts(m_prompts.get());
     m_session = new ScanSession(
         m_deviceComms, *ui->tabWidget,
         {ui->actionRecord, ui->actionStop, ui->actionConnect, ui->actionDisconnect, ui->actionOpen},

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class AnalysisHost;
 class DebugWindow;
 class FirmwareOffer;
 class FwUpdateDialog;
@@ -155,6 +156,7 @@ private:
     QPointer<DebugWindow> m_debugWindow;
     ScanSession *m_session = nullptr;
     std::unique_ptr<RecordingActions> m_recordings;
+    AnalysisHost *m_analysis = nullptr;
 
     bool m_debugMode = false;
     bool m_qcMode = false;

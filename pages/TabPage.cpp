@@ -1,5 +1,8 @@
 #include "TabPage.h"
 
+#include "MarkerTable.h"
+#include "PeakTable.h"
+#include "SpectrumAnalysis.h"
 #include "app/MainWindow.h"
 #include "data/Constants.h"
 #include "data/HistoryJournal.h"
@@ -88,6 +91,7 @@ TabPage::TabPage(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *
         m_spectroPlot->setData(m_hist.samples, first, last);
         m_waterfallPlot->setData(m_hist.samples, first, last);
     }
+    m_analysis->refresh();
     // The stored events and labels are shown before the displays report to the page, so
     // they are not added to the history a second time.
     m_waterfallPlot->setTimeEvents(m_hist.timeEvents);
@@ -131,7 +135,13 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
         plot->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         m_viewStack->addWidget(plot);
     }
-    m_mainLayout->addWidget(m_viewStack, 1);
+    // The peak table beside the plots, the marker table under them.
+    m_analysis = new SpectrumAnalysis(this, ui->actionVarsa_VexaIds);
+    auto *centre = new QHBoxLayout;
+    centre->addWidget(m_viewStack, 1);
+    centre->addWidget(m_analysis->peakTable());
+    m_mainLayout->addLayout(centre, 1);
+    m_mainLayout->addWidget(m_analysis->markerTable());
 
     // Scan and Stop on a live page; a playback page keeps the buttons hidden.
     m_stopButton = new QToolButton(this);
@@ -422,8 +432,9 @@ void TabPage::onTimeBarMoved()
         };
         quietly(m_spectroPlot, [&] { m_spectroPlot->setData(m_hist.samples, first, last); });
         quietly(m_waterfallPlot, [&] { m_waterfallPlot->setData(m_hist.samples, first, last); });
-        requestReplot();
+        // What follows the window (markers, say) changes before the redraw that shows it.
         emit visibleWindowChanged();
+        requestReplot();
     }
     const qint64 upper = m_timeBar->upperValue();
     if (upper > 0 && upper <= m_hist.samples.size())
@@ -532,7 +543,9 @@ QPixmap TabPage::takeSnapshot()
         replotNow();
     const QPoint canvasPos = plot->canvas()->pos();
     const int canvasHeight = plot->canvas()->height();
-    const QPixmap shot = plot->grab();
+    // The spectrogram with its markers' read-outs under it.
+    const QPixmap shot
+        = plot == m_spectroPlot ? m_analysis->withReadouts(plot->grab()) : plot->grab();
 
     QPixmap result(shot.size());
     result.setDevicePixelRatio(shot.devicePixelRatio());

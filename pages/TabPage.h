@@ -25,6 +25,7 @@ class QToolButton;
 class QVBoxLayout;
 class RangeSlider;
 class SpectroPlot;
+class SpectrumAnalysis;
 class VexaIdOverlay;
 class WaterfallPlot;
 
@@ -90,6 +91,10 @@ public:
     QLabel *elapsedLabel() const { return m_elapsedLabel; }
     QLabel *clockLabel() const { return m_clockLabel; }
     VexaIdOverlay *vexaIdOverlay() const { return m_vexaIdOverlay.get(); }
+    // Markers, peaks, the reference trace and exports of the spectrogram.
+    SpectrumAnalysis *analysis() const { return m_analysis; }
+    // The sweeps [first, last) the time bar selects; empty (0, 0) when it selects none.
+    std::pair<int, int> visibleRange() const;
     int firstVisibleIndex() const { return m_firstVisibleIndex; }
     double meanSampleInterval() const { return m_meanSampleInterval; }
 
@@ -136,8 +141,6 @@ protected:
     void showVexaIdsOfBand(QList<int> vexaIds, VexaIdFilter inBand);
     void showVexaIdOfBand(int vexaId, VexaIdFilter inBand);
     void hideVexaIdOfBand(int vexaId, VexaIdFilter inBand);
-    // The sweeps [first, last) the time bar selects; empty (0, 0) when it selects none.
-    std::pair<int, int> visibleRange() const;
     // The newest sample's access points are replaced by a newer Wi-Fi scan.
     void setNewestWifi(const WifiScan &accessPoints);
 
@@ -174,6 +177,7 @@ private:
     int m_firstVisibleIndex = 0;
     double m_meanSampleInterval = 0.0;
     std::unique_ptr<VexaIdOverlay> m_vexaIdOverlay;
+    SpectrumAnalysis *m_analysis = nullptr;
     QTimer m_replotTimer;
     QElapsedTimer m_lastReplot;
     std::unique_ptr<HistoryJournal> m_journal;

@@ -1,0 +1,57 @@
+#include "AnalysisHost.h"
+
+#include "FileLocations.h"
+#include "RecordingActions.h"
+#include "networks/VexaIdPanel.h"
+#include "pages/SpectrumAnalysis.h"
+#include "pages/TabPage.h"
+
+#include <QCoreApplication>
+#include <QSpinBox>
+#include <QTabWidget>
+
+AnalysisHost::AnalysisHost(QTabWidget *tabs, VexaIdPanel *panel, QWidget *window)
+    : QObject(window)
+    , m_tabs(tabs)
+    , m_panel(panel)
+    , m_window(window)
+{ }
+
+void AnalysisHost::attach(TabPage *page)
+{
+    SpectrumAnalysis *analysis = page->analysis();
+    analysis->setHost(this);
+    connect(m_panel->thresholdBox(), QOverload<int>::of(&QSpinBox::valueChanged), analysis,
+            &SpectrumAnalysis::refresh);
+}
+
+QList<AnalysisHost::Recording> AnalysisHost::recordings() const
+{
+    QList<Recording> result;
+    for (int index = 2; index < m_tabs->count(); ++index) {
+        if (auto *page = qobject_cast<TabPage *>(m_tabs->widget(index)))
+            result.append({page, m_tabs->tabText(index)});
+    }
+    return result;
+}
+
+double AnalysisHost::busyThreshold() const
+{
+    return m_panel->advisorOptions().thresholdDbm;
+}
+
+QString AnalysisHost::exportPath(const TabPage *page, const QString &kind,
+                                 const QString &suffix) const
+{
+    const QString project = page->history().projectInfo.projectName;
+    return FileLocations::defaultPath(FileLocations::Kind::Export,
+                                      project.isEmpty() ? QCoreApplication::applicationName()
+                                                        : project,
+                                      RecordingActions::bandOf(page))
+        + QLatin1Char('_') + kind + suffix;
+}
+
+void AnalysisHost::remember(const QString &path)
+{
+    FileLocations::remember(FileLocations::Kind::Export, path);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QTabWidget;
+class TabPage;
+class UserPrompts;
+class VexaIdPanel;
+
+// The window's side of the pages' markers, references and exports (SpectrumAnalysis): the
+// dialogs, the recordings open to compare with, the busy threshold set in the VEXA ID panel
+// (the peak tables and summaries follow it), and where exports go.
+class AnalysisHost : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Recording
+    {
+        TabPage *page = nullptr;
+        QString title;
+    };
+
+    AnalysisHost(QTabWidget *tabs, VexaIdPanel *panel, QWidget *window);
+
+    void setPrompts(UserPrompts *prompts) { m_prompts = prompts; }
+    UserPrompts *prompts() const { return m_prompts; }
+    QWidget *window() const { return m_window; }
+
+    // Gives a page's analysis this window.
+    void attach(TabPage *page);
+    // The recordings open in tabs (from index 2 on), in tab order.
+    QList<Recording> recordings() const;
+    double busyThreshold() const;
+    // Where an export of the page is offered: the remembered export folder and the default
+    // name (project, band, time) with `kind` and `suffix` ("coordination", ".txt").
+    QString exportPath(const TabPage *page, const QString &kind, const QString &suffix) const;
+    // An export was written there: the folder is offered next time.
+    void remember(const QString &path);
+
+private:
+    QTabWidget *const m_tabs;
+    VexaIdPanel *const m_panel;
+    QWidget *const m_window;
+    UserPrompts *m_prompts = nullptr;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "FrequencyAxis.h"
+
+#include <QList>
+#include <QVector>
+
+// The peaks of a trace (one level per frequency step): the local maxima, a flat top counting
+// once at its middle step and a band edge counting when its neighbour is lower, strongest
+// first (the lower frequency first among equals). A peak closer than the separation to a
+// stronger one is part of it and left out. Steps without a level (-128) are never peaks.
+class PeakSearch
+{
+public:
+    struct Peak
+    {
+        int step = 0;
+        double level = 0.0;
+
+        bool operator==(const Peak &other) const
+        {
+            return step == other.step && level == other.level;
+        }
+    };
+
+    // The separation of the history's band: 1 MHz, on the 900 MHz band 0.5 MHz.
+    static qint64 separationHertz(const RfSpectrumHistory &history);
+
+    static QList<Peak> find(const QVector<double> &trace, const FrequencyAxis &axis,
+                            qint64 separationHertz);
+    // The index among `peaks` of the next lower peak after a point at `level` and `step`:
+    // the strongest peak that comes after that point in the peaks' order; -1 when none does.
+    static int next(const QList<Peak> &peaks, double level, int step);
+};

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "data/FrequencyAxis.h"
+#include "data/MarkerSet.h"
+#include "data/PeakSearch.h"
+#include "data/ReferenceTrace.h"
+#include "data/ScanExport.h"
+#include "data/SpectrumTraces.h"
+#include "plots/SpectroStatistics.h"
+
+#include <QObject>
+#include <QPixmap>
+
+class AnalysisHost;
+class MarkerLayer;
+class MarkerTable;
+class PeakTable;
+class QAction;
+class QActionGroup;
+class QwtPlotCurve;
+class QwtPlotTextLabel;
+class TabPage;
+
+// What a technician reads off a band page's spectrogram: up to four markers with their levels
+// (the table under the plot), the strongest peaks (the table beside it), a reference trace to
+// compare with, and exports of the scan for coordination software or as a summary. Everything
+// follows the window in view; gap fillers count in nothing. The page's tool bar gets Peak,
+// Next Peak, Peak Table, Reference and Export.
+class SpectrumAnalysis : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The page's spectrogram, history and tool bar; its actions go in before `before`.
+    SpectrumAnalysis(TabPage *page, QAction *before);
+    ~SpectrumAnalysis() override;
+
+    // The window around the page: its dialogs, the other recordings, the busy threshold.
+    // Without one, nothing asks or tells the user anything and the threshold is -80 dBm.
+    void setHost(AnalysisHost *host);
+
+    MarkerTable *markerTable() const { return m_markerTable; }
+    PeakTable *peakTable() const { return m_peakTable; }
+    MarkerLayer *layer() const { return m_layer; }
+    QwtPlotCurve *referenceCurve() const { return m_referenceCurve; }
+    QwtPlotTextLabel *referenceCaption() const { return m_referenceCaption; }
+
+    const MarkerSet &markers() const { return m_markers; }
+    const SpectrumTraces &traces() const { return m_traces; }
+    const QList<PeakSearch::Peak> &peaks() const { return m_peaks; }
+    const ReferenceTrace &reference() const { return m_reference; }
+    FrequencyAxis axis() const;
+    int busyThreshold() const;
+
+    QAction *peakAction() const { return m_peakAction; }
+    QAction *nextPeakAction() const { return m_nextPeakAction; }
+    QAction *peakTableAction() const { return m_peakTableAction; }
+    QAction *referenceAction() const { return m_referenceAction; }
+    QAction *setReferenceAction(SpectrumTraces::Kind kind) const;
+    QAction *compareWithAction() const { return m_compareWithAction; }
+    QAction *clearReferenceAction() const { return m_clearReferenceAction; }
+    QAction *exportAction() const { return m_exportAction; }
+    QAction *exportCoordinationAction(SpectrumTraces::Kind trace) const;
+    QAction *exportSummaryAction() const { return m_exportSummaryAction; }
+    QAction *exportWholeHistoryAction() const { return m_exportWholeAction; }
+
+    // A snapshot of the spectrogram with the marker table under it, when markers are placed.
+    QPixmap withReadouts(const QPixmap &plotShot) const;
+
+public Q_SLOTS:
+    // The window in view changed (or the busy threshold): traces, peaks, markers and tables.
+    void refresh();
+    void peak();
+    void nextPeak();
+    // A new marker at the step nearest the frequency (the selected one moves there when four
+    // are placed).
+    void placeMarker(double megahertz);
+    void moveMarker(int number, int step);
+    void selectMarker(int number);
+    void stepMarker(int steps);
+    void removeMarker();
+    void setReference(SpectrumTraces::Kind kind);
+    void compareWith();
+    void clearReference();
+    void exportScan(ScanExport::Format format, SpectrumTraces::Kind trace);
+
+private:
+    void buildActions(QAction *before);
+    void showMarkers(bool replot);
+    void showReference();
+    void updatePanels();
+    // The stretch of sweeps an export covers: the window in view or the whole history.
+    SpectrumTraces exportTraces() const;
+    QString windowText(const TabPage *page, int first, int last) const;
+
+    TabPage *const m_page;
+    AnalysisHost *m_host = nullptr;
+    SpectroStatistics m_statistics;
+    SpectrumTraces m_traces;
+    QList<PeakSearch::Peak> m_peaks;
+    MarkerSet m_markers;
+    ReferenceTrace m_reference;
+    int m_first = 0;
+    int m_last = 0;
+
+    MarkerLayer *m_layer = nullptr;
+    QwtPlotCurve *m_referenceCurve = nullptr;
+    QwtPlotTextLabel *m_referenceCaption = nullptr;
+    MarkerTable *m_markerTable = nullptr;
+    PeakTable *m_peakTable = nullptr;
+
+    QAction *m_peakAction = nullptr;
+    QAction *m_nextPeakAction = nullptr;
+    QAction *m_peakTableAction = nullptr;
+    QAction *m_referenceAction = nullptr;
+    QAction *m_setReferenceMaxAction = nullptr;
+    QAction *m_setReferenceAverageAction = nullptr;
+    QAction *m_compareWithAction = nullptr;
+    QAction *m_clearReferenceAction = nullptr;
+    QAction *m_exportAction = nullptr;
+    QAction *m_exportMaxAction = nullptr;
+    QAction *m_exportAverageAction = nullptr;
+    QAction *m_exportNewestAction = nullptr;
+    QAction *m_exportSummaryAction = nullptr;
+    QAction *m_exportWholeAction = nullptr;
+};
