@@ -73,7 +73,7 @@ SpectrumAnalysis::SpectrumAnalysis(TabPage *page, QAction *before)
     connect(m_layer, &MarkerLayer::placeRequested, this, &SpectrumAnalysis::placeMarker);
     connect(m_layer, &MarkerLayer::selectRequested, this, &SpectrumAnalysis::selectMarker);
     connect(m_layer, &MarkerLayer::dragged, this, [this](int number, double megahertz) {
-        moveMarker(number, axis().nearestStep(megahertz, m_traces.steps()));
+        moveMarker(number, axis().nearestStep(megahertz, traces().steps()));
     });
     connect(m_layer, &MarkerLayer::stepRequested, this, &SpectrumAnalysis::stepMarker);
     connect(m_layer, &MarkerLayer::removeRequested, this, &SpectrumAnalysis::removeMarker);
@@ -112,7 +112,10 @@ void SpectrumAnalysis::buildActions(QAction *before)
     m_peakTableAction = new QAction(tr("Peaks"), this);
     m_peakTableAction->setCheckable(true);
     m_peakTableAction->setToolTip(tr("Show the ten strongest peaks in view"));
-    connect(m_peakTableAction, &QAction::toggled, this, &SpectrumAnalysis::updatePanels);
+    connect(m_peakTableAction, &QAction::toggled, this, [this] {
+        refresh();
+        updatePanels();
+    });
 
     auto *referenceMenu = new QMenu(m_page);
     m_setReferenceMaxAction = referenceMenu->addAction(tr("Set Reference from Max Hold"));
@@ -208,6 +211,33 @@ QAction *SpectrumAnalysis::exportCoordinationAction(SpectrumTraces::Kind trace) 
 
 void SpectrumAnalysis::refresh()
 {
+    // Nothing on show reads the window: it is counted once something asks.
+    m_stale = true;
+    if (!m_markers.isEmpty() || m_peakTableAction->isChecked())
+        update();
+}
+
+void SpectrumAnalysis::ensureCurrent()
+{
+    if (m_stale)
+        update();
+}
+
+const SpectrumTraces &SpectrumAnalysis::traces()
+{
+    ensureCurrent();
+    return m_traces;
+}
+
+const QList<PeakSearch::Peak> &SpectrumAnalysis::peaks()
+{
+    ensureCurrent();
+    return m_peaks;
+}
+
+void SpectrumAnalysis::update()
+{
+    m_stale = false;
     const RfSpectrumHistory &history = m_page->history();
     const auto [first, last] = m_page->visibleRange();
     m_first = first;
@@ -223,6 +253,7 @@ void SpectrumAnalysis::refresh()
 
 void SpectrumAnalysis::peak()
 {
+    ensureCurrent();
     if (m_peaks.isEmpty())
         return;
     const int step = m_peaks.first().step;
@@ -235,6 +266,7 @@ void SpectrumAnalysis::peak()
 
 void SpectrumAnalysis::nextPeak()
 {
+    ensureCurrent();
     const int step = m_markers.stepOf(m_markers.selected());
     if (step < 0 || step >= m_traces.steps()) {
         peak();
@@ -281,6 +313,7 @@ void SpectrumAnalysis::selectMarker(int number)
 
 void SpectrumAnalysis::stepMarker(int steps)
 {
+    ensureCurrent();
     const int count = m_traces.steps() > 0 ? m_traces.steps() : m_page->history().samples.columns();
     if (m_markers.stepSelected(steps, count))
         showMarkers(true);
@@ -296,6 +329,7 @@ void SpectrumAnalysis::removeMarker()
 
 void SpectrumAnalysis::showMarkers(bool replot)
 {
+    ensureCurrent();
     const QList<MarkerSet::Readout> readouts = m_markers.readouts(m_traces, axis(), m_reference);
     QList<MarkerLayer::Item> items;
     bool referenced = false;
@@ -361,6 +395,7 @@ void SpectrumAnalysis::showReference()
 
 void SpectrumAnalysis::setReference(SpectrumTraces::Kind kind)
 {
+    ensureCurrent();
     if (m_traces.isEmpty()) {
         if (m_host && m_host->prompts())
             m_host->prompts()->information(m_host->window(), tr("Set Reference"),
@@ -426,6 +461,7 @@ void SpectrumAnalysis::compareWith()
                              tr("\"%1\" shows no sweeps to compare with.").arg(other.title));
         return;
     }
+    ensureCurrent();
     const int steps = m_traces.steps() > 0 ? m_traces.steps() : m_page->history().samples.columns();
     if (steps > 0 && traces.steps() != steps) {
         prompts->warning(window, title,
@@ -449,10 +485,10 @@ void SpectrumAnalysis::clearReference()
     showMarkers(true);
 }
 
-SpectrumTraces SpectrumAnalysis::exportTraces() const
+SpectrumTraces SpectrumAnalysis::exportTraces()
 {
     if (!m_exportWholeAction->isChecked())
-        return m_traces;
+        return traces();
     const SampleStore &samples = m_page->history().samples;
     return SpectrumTraces::of(samples, 0, samples.size(), busyThreshold());
 }

@@ -46,8 +46,9 @@ public:
     QwtPlotTextLabel *referenceCaption() const { return m_referenceCaption; }
 
     const MarkerSet &markers() const { return m_markers; }
-    const SpectrumTraces &traces() const { return m_traces; }
-    const QList<PeakSearch::Peak> &peaks() const { return m_peaks; }
+    // The traces and peaks of the window in view.
+    const SpectrumTraces &traces();
+    const QList<PeakSearch::Peak> &peaks();
     const ReferenceTrace &reference() const { return m_reference; }
     FrequencyAxis axis() const;
     int busyThreshold() const;
@@ -68,7 +69,8 @@ public:
     QPixmap withReadouts(const QPixmap &plotShot) const;
 
 public Q_SLOTS:
-    // The window in view changed (or the busy threshold): traces, peaks, markers and tables.
+    // The window in view changed (or the busy threshold): traces, peaks, markers and tables
+    // follow, at once while markers or the peak table are on show, else when next asked for.
     void refresh();
     void peak();
     void nextPeak();
@@ -86,11 +88,14 @@ public Q_SLOTS:
 
 private:
     void buildActions(QAction *before);
+    // Counts the window in view, unless that is done already.
+    void ensureCurrent();
+    void update();
     void showMarkers(bool replot);
     void showReference();
     void updatePanels();
     // The stretch of sweeps an export covers: the window in view or the whole history.
-    SpectrumTraces exportTraces() const;
+    SpectrumTraces exportTraces();
     QString windowText(const TabPage *page, int first, int last) const;
 
     TabPage *const m_page;
@@ -102,6 +107,7 @@ private:
     ReferenceTrace m_reference;
     int m_first = 0;
     int m_last = 0;
+    bool m_stale = true;
 
     MarkerLayer *m_layer = nullptr;
     QwtPlotCurve *m_referenceCurve = nullptr;
