@@ -137,6 +137,9 @@ void MainWindow::addPage(TabPage *page, const QString &title)
                               "keep it.")
                                .arg(page->bandName(), reason));
     });
+    connect(page, &TabPage::reportRequested, this, [this, page] {
+        m_recordings->report(page, [this](const QString &text) { statusBar()->showMessage(text); });
+    });
     const int index = ui->tabWidget->addTab(page, title);
     ui->tabWidget->setTabToolTip(index, title);
 }

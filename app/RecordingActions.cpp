@@ -1,10 +1,13 @@
 #include "RecordingActions.h"
 
 #include "FileLocations.h"
+#include "ReportJob.h"
 #include "SnapshotFile.h"
 #include "UserPrompts.h"
+#include "data/AppVersion.h"
 #include "data/RecordingFile.h"
 #include "pages/TabPage900.h"
+#include "widgets/RangeSlider.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -82,6 +85,60 @@ void RecordingActions::snapshot(TabPage *page)
         return;
     }
     FileLocations::remember(FileLocations::Kind::Snapshot, path);
+}
+
+bool RecordingActions::isReporting() const
+{
+    return !m_report.isNull();
+}
+
+void RecordingActions::report(TabPage *page, const std::function<void(const QString &)> &status)
+{
+    if (!page || !m_prompts)
+        return;
+    if (m_report) {
+        m_prompts->information(m_window, tr("Report"), tr("A report is being written already."));
+        return;
+    }
+    const QUrl url = m_prompts->saveFileUrl(
+        m_window, tr("Save Report"),
+        FileLocations::defaultPath(FileLocations::Kind::Report, defaultName(page), bandOf(page)),
+        tr("PDF Files:") + QStringLiteral(" *.pdf"));
+    if (url.isEmpty() || !url.isLocalFile())
+        return;
+    const QString path = FileLocations::withSuffix(url.toLocalFile(), QStringLiteral(".pdf"));
+    // The stretch the page shows.
+    SurveyReport::Input input{page->hist(), {}, AppVersion::text()};
+    const auto [first, last] = page->visibleRange();
+    if (last > first) {
+        input.options.fromMs = input.history.samples.timestamp(first);
+        input.options.toMs = input.history.samples.timestamp(last - 1);
+    }
+    auto *job = new ReportJob(std::move(input), path, m_window);
+    m_report = job;
+    QObject::connect(job, &ReportJob::progress, job, [status](int percent) {
+        status(tr("Writing the report: %1 %").arg(percent));
+    });
+    QObject::connect(job, &ReportJob::finished, job,
+                     [this, job, status](bool written, const QString &error) {
+                         status(QString());
+                         job->deleteLater();
+                         if (!m_prompts)
+                             return;
+                         const QString name = QDir::toNativeSeparators(job->path());
+                         if (!written) {
+                             m_prompts->critical(m_window, tr("Error"),
+                                                 tr("The report was not saved. Unable to write "
+                                                    "%1: %2")
+                                                     .arg(name, error));
+                             return;
+                         }
+                         FileLocations::remember(FileLocations::Kind::Report, job->path());
+                         m_prompts->information(m_window, tr("Report"),
+                                                tr("The report was saved to %1.").arg(name));
+                     });
+    status(tr("Writing the report"));
+    job->start();
 }
 
 QString RecordingActions::askOpen()

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <functional>
 
 class QWidget;
+class ReportJob;
 class TabPage;
 class UserPrompts;
 
@@ -25,6 +27,11 @@ public:
     // (sweeps arriving meanwhile stay unsaved). True once the file is written.
     bool save(TabPage *page);
     void snapshot(TabPage *page);
+    // Asks where and writes a site-survey report of what the page shows (its time bar's
+    // stretch) on another thread; progress goes to `status`, and the end is said.
+    void report(TabPage *page, const std::function<void(const QString &)> &status);
+    // A report is being written.
+    bool isReporting() const;
     // Asks for a recording to open: its path, or empty when the dialog was cancelled.
     QString askOpen();
 
@@ -37,4 +44,5 @@ private:
     QWidget *const m_window;
     const ProjectName m_projectName;
     UserPrompts *m_prompts = nullptr;
+    QPointer<ReportJob> m_report;
 };
