@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QUrl>
 
@@ -150,4 +152,34 @@ QString RecordingActions::askOpen()
                                             tr("Tarn Data File:") + QStringLiteral(" *.tarn"));
     // A cancelled dialog opens nothing and says nothing.
     return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+bool RecordingActions::open(
+    QFile &file, const std::function<void(const RfSpectrumHistory &, const QString &)> &show)
+{
+    RfSpectrumHistory history;
+    RecordingFile::Band band = RecordingFile::Band::Rejected;
+    RecordingFile::Integrity integrity = RecordingFile::Integrity::Whole;
+    const QString name = QDir::toNativeSeparators(file.fileName());
+    // A long recording can be cancelled while it is read: then nothing opens.
+    std::unique_ptr<UserPrompts::Progress> progress
+        = m_prompts->progress(m_window, tr("Opening %1").arg(name));
+    const QString problem
+        = RecordingFile::load(file, history, &band, &integrity, [&](qint64 done, qint64 total) {
+              return progress->update(done, total);
+          });
+    progress.reset();
+    if (problem == RecordingFile::cancelledMessage())
+        return false;
+    if (!problem.isEmpty()) {
+        m_prompts->critical(m_window, tr("Error"), tr("Unable to open %1: %2.").arg(name, problem));
+        return false;
+    }
+    show(history, QFileInfo(file.fileName()).baseName());
+    if (integrity == RecordingFile::Integrity::CutShort)
+        m_prompts->warning(m_window, tr("Recording cut short"),
+                           tr("%1 ends early: it is shown with the %2 sweeps it holds.")
+                               .arg(name)
+                               .arg(history.samples.size()));
+    return true;
 }

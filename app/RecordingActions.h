@@ -4,7 +4,9 @@
 #include <QString>
 #include <functional>
 
+class QFile;
 class QWidget;
+struct RfSpectrumHistory;
 class ReportJob;
 class TabPage;
 class UserPrompts;
@@ -34,6 +36,11 @@ public:
     bool isReporting() const;
     // Asks for a recording to open: its path, or empty when the dialog was cancelled.
     QString askOpen();
+    // Reads a recording, showing how far the reading got, and hands it to `show` with its
+    // title; a recording that ends early is shown with what it holds and the user is told.
+    // False when it cannot be read (the user is told why) or the reading was cancelled.
+    bool open(QFile &file,
+              const std::function<void(const RfSpectrumHistory &, const QString &)> &show);
 
     // The band part of a page's default names.
     static QString bandOf(const TabPage *page);
