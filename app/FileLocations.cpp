@@ -14,6 +14,8 @@ QString FileLocations::settingsKey(Kind kind)
         return QStringLiteral("RecordingLocation");
     case Kind::Snapshot:
         return QStringLiteral("SnapshotLocation");
+    case Kind::Report:
+        return QStringLiteral("ReportLocation");
     case Kind::Export:
         break;
     }

@@ -9,7 +9,8 @@
 // 3. a live 2.4 GHz page fed sweeps directly (no serial link) up to --live-sweeps (100 000):
 //    the resident memory per held sweep, and the GUI time of one sweep with its two-minute
 //    window drawn, early (a short history) and late (the long one);
-// 4. the reading alone into a history, for comparison with the window's Open.
+// 4. the reading alone into a history, for comparison with the window's Open;
+// 5. quorvex-tarn report (a site-survey PDF) of a two-minute recording and of the long one.
 //
 // Options: --hours N (12), --live-sweeps N (100000), --keep FILE (keep the recording there).
 
@@ -245,6 +246,22 @@ int main(int argc, char **argv)
         QFile file(path);
         RecordingFile::load(file, read);
         std::printf("\nReading it into a history alone: %.0f ms\n", double(timer.elapsed()));
+    }
+
+    // 5. Reports.
+    const QString twoMinutes = environment.filePath("two-minutes.tarn");
+    writeRecording(twoMinutes, 2616);
+    for (const QString &recording : {twoMinutes, path}) {
+        QElapsedTimer timer;
+        timer.start();
+        QProcess tarn;
+        tarn.start(QStringLiteral(QUORVEX_TARN_BINARY),
+                   {QStringLiteral("report"), recording, QStringLiteral("-o"),
+                    environment.filePath(QStringLiteral("report.pdf"))});
+        tarn.waitForFinished(600000);
+        std::printf("quorvex-tarn report, %s: %.0f ms (exit %d)\n",
+                    recording == path ? "the long recording" : "two minutes",
+                    double(timer.elapsed()), tarn.exitCode());
     }
     return 0;
 }

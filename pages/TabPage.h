@@ -64,6 +64,8 @@ public:
     HistoryJournal *journal() const { return m_journal.get(); }
     quint64 revision() const { return m_revision; }
     bool hasUnsavedChanges() const;
+    // The sweeps [first, last) the time bar selects; empty (0, 0) when it selects none.
+    std::pair<int, int> visibleRange() const;
     // A copy taken at `revision` was saved; the journal goes if nothing changed since.
     void markSaved(quint64 revision);
     // The unsaved history is given up: its journal is deleted (the history stays on screen).
@@ -93,8 +95,6 @@ public:
     VexaIdOverlay *vexaIdOverlay() const { return m_vexaIdOverlay.get(); }
     // Markers, peaks, the reference trace and exports of the spectrogram.
     SpectrumAnalysis *analysis() const { return m_analysis; }
-    // The sweeps [first, last) the time bar selects; empty (0, 0) when it selects none.
-    std::pair<int, int> visibleRange() const;
     int firstVisibleIndex() const { return m_firstVisibleIndex; }
     double meanSampleInterval() const { return m_meanSampleInterval; }
 
@@ -103,6 +103,8 @@ Q_SIGNALS:
     void visibleWindowChanged();
     // The journal cannot be written: the unsaved history is no longer safe from a crash.
     void journalFailed(const QString &reason);
+    // The user asks for a site-survey report of what the page shows.
+    void reportRequested();
 
 public:
     // Whether the waterfall is in front (the spectrogram otherwise); each page keeps its own.

@@ -6,6 +6,7 @@
 #include "data/JournalFormat.h"
 #include "data/JournalReader.h"
 #include "data/RecordingFile.h"
+#include "data/SurveyFigures.h"
 #include "data/VexaIdAdvisor.h"
 
 #include <QCommandLineParser>
@@ -20,35 +21,40 @@
 
 namespace {
 
-const char k_description[] = "Reads Quorvex recordings (.tarn).\n"
-                             "\n"
-                             "Commands:\n"
-                             "  info FILE          band, sweeps, times, events, labels, project\n"
-                             "                     information and access points of a recording\n"
-                             "  csv FILE [-o OUT]  one row per sweep: milliseconds since the "
-                             "epoch,\n"
-                             "                     local ISO time, one column per frequency (MHz)\n"
-                             "  advise FILE [--universes N] [--threshold DBM] [--from MS --to MS]\n"
-                             "                     the band's VEXA IDs, quietest first: ID, share\n"
-                             "                     of busy cells (at or above the threshold,\n"
-                             "                     -80 dBm), mean amplitude; over the sweeps\n"
-                             "                     from MS to MS (ms since the epoch), or all\n"
-                             "  export FILE [--format coordination|summary] [--trace max|average|\n"
-                             "              last] [--threshold DBM] [--from MS --to MS] [-o OUT]\n"
-                             "                     one line per frequency step: coordination,\n"
-                             "                     \"MHz, dBm\" of one trace (default max) for\n"
-                             "                     coordination software; summary, CSV of MHz,\n"
-                             "                     maximum, average and busy percent (at or\n"
-                             "                     above -80 dBm); gap fillers left out\n"
-                             "  recover --list     the scans a run of the program left unsaved\n"
-                             "                     (their journals): band, start, sweeps, length\n"
-                             "  recover [JOURNAL] -o OUT\n"
-                             "                     writes the newest unsaved scan no running\n"
-                             "                     program holds (or JOURNAL) as a recording\n"
-                             "\n"
-                             "Exit status: 0 done (a recording cut short gives a warning and what\n"
-                             "it holds), 1 wrong command line, 2 unreadable file (or nothing to\n"
-                             "recover or export), 3 output not written.";
+const char k_description[]
+    = "Reads Quorvex recordings (.tarn).\n"
+      "\n"
+      "Commands:\n"
+      "  info FILE          band, sweeps, times, events, labels, project\n"
+      "                     information and access points of a recording\n"
+      "  csv FILE [-o OUT]  one row per sweep: milliseconds since the epoch,\n"
+      "                     local ISO time, one column per frequency (MHz)\n"
+      "  advise FILE [--universes N] [--threshold DBM] [--from MS --to MS]\n"
+      "                     the band's VEXA IDs, quietest first: ID, share\n"
+      "                     of busy cells (at or above the threshold,\n"
+      "                     -80 dBm), mean amplitude; over the sweeps\n"
+      "                     from MS to MS (ms since the epoch), or all\n"
+      "  export FILE [--format coordination|summary] [--trace max|average|\n"
+      "              last] [--threshold DBM] [--from MS --to MS] [-o OUT]\n"
+      "                     one line per frequency step: coordination,\n"
+      "                     \"MHz, dBm\" of one trace (default max) for\n"
+      "                     coordination software; summary, CSV of MHz,\n"
+      "                     maximum, average and busy percent (at or\n"
+      "                     above -80 dBm); gap fillers left out\n"
+      "  report FILE -o OUT.pdf [--universes N] [--threshold DBM] [--from MS\n"
+      "                     --to MS]\n"
+      "                     a site-survey report as a PDF: title block,\n"
+      "                     spectrogram and waterfall, channel table,\n"
+      "                     VEXA ID ranking, time events, peaks\n"
+      "  recover --list     the scans a run of the program left unsaved\n"
+      "                     (their journals): band, start, sweeps, length\n"
+      "  recover [JOURNAL] -o OUT\n"
+      "                     writes the newest unsaved scan no running\n"
+      "                     program holds (or JOURNAL) as a recording\n"
+      "\n"
+      "Exit status: 0 done (a recording cut short gives a warning and what\n"
+      "it holds), 1 wrong command line, 2 unreadable file (or nothing to\n"
+      "recover or export), 3 output not written.";
 
 // Texts from a recording may hold anything; control characters would steer the terminal.
 QString printable(const QString &text)
@@ -165,6 +171,13 @@ void TarnCommand::writeCsvRow(const RfSpectrumSample &sample, QTextStream &out)
     out << row;
 }
 
+TarnCommand::ReportWriter TarnCommand::s_reportWriter;
+
+void TarnCommand::setReportWriter(ReportWriter writer)
+{
+    s_reportWriter = std::move(writer);
+}
+
 int TarnCommand::listJournals(QTextStream &out)
 {
     const QList<JournalReader::Entry> entries = JournalReader::list(JournalFormat::folder());
@@ -234,7 +247,8 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Write the table to OUT instead of the "
                                                    "standard output (csv, export); the "
-                                                   "recording to write (recover)."),
+                                                   "recording to write (recover); the PDF "
+                                                   "(report)."),
                                     QStringLiteral("OUT"));
     parser.addOption(output);
     const QCommandLineOption list(QStringLiteral("list"),
@@ -242,19 +256,19 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     parser.addOption(list);
     const QCommandLineOption universes(QStringLiteral("universes"),
                                        QStringLiteral("Only IDs carrying at least N universes "
-                                                      "(advise)."),
+                                                      "(advise, report)."),
                                        QStringLiteral("N"));
     const QCommandLineOption threshold(QStringLiteral("threshold"),
-                                       QStringLiteral("Busy at or above DBM (advise, export "
-                                                      "summary; -80)."),
+                                       QStringLiteral("Busy at or above DBM (advise, report, "
+                                                      "export summary; -80)."),
                                        QStringLiteral("DBM"));
     const QCommandLineOption from(QStringLiteral("from"),
                                   QStringLiteral("First sweep time, ms since the epoch (advise, "
-                                                 "export)."),
+                                                 "report, export)."),
                                   QStringLiteral("MS"));
     const QCommandLineOption to(QStringLiteral("to"),
                                 QStringLiteral("Last sweep time, ms since the epoch (advise, "
-                                               "export)."),
+                                               "report, export)."),
                                 QStringLiteral("MS"));
     const QCommandLineOption format(QStringLiteral("format"),
                                     QStringLiteral("coordination or summary (export)."),
@@ -264,7 +278,7 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
                                    QStringLiteral("TRACE"));
     parser.addOptions({universes, threshold, from, to, format, trace});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("info, csv, advise, export or recover"));
+                                 QStringLiteral("info, csv, advise, export, report or recover"));
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A recording (.tarn), or a journal (recover)."));
 
@@ -296,16 +310,19 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     }
     const bool exporting = command == QLatin1String("export");
     const bool advising = command == QLatin1String("advise");
+    const bool report = command == QLatin1String("report");
     const bool stretchOptions = parser.isSet(threshold) || parser.isSet(from) || parser.isSet(to);
     if (positional.size() != 2
         || (command != QLatin1String("info") && command != QLatin1String("csv") && !advising
-            && !exporting)
-        || (parser.isSet(output) && command != QLatin1String("csv") && !exporting)
-        || parser.isSet(list) || (parser.isSet(universes) && !advising)
-        || (stretchOptions && !advising && !exporting)
+            && !exporting && !report)
+        || (parser.isSet(output) && command != QLatin1String("csv") && !exporting && !report)
+        || (report && !parser.isSet(output)) || parser.isSet(list)
+        || (parser.isSet(universes) && !advising && !report)
+        || (stretchOptions && !advising && !exporting && !report)
         || ((parser.isSet(format) || parser.isSet(trace)) && !exporting)) {
         err << program << ": usage: quorvex-tarn info FILE | quorvex-tarn csv FILE [-o OUT]"
             << " | quorvex-tarn advise FILE [options] | quorvex-tarn export FILE [options]"
+            << " | quorvex-tarn report FILE -o OUT.pdf [options]"
             << " | quorvex-tarn recover ... (see --help)\n";
         return Usage;
     }
@@ -422,6 +439,23 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     if (!problem.isEmpty())
         return unreadable(problem);
     warnCutShort(history.samples.size());
+    if (report) {
+        SurveyFigures::Options reportOptions;
+        reportOptions.thresholdDbm = options.thresholdDbm;
+        reportOptions.minUniverses = options.minUniverses;
+        reportOptions.fromMs = fromMs;
+        reportOptions.toMs = toMs;
+        QString error;
+        if (!s_reportWriter) {
+            err << program << ": reports cannot be written by this build\n";
+            return Unwritable;
+        }
+        if (!s_reportWriter(history, reportOptions, parser.value(output), &error)) {
+            err << program << ": cannot write " << parser.value(output) << ": " << error << '\n';
+            return Unwritable;
+        }
+        return Done;
+    }
     const SampleStore &samples = history.samples;
     int begin = 0;
     while (begin < samples.size() && samples.timestamp(begin) < fromMs)

@@ -6,8 +6,10 @@
 #include "app/ProjectInfoDialog.h"
 #include "app/SilentPrompts.h"
 #include "bench/BenchEnvironment.h"
+#include "data/AppVersion.h"
 #include "data/RecordingFile.h"
 #include "networks/VexaIdPanel.h"
+#include "pages/SurveyReport.h"
 #include "pages/TabPage.h"
 #include "plots/SpectroPlot.h"
 #include "plots/WaterfallPlot.h"
@@ -126,6 +128,11 @@ int main(int argc, char **argv)
     window.openFile(file);
     runFor(500);
     ok &= save(&window, out, QStringLiteral("recording.png"));
+
+    // Its site-survey report, as a PDF; tools/manual-screenshots turns its first page into
+    // the manual's picture.
+    ok &= SurveyReport::write({page->hist(), {}, AppVersion::text()},
+                              out + QStringLiteral("/report.pdf"), &error);
 
     // The debug console after a few commands.
     window.parseArgs({QStringLiteral("quorvex"), QStringLiteral("-debug")}, nullptr);
