@@ -1,6 +1,8 @@
 #include "SurveyFigures.h"
 
 #include "Constants.h"
+#include "FrequencyAxis.h"
+#include "PeakSearch.h"
 #include "RecordingFile.h"
 
 #include <QCoreApplication>
@@ -72,32 +74,16 @@ SurveyFigures SurveyFigures::compute(const RfSpectrumHistory &history, const Opt
             busy[j] += counts.levels.at(j) - counts.fillers;
     }
 
-    // The peaks: local maxima of the Max Hold trace, strongest first, keeping only those far
-    // enough from every stronger one kept.
-    const double separation = figures.band900 ? 0.5 : 1.0;
-    QList<int> candidates;
-    for (int j = 0; j < columns; ++j) {
-        const int v = highest.at(j);
-        if (v == -128 || (j > 0 && highest.at(j - 1) >= v)
-            || (j + 1 < columns && highest.at(j + 1) > v))
-            continue;
-        candidates.append(j);
-    }
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [&highest](int a, int b) { return highest.at(a) > highest.at(b); });
-    for (int j : qAsConst(candidates)) {
-        const double mhz = frequencyOf(figures.band900, j);
-        const bool near = std::any_of(figures.peaks.cbegin(), figures.peaks.cend(),
-                                      [mhz, separation](const Peak &peak) {
-                                          return std::abs(peak.frequencyMHz - mhz) < separation;
-                                      });
-        if (near)
-            continue;
+    // The peaks of the Max Hold trace, found as the page's peak table finds them.
+    const FrequencyAxis axis = FrequencyAxis::of(history);
+    const QVector<double> maxHold(highest.cbegin(), highest.cend());
+    const QList<PeakSearch::Peak> peaks
+        = PeakSearch::find(maxHold, axis, PeakSearch::separationHertz(history));
+    for (int p = 0; p < qMin(int(peaks.size()), int(k_peaks)); ++p) {
+        const int j = peaks.at(p).step;
         figures.peaks.append(
-            {mhz, highest.at(j),
+            {axis.megahertz(j), highest.at(j),
              figures.sweeps > 0 ? double(busy.at(j)) / double(figures.sweeps) : 0.0});
-        if (figures.peaks.size() == k_peaks)
-            break;
     }
 
     // The ranges: Wi-Fi channels 1 to 14 (centre +- 11 MHz), or 2 MHz segments.

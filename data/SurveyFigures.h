@@ -61,8 +61,8 @@ public:
     QString recommendation;
     QString filter;
     QList<TimeEvent> events; // the history's own in the stretch, in time order
-    // The strongest peaks of the Max Hold trace, strongest first, at least 1 MHz apart
-    // (0.5 MHz on 900 MHz); at most k_peaks.
+    // The strongest peaks of the Max Hold trace as PeakSearch finds them (strongest first, at
+    // least 1 MHz apart, 0.5 MHz on 900 MHz; those of the page's peak table); at most k_peaks.
     QList<Peak> peaks;
     static constexpr int k_peaks = 10;
     Options options;

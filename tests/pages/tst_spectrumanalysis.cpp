@@ -1,6 +1,7 @@
 #include "QuietMainWindow.h"
 #include "QuorvexTest.h"
 #include "data/RecordingFile.h"
+#include "data/SurveyFigures.h"
 #include "pages/MarkerTable.h"
 #include "pages/PeakTable.h"
 #include "pages/SpectrumAnalysis.h"
@@ -208,6 +209,13 @@ private Q_SLOTS:
                          + table->item(row, PeakTable::MaxHold)->text() + ' '
                          + table->item(row, PeakTable::Busy)->text(),
                      expected.at(row));
+        // The site-survey report names the same peaks.
+        QStringList reported;
+        for (const SurveyFigures::Peak &peak : SurveyFigures::compute(page->history(), {}).peaks)
+            reported << QString::number(peak.frequencyMHz, 'f', 3) + ' '
+                    + QString::number(peak.maxDbm) + ' '
+                    + QString::number(peak.busyShare * 100.0, 'f', 1);
+        QCOMPARE(reported, expected);
         const QRect third = table->visualItemRect(table->item(2, PeakTable::Frequency));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, third.center());
         QCOMPARE(analysis->markers().stepOf(1), 0);
