@@ -1,5 +1,6 @@
 #include "MarkerLayer.h"
 
+#include "PlacedLabelMarker.h"
 #include "SpectroPlot.h"
 
 #include <QApplication>
@@ -12,6 +13,11 @@
 namespace {
 
 const QColor k_markerColor(255, 176, 32);
+// The numbers hang from the canvas's top: on the right axis (never shown), whose 1 is the top
+// and 0 the bottom whatever the amplitude axis shows.
+constexpr QwtPlot::Axis k_numberAxis = QwtPlot::yRight;
+// Placed before every other label (VEXA IDs 0, Wi-Fi names 1): those give way to them.
+constexpr int k_numberRank = -1;
 
 } // namespace
 
@@ -22,6 +28,7 @@ MarkerLayer::MarkerLayer(SpectroPlot *plot)
 {
     // After the plot's pickers: this filter sees the canvas's events first.
     m_canvas->installEventFilter(this);
+    m_plot->setAxisScale(k_numberAxis, 0.0, 1.0);
     m_clickTimer.setSingleShot(true);
     connect(&m_clickTimer, &QTimer::timeout, this, &MarkerLayer::onSingleClick);
 }
@@ -31,19 +38,37 @@ MarkerLayer::~MarkerLayer() = default;
 
 void MarkerLayer::show(const QList<Item> &items, int selected)
 {
-    while (m_markers.size() > items.size())
+    while (m_markers.size() > items.size()) {
         delete m_markers.takeLast();
+        delete m_numbers.takeLast();
+    }
     while (m_markers.size() < items.size()) {
         auto *marker = new QwtPlotMarker(QString());
         marker->setLineStyle(QwtPlotMarker::VLine);
-        marker->setLabelAlignment(Qt::AlignTop | Qt::AlignRight);
         marker->setRenderHint(QwtPlotItem::RenderAntialiased, true);
         // Over the density, the traces and the labels.
         marker->setZ(40.0);
         marker->attach(m_plot);
         m_markers.append(marker);
+
+        // The number on its own, so that it keeps clear of the other labels: at the top of
+        // the line, or moved down it (or a little to the side) where another label is.
+        auto *number = new PlacedLabelMarker(QString());
+        number->setLineStyle(QwtPlotMarker::NoLine);
+        number->setLabelAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        number->setRenderHint(QwtPlotItem::RenderAntialiased, true);
+        number->setYAxis(k_numberAxis);
+        number->setVerticalRange(QwtInterval(0.0, 1.0));
+        number->setDistance(1.0);
+        number->setPadding(QSizeF(8.0, 2.0));
+        number->setPlacementRank(k_numberRank);
+        number->setZ(41.0);
+        number->attach(m_plot);
+        m_numbers.append(number);
     }
     m_items = items;
+    const QwtInterval band = m_plot->axisInterval(QwtPlot::xBottom);
+    const double slide = band.width() * 0.015;
     for (int i = 0; i < items.size(); ++i) {
         const Item &item = items.at(i);
         const bool isSelected = item.number == selected;
@@ -62,7 +87,10 @@ void MarkerLayer::show(const QList<Item> &items, int selected)
         label.setBackgroundBrush(isSelected ? QBrush(k_markerColor) : QBrush(QColor(0, 0, 0, 192)));
         label.setBorderPen(QPen(k_markerColor, 1.0));
         label.setBorderRadius(2.0);
-        marker->setLabel(label);
+        PlacedLabelMarker *number = m_numbers.at(i);
+        number->setValue(item.megahertz, 1.0);
+        number->setSlideRange(QwtInterval(item.megahertz - slide, item.megahertz + slide));
+        number->setLabel(label);
     }
 }
 

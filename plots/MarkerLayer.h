@@ -5,12 +5,14 @@
 #include <QPointF>
 #include <QTimer>
 
+class PlacedLabelMarker;
 class QwtPlotMarker;
 class SpectroPlot;
 
 // The markers as the spectrogram shows them, and the mouse and keys that move them. Each marker
-// is a line at its frequency, numbered at the top, with a diamond at its Max Hold level; the
-// selected one is drawn solid.
+// is a line at its frequency, numbered at the top (the number moves down the line, or a little
+// aside, to keep clear of other labels), with a diamond at its Max Hold level; the selected one
+// is drawn solid.
 //
 // On the canvas: a double-click asks for a marker there (on a marker's line it selects that
 // one); a press on a marker's line selects it and dragging moves it; Left and Right (with
@@ -37,7 +39,9 @@ public:
 
     // Shows the markers (replacing those shown); `selected` is drawn solid. No replot.
     void show(const QList<Item> &items, int selected);
+    // The markers' lines, and their numbers, in the order shown.
     QList<QwtPlotMarker *> plotMarkers() const { return m_markers; }
+    QList<PlacedLabelMarker *> numbers() const { return m_numbers; }
 
 Q_SIGNALS:
     void placeRequested(double megahertz);
@@ -58,6 +62,7 @@ private:
     SpectroPlot *const m_plot;
     QWidget *const m_canvas;
     QList<QwtPlotMarker *> m_markers;
+    QList<PlacedLabelMarker *> m_numbers;
     QList<Item> m_items;
     int m_dragging = 0;
     QTimer m_clickTimer;

@@ -7,6 +7,7 @@
 #include "pages/SpectrumAnalysis.h"
 #include "pages/TabPage.h"
 #include "plots/MarkerLayer.h"
+#include "plots/PlacedLabelMarker.h"
 #include "plots/SpectroPlot.h"
 #include "widgets/RangeSlider.h"
 
@@ -347,9 +348,19 @@ private Q_SLOTS:
         }
         QVERIFY(orange);
 
+        // A marker at the next step: the two numbers keep clear of each other.
+        analysis->placeMarker(2470.2);
+        page->spectroPlot()->grab();
+        const QList<PlacedLabelMarker *> numbers = analysis->layer()->numbers();
+        QCOMPARE(numbers.size(), 3);
+        const QRectF second = numbers.at(1)->drawnBox();
+        const QRectF third = numbers.at(2)->drawnBox();
+        QVERIFY(!second.isEmpty() && !third.isEmpty());
+        QVERIFY(!second.intersects(third));
+
         // Without markers the snapshot is the plot alone.
-        QTest::keyClick(page->spectroPlot()->canvas(), Qt::Key_Delete);
-        QTest::keyClick(page->spectroPlot()->canvas(), Qt::Key_Delete);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(page->spectroPlot()->canvas(), Qt::Key_Delete);
         QVERIFY(analysis->markers().isEmpty());
         QCOMPARE(page->takeSnapshot().height(), plot.height());
     }
