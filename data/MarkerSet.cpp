@@ -85,7 +85,8 @@ QList<MarkerSet::Readout> MarkerSet::readouts(const SpectrumTraces &traces,
         readout.hasLevels = inTraces;
         if (inTraces) {
             readout.maxHold = traces.maxHold(marker.step);
-            readout.average = traces.average(marker.step);
+            // In tenths rounded as the exports round them, so that both read the same.
+            readout.average = double(traces.averageTenths(marker.step)) / 10.0;
             readout.newest = traces.newest(marker.step);
         }
         if (marker.number != 1 && firstStep >= 0) {

@@ -29,7 +29,7 @@ public:
         qint64 hertz = 0;
         bool hasLevels = false; // the window in view holds sweeps
         double maxHold = SpectrumTraces::k_noLevel;
-        double average = SpectrumTraces::k_noLevel;
+        double average = SpectrumTraces::k_noLevel; // to the tenth, halves away from zero
         double newest = SpectrumTraces::k_noLevel;
         bool hasDelta = false; // marker 1 is there, and this is another
         qint64 deltaHertz = 0;

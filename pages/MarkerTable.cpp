@@ -113,12 +113,11 @@ void MarkerTable::showReadouts(const QList<MarkerSet::Readout> &readouts, int se
                 deltaMhz.prepend(QLatin1Char('+'));
         }
         const QStringList texts{
-            QString::number(r.number),
-            FrequencyAxis::megahertzText(r.hertz),
+            QString::number(r.number), FrequencyAxis::megahertzText(r.hertz),
             r.hasLevels ? levelText(r.maxHold) : dash,
-            r.hasLevels ? levelText(std::round(r.average * 10.0) / 10.0) : dash,
-            r.hasLevels ? levelText(r.newest) : dash,
-            deltaMhz,
+            // A mean: always to the tenth, "-87.0" beside "-86.9".
+            r.hasLevels ? QString::number(r.average, 'f', 1) : dash,
+            r.hasLevels ? levelText(r.newest) : dash, deltaMhz,
             r.hasDelta && r.hasLevels ? differenceText(r.deltaDb) : dash,
             r.hasReference ? differenceText(std::round(r.referenceDelta * 10.0) / 10.0) : dash};
         for (int column = 0; column < ColumnCount; ++column) {

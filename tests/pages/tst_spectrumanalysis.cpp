@@ -247,6 +247,7 @@ private Q_SLOTS:
         QCOMPARE(cell(analysis, 1, MarkerTable::DeltaDb), QString("+25")); // -70 against -95
         QCOMPARE(cell(analysis, 0, MarkerTable::DeltaMhz), QString("\u2013"));
         QCOMPARE(cell(analysis, 1, MarkerTable::Average), QString("-77.5"));
+        QCOMPARE(cell(analysis, 0, MarkerTable::Average), QString("-95.0")); // a mean, in tenths
         QCOMPARE(cell(analysis, 1, MarkerTable::Newest), QString("-70"));
 
         QTest::keyClick(canvas, Qt::Key_Right);
