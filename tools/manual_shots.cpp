@@ -9,6 +9,7 @@
 #include "data/AppVersion.h"
 #include "data/RecordingFile.h"
 #include "networks/VexaIdPanel.h"
+#include "pages/SpectrumAnalysis.h"
 #include "pages/SurveyReport.h"
 #include "pages/TabPage.h"
 #include "plots/SpectroPlot.h"
@@ -52,12 +53,39 @@ void hover(QwtPlot *plot, double x, double y)
     QCoreApplication::sendEvent(canvas, &enter);
 }
 
+// The mouse gone from a plot: its read-out goes.
+void leave(QwtPlot *plot)
+{
+    QEvent left(QEvent::Leave);
+    QCoreApplication::sendEvent(plot->canvas(), &left);
+}
+
+// Nobody there to answer, except that a choice offered takes its first item (the recording to
+// compare with).
+class ShotPrompts : public SilentPrompts
+{
+public:
+    bool chooseItem(QWidget *, const QString &, const QString &, const QStringList &items,
+                    QString *choice) override
+    {
+        if (items.isEmpty())
+            return false;
+        *choice = items.first();
+        return true;
+    }
+};
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    // The window's size: the manual's 1280 x 760 unless another is given ("1600x900").
+    const QStringList size = argc > 2 ? QString::fromLocal8Bit(argv[2]).split(QLatin1Char('x'))
+                                      : QStringList{QStringLiteral("1280"), QStringLiteral("760")};
+    const int width = size.value(0).toInt();
+    const int height = size.value(1).toInt();
+    if (argc < 2 || argc > 3 || size.size() != 2 || width < 640 || height < 480) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER [WIDTHxHEIGHT]\n", argv[0]);
         return 1;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
@@ -71,9 +99,9 @@ int main(int argc, char **argv)
         app.setStyleSheet(QString::fromUtf8(style.readAll()));
 
     MainWindow window;
-    window.setUserPrompts(std::make_unique<SilentPrompts>());
+    window.setUserPrompts(std::make_unique<ShotPrompts>());
     window.parseArgs({QStringLiteral("quorvex"), QStringLiteral("-simulate")}, nullptr);
-    window.setGeometry(0, 0, 1280, 760);
+    window.setGeometry(0, 0, width, height);
     window.show();
     runFor(3000);
     window.projectInfoDialog()->setData({QStringLiteral("Grand Hall"), QStringLiteral("GH-12"),
@@ -133,6 +161,40 @@ int main(int argc, char **argv)
     // the manual's picture.
     ok &= SurveyReport::write({page->hist(), {}, AppVersion::text()},
                               out + QStringLiteral("/report.pdf"), &error);
+
+    // Markers on the recording: the three strongest peaks and the oven; the peak table beside
+    // the plot.
+    SpectrumAnalysis *recorded = window.page(2)->analysis();
+    ui->actionMax_Hold->setChecked(true);
+    recorded->peakAction()->trigger();
+    for (int further = 1; further <= 2; ++further) {
+        recorded->placeMarker(2400.0);
+        recorded->peakAction()->trigger();
+        for (int i = 0; i < further; ++i)
+            recorded->nextPeakAction()->trigger();
+    }
+    recorded->placeMarker(2457.0);
+    recorded->peakTableAction()->setChecked(true);
+    runFor(500);
+    ok &= save(&window, out, QStringLiteral("markers.png"));
+    recorded->peakTableAction()->setChecked(false);
+
+    // Half a minute more of the site live, compared with the recording: its Max Hold dashed,
+    // the markers reading the difference.
+    window.tabWidget()->setCurrentIndex(0);
+    ui->actionRecord->trigger();
+    runFor(30000);
+    SpectrumAnalysis *live = page->analysis();
+    live->compareWithAction()->trigger();
+    live->peakAction()->trigger();
+    live->placeMarker(2437.0);
+    live->placeMarker(2457.0);
+    leave(page->spectroPlot());
+    runFor(500);
+    ok &= save(&window, out, QStringLiteral("reference.png"));
+    ui->actionStop->trigger();
+    ui->actionMax_Hold->setChecked(false);
+    runFor(1000);
 
     // The debug console after a few commands.
     window.parseArgs({QStringLiteral("quorvex"), QStringLiteral("-debug")}, nullptr);
