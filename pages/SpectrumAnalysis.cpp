@@ -10,6 +10,7 @@
 #include "plots/MarkerLayer.h"
 #include "plots/SpectroPlot.h"
 #include "plots/SpectrogramData.h"
+#include "widgets/ToolBarFocus.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -49,7 +50,7 @@ QString traceName(SpectrumTraces::Kind kind)
 
 } // namespace
 
-SpectrumAnalysis::SpectrumAnalysis(TabPage *page, QAction *before)
+SpectrumAnalysis::SpectrumAnalysis(TabPage *page)
     : QObject(page)
     , m_page(page)
 {
@@ -90,7 +91,7 @@ SpectrumAnalysis::SpectrumAnalysis(TabPage *page, QAction *before)
         showMarkers(true);
     });
 
-    buildActions(before);
+    buildActions();
     connect(page, &TabPage::visibleWindowChanged, this, &SpectrumAnalysis::refresh);
     connect(page->viewStack(), &QStackedWidget::currentChanged, this,
             &SpectrumAnalysis::updatePanels);
@@ -99,9 +100,10 @@ SpectrumAnalysis::SpectrumAnalysis(TabPage *page, QAction *before)
 
 SpectrumAnalysis::~SpectrumAnalysis() = default;
 
-void SpectrumAnalysis::buildActions(QAction *before)
+void SpectrumAnalysis::buildActions()
 {
-    QToolBar *bar = m_page->toolBar();
+    m_toolBar = new QToolBar(m_page);
+    ToolBarFocus::enable(m_toolBar);
     m_peakAction = new QAction(tr("Peak"), this);
     m_peakAction->setToolTip(
         tr("Put the selected marker (or a new one) on the highest point of the Max Hold in view"));
@@ -166,10 +168,9 @@ void SpectrumAnalysis::buildActions(QAction *before)
 
     for (QAction *action :
          {m_peakAction, m_nextPeakAction, m_peakTableAction, m_referenceAction, m_exportAction})
-        bar->insertAction(before, action);
-    bar->insertSeparator(before);
+        m_toolBar->addAction(action);
     for (QAction *withMenu : {m_referenceAction, m_exportAction}) {
-        if (auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(withMenu)))
+        if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(withMenu)))
             button->setPopupMode(QToolButton::InstantPopup);
     }
 }

@@ -17,6 +17,7 @@ class MarkerTable;
 class PeakTable;
 class QAction;
 class QActionGroup;
+class QToolBar;
 class QwtPlotCurve;
 class QwtPlotTextLabel;
 class TabPage;
@@ -24,21 +25,24 @@ class TabPage;
 // What a technician reads off a band page's spectrogram: up to four markers with their levels
 // (the table under the plot), the strongest peaks (the table beside it), a reference trace to
 // compare with, and exports of the scan for coordination software or as a summary. Everything
-// follows the window in view; gap fillers count in nothing. The page's tool bar gets Peak,
-// Next Peak, Peak Table, Reference and Export.
+// follows the window in view; gap fillers count in nothing. Its tool bar holds Peak, Next Peak,
+// Peaks (the table), Reference and Export.
 class SpectrumAnalysis : public QObject
 {
     Q_OBJECT
 
 public:
-    // The page's spectrogram, history and tool bar; its actions go in before `before`.
-    SpectrumAnalysis(TabPage *page, QAction *before);
+    // The page's spectrogram and history.
+    explicit SpectrumAnalysis(TabPage *page);
     ~SpectrumAnalysis() override;
 
     // The window around the page: its dialogs, the other recordings, the busy threshold.
     // Without one, nothing asks or tells the user anything and the threshold is -80 dBm.
     void setHost(AnalysisHost *host);
 
+    // Peak, Next Peak, Peaks, Reference and Export: a second row under the page's tool bar,
+    // which would not hold them beside its own at the usual window widths.
+    QToolBar *toolBar() const { return m_toolBar; }
     MarkerTable *markerTable() const { return m_markerTable; }
     PeakTable *peakTable() const { return m_peakTable; }
     MarkerLayer *layer() const { return m_layer; }
@@ -87,7 +91,7 @@ public Q_SLOTS:
     void exportScan(ScanExport::Format format, SpectrumTraces::Kind trace);
 
 private:
-    void buildActions(QAction *before);
+    void buildActions();
     // Counts the window in view, unless that is done already.
     void ensureCurrent();
     void update();
@@ -109,6 +113,7 @@ private:
     int m_last = 0;
     bool m_stale = true;
 
+    QToolBar *m_toolBar = nullptr;
     MarkerLayer *m_layer = nullptr;
     QwtPlotCurve *m_referenceCurve = nullptr;
     QwtPlotTextLabel *m_referenceCaption = nullptr;

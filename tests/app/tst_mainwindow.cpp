@@ -6,6 +6,7 @@
 #include "app/WindowGeometry.h"
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
+#include "pages/SpectrumAnalysis.h"
 #include "pages/TabPage.h"
 #include "ui_MainWindow.h"
 #include "ui_ProjectInfoDialog.h"
@@ -242,7 +243,8 @@ private Q_SLOTS:
     }
 
     // Without a mouse: Tab walks through every button of the window's and the page's tool bars
-    // and reaches the time bar.
+    // (at a common width: none is left to the tool bar's overflow menu) and reaches the time
+    // bar.
     void tabReachesEveryToolBarButton()
     {
         QuietMainWindow window;
@@ -251,7 +253,8 @@ private Q_SLOTS:
         QApplication::setActiveWindow(&window);
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QList<QWidget *> expected;
-        for (QToolBar *bar : {window.getUi()->toolBar, window.page(0)->toolBar()}) {
+        for (QToolBar *bar : {window.getUi()->toolBar, window.page(0)->toolBar(),
+                              window.page(0)->analysis()->toolBar()}) {
             const QList<QToolButton *> buttons
                 = bar->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly);
             for (QToolButton *button : buttons) {

@@ -2,6 +2,7 @@
 #include "QuorvexTest.h"
 #include "data/Constants.h"
 #include "networks/VexaIdOverlay.h"
+#include "pages/SpectrumAnalysis.h"
 #include "pages/TabPage2400.h"
 #include "pages/TabPage900.h"
 #include "pages/TavTabWidget.h"
@@ -208,8 +209,9 @@ private Q_SLOTS:
         QCOMPARE(page.hist(), history);
         QCOMPARE(actionTexts(page.toolBar()).join(", "),
                  QString("Snapshot, Report, |, Spectrogram View, Whole History, |, Max Hold, "
-                         "Average, |, Peak, Next Peak, Peaks, Reference, Export, |, Wi-Fi Chan., "
-                         "|, Varsa VEXA IDs, |, Show Wi-Fi, Wi-Fi List"));
+                         "Average, |, Wi-Fi Chan., |, Varsa VEXA IDs, |, Show Wi-Fi, Wi-Fi List"));
+        QCOMPARE(actionTexts(page.analysis()->toolBar()).join(", "),
+                 QString("Peak, Next Peak, Peaks, Reference, Export"));
         QCOMPARE(window.getUi()->dockWidgetContentsWifiList->model()->rowCount(), 1);
         // Panned to the start, the plots and the labels follow.
         page.timeBar()->setLowerValue(0);
