@@ -8,19 +8,38 @@
 
 #include <QCoreApplication>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QTabWidget>
+#include <QToolBar>
 
-AnalysisHost::AnalysisHost(QTabWidget *tabs, VexaIdPanel *panel, QWidget *window)
+AnalysisHost::AnalysisHost(QTabWidget *tabs, VexaIdPanel *panel, QToolBar *windowBar,
+                           QWidget *window)
     : QObject(window)
     , m_tabs(tabs)
     , m_panel(panel)
     , m_window(window)
-{ }
+    , m_pageBars(new QStackedWidget(windowBar))
+{
+    // The window's tool bar has room to spare at its end; the page's own has none.
+    windowBar->addSeparator();
+    windowBar->addWidget(m_pageBars);
+    connect(tabs, &QTabWidget::currentChanged, this, &AnalysisHost::showPageBar);
+}
+
+void AnalysisHost::showPageBar()
+{
+    const auto *page = qobject_cast<TabPage *>(m_tabs->currentWidget());
+    QToolBar *bar = page ? page->analysis()->toolBar() : nullptr;
+    if (bar && m_pageBars->indexOf(bar) >= 0)
+        m_pageBars->setCurrentWidget(bar);
+}
 
 void AnalysisHost::attach(TabPage *page)
 {
     SpectrumAnalysis *analysis = page->analysis();
     analysis->setHost(this);
+    m_pageBars->addWidget(analysis->toolBar());
+    showPageBar();
     connect(m_panel->thresholdBox(), QOverload<int>::of(&QSpinBox::valueChanged), analysis,
             &SpectrumAnalysis::refresh);
 }

@@ -4,14 +4,18 @@
 #include <QObject>
 #include <QString>
 
+class QStackedWidget;
 class QTabWidget;
+class QToolBar;
 class TabPage;
 class UserPrompts;
 class VexaIdPanel;
 
 // The window's side of the pages' markers, references and exports (SpectrumAnalysis): the
 // dialogs, the recordings open to compare with, the busy threshold set in the VEXA ID panel
-// (the peak tables and summaries follow it), and where exports go.
+// (the peak tables and summaries follow it), where exports go, and the place of the page's
+// analysis buttons (Peak ... Export): at the end of the window's tool bar, those of the page in
+// front.
 class AnalysisHost : public QObject
 {
     Q_OBJECT
@@ -23,7 +27,7 @@ public:
         QString title;
     };
 
-    AnalysisHost(QTabWidget *tabs, VexaIdPanel *panel, QWidget *window);
+    AnalysisHost(QTabWidget *tabs, VexaIdPanel *panel, QToolBar *windowBar, QWidget *window);
 
     void setPrompts(UserPrompts *prompts) { m_prompts = prompts; }
     UserPrompts *prompts() const { return m_prompts; }
@@ -41,8 +45,11 @@ public:
     void remember(const QString &path);
 
 private:
+    void showPageBar();
+
     QTabWidget *const m_tabs;
     VexaIdPanel *const m_panel;
     QWidget *const m_window;
     UserPrompts *m_prompts = nullptr;
+    QStackedWidget *const m_pageBars;
 };

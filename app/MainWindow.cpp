@@ -151,7 +151,7 @@ void MainWindow::buildSession()
     m_recordings
         = std::make_unique<RecordingActions>(this, [this] { return m_projectInfo.projectName; });
     m_recordings->setPrompts(m_prompts.get());
-    m_analysis = new AnalysisHost(ui->tabWidget, ui->dockWidgetContentsVexaIds, this);
+    m_analysis = new AnalysisHost(ui->tabWidget, ui->dockWidgetContentsVexaIds, ui->toolBar, this);
     m_analysis->setPrompts(m_prompts.get());
     m_session = new ScanSession(
         m_deviceComms, *ui->tabWidget,

@@ -98,11 +98,16 @@ SpectrumAnalysis::SpectrumAnalysis(TabPage *page)
     showReference();
 }
 
-SpectrumAnalysis::~SpectrumAnalysis() = default;
+// The tool bar goes with the page, also from the window's tool bar.
+SpectrumAnalysis::~SpectrumAnalysis()
+{
+    delete m_toolBar;
+}
 
 void SpectrumAnalysis::buildActions()
 {
     m_toolBar = new QToolBar(m_page);
+    m_toolBar->hide();
     ToolBarFocus::enable(m_toolBar);
     m_peakAction = new QAction(tr("Peak"), this);
     m_peakAction->setToolTip(

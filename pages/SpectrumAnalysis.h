@@ -10,6 +10,8 @@
 
 #include <QObject>
 #include <QPixmap>
+#include <QPointer>
+#include <QToolBar>
 
 class AnalysisHost;
 class MarkerLayer;
@@ -17,7 +19,6 @@ class MarkerTable;
 class PeakTable;
 class QAction;
 class QActionGroup;
-class QToolBar;
 class QwtPlotCurve;
 class QwtPlotTextLabel;
 class TabPage;
@@ -40,8 +41,8 @@ public:
     // Without one, nothing asks or tells the user anything and the threshold is -80 dBm.
     void setHost(AnalysisHost *host);
 
-    // Peak, Next Peak, Peaks, Reference and Export: a second row under the page's tool bar,
-    // which would not hold them beside its own at the usual window widths.
+    // Peak, Next Peak, Peaks, Reference and Export; hidden until the window shows it (the
+    // page's own tool bar would not hold them at the usual window widths).
     QToolBar *toolBar() const { return m_toolBar; }
     MarkerTable *markerTable() const { return m_markerTable; }
     PeakTable *peakTable() const { return m_peakTable; }
@@ -113,7 +114,7 @@ private:
     int m_last = 0;
     bool m_stale = true;
 
-    QToolBar *m_toolBar = nullptr;
+    QPointer<QToolBar> m_toolBar; // the window may take it
     MarkerLayer *m_layer = nullptr;
     QwtPlotCurve *m_referenceCurve = nullptr;
     QwtPlotTextLabel *m_referenceCaption = nullptr;

@@ -138,10 +138,8 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
         plot->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         m_viewStack->addWidget(plot);
     }
-    // Its tool bar under the page's, the peak table beside the plots, the marker table under
-    // them.
+    // The peak table beside the plots, the marker table under them.
     m_analysis = new SpectrumAnalysis(this);
-    m_mainLayout->addWidget(m_analysis->toolBar());
     auto *centre = new QHBoxLayout;
     centre->addWidget(m_viewStack, 1);
     centre->addWidget(m_analysis->peakTable());
