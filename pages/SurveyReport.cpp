@@ -121,11 +121,13 @@ void drawAxes(QPainter &painter, const QRectF &area, const Axis &x, const Axis &
         painter.drawText(QPointF(px - w / 2, area.bottom() + tick + metrics.ascent() + mm(0.5)),
                          text);
     }
+    double widest = 0.0;
     for (double v = std::ceil(y.min / y.step) * y.step; v <= y.max + 1e-9; v += y.step) {
         const double py = area.bottom() - (v - y.min) / (y.max - y.min) * area.height();
         painter.drawLine(QPointF(area.left() - tick, py), QPointF(area.left(), py));
         const QString text = y.label(v);
         const double w = metrics.horizontalAdvance(text);
+        widest = qMax(widest, w);
         painter.drawText(
             QPointF(area.left() - tick - mm(0.8) - w, py + metrics.ascent() / 2 - mm(0.2)), text);
     }
@@ -134,7 +136,8 @@ void drawAxes(QPainter &painter, const QRectF &area, const Axis &x, const Axis &
     painter.drawText(QPointF(area.center().x() - titles.horizontalAdvance(xTitle) / 2,
                              area.bottom() + tick + metrics.height() + titles.ascent() + mm(1.5)),
                      xTitle);
-    painter.translate(area.left() - mm(13.5),
+    // Upright along the axis, clear of its widest label (times of day are wider than levels).
+    painter.translate(area.left() - tick - mm(0.8) - widest - mm(1.5) - titles.descent(),
                       area.center().y() + titles.horizontalAdvance(yTitle) / 2);
     painter.rotate(-90);
     painter.drawText(QPointF(0, 0), yTitle);
@@ -162,8 +165,11 @@ void drawLegend(QPainter &painter, const QRectF &bar, const ColorLookup &colors,
         painter.drawText(QPointF(bar.right() + mm(1.5), py + metrics.ascent() / 2 - mm(0.2)),
                          scale.label(v));
     }
+    // Above the picture's top, ending no further right than the legend's labels.
     painter.setFont(font(8));
-    painter.drawText(QPointF(bar.left(), bar.top() - mm(2)), title);
+    const double width = QFontMetricsF(painter.font(), painter.device()).horizontalAdvance(title);
+    painter.drawText(QPointF(qMin(bar.left(), bar.right() + mm(15) - width), bar.top() - mm(5)),
+                     title);
     painter.restore();
 }
 
