@@ -23,6 +23,7 @@ class QFile;
 class QLabel;
 class RecordingActions;
 class ScanSession;
+class ShowWatch;
 class SimulatedAnalyzer;
 class TabPage;
 class TavTabWidget;
@@ -57,6 +58,7 @@ public:
     ProjectInfoData projectInfo() const { return m_projectInfo; }
     DeviceComms *deviceComms() { return &m_deviceComms; }
     ScanSession *scanSession() const { return m_session; }
+    ShowWatch *showWatch() const { return m_watch; }
     // Makes the user manual's window (a web view unless replaced).
     void setManualViewFactory(std::function<ManualView *()> factory);
     // Replaces the dialogs that put questions to the user (tests answer them).
@@ -154,6 +156,7 @@ private:
     HelpMenu *m_help = nullptr;
     QPointer<DebugWindow> m_debugWindow;
     ScanSession *m_session = nullptr;
+    ShowWatch *m_watch = nullptr;
     std::unique_ptr<RecordingActions> m_recordings;
 
     bool m_debugMode = false;
