@@ -9,8 +9,15 @@
 
 QString FileLocations::settingsKey(Kind kind)
 {
-    return kind == Kind::Recording ? QStringLiteral("RecordingLocation")
-                                   : QStringLiteral("SnapshotLocation");
+    switch (kind) {
+    case Kind::Recording:
+        return QStringLiteral("RecordingLocation");
+    case Kind::Snapshot:
+        return QStringLiteral("SnapshotLocation");
+    case Kind::Report:
+        break;
+    }
+    return QStringLiteral("ReportLocation");
 }
 
 QString FileLocations::folder(Kind kind)
@@ -21,8 +28,8 @@ QString FileLocations::folder(Kind kind)
         return url.isLocalFile() ? url.toLocalFile() : stored;
     }
     const QStringList standard = QStandardPaths::standardLocations(
-        kind == Kind::Recording ? QStandardPaths::DocumentsLocation
-                                : QStandardPaths::PicturesLocation);
+        kind == Kind::Snapshot ? QStandardPaths::PicturesLocation
+                               : QStandardPaths::DocumentsLocation);
     return standard.isEmpty() ? QDir::homePath() : standard.first();
 }
 

@@ -2,13 +2,13 @@
 
 #include <QString>
 
-// Where recordings and snapshots go: the folder remembered from the last save or open of the
-// kind (or the user's documents or pictures folder), and the default file name
+// Where recordings, snapshots and reports go: the folder remembered from the last save or open
+// of the kind (or the user's documents or pictures folder), and the default file name
 // "<folder>/<name>_<band>_<yyyy-MM-ddTHHmmss>".
 class FileLocations
 {
 public:
-    enum class Kind { Recording, Snapshot };
+    enum class Kind { Recording, Snapshot, Report };
 
     static QString settingsKey(Kind kind);
     // The remembered folder, or the standard folder of the kind when none is stored. A folder

@@ -12,21 +12,18 @@
 #include "RecordingActions.h"
 #include "ScanSession.h"
 #include "ShowWatch.h"
+#include "SidePanels.h"
 #include "TavApp.h"
 #include "UserPrompts.h"
 #include "WindowGeometry.h"
 #include "data/AppVersion.h"
 #include "data/RecordingFile.h"
-#include "data/VexaIdAdvisor.h"
 #include "firmware/FwUpdateDialog.h"
-#include "networks/VexaIdOverlay.h"
-#include "networks/VexaIdPanel.h"
 #include "pages/TabPage2400.h"
 #include "pages/TabPage900.h"
 #include "pages/TavTabWidget.h"
 #include "sim/SimulatedAnalyzer.h"
 #include "widgets/DebugWindow.h"
-#include "widgets/RangeSlider.h"
 #include "widgets/ToolBarFocus.h"
 #include "wifi/NativeWifi.h"
 #include "wifi/WifiList.h"
@@ -35,7 +32,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
@@ -52,7 +48,9 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
     setWindowTitle(tr("Quorvex"));
     WindowGeometry::restore(*this);
-    buildDocks();
+    m_panels = new SidePanels(
+        this, ui.get(), [this] { return pages(); },
+        [this] { return page(ui->tabWidget->currentIndex()); });
     buildToolBar();
     buildStatusBar();
 
@@ -115,23 +113,12 @@ void MainWindow::saveWindowGeometry()
     WindowGeometry::save(*this);
 }
 
-void MainWindow::buildDocks()
-{
-    ui->dockWidgetWifiList->hide();
-    ui->dockWidgetVexaIds->hide();
-    tabifyDockWidget(ui->dockWidgetWifiList, ui->dockWidgetVexaIds);
-    VexaIdPanel *panel = ui->dockWidgetContentsVexaIds;
-    connect(panel, &VexaIdPanel::vexaIdSelected, this, &MainWindow::onVexaIdSelected);
-    connect(panel, &VexaIdPanel::vexaIdDeselected, this, &MainWindow::onVexaIdDeselected);
-    connect(panel, &VexaIdPanel::rankingRequested, this, &MainWindow::updateRecommendation);
-}
-
 void MainWindow::addPage(TabPage *page, const QString &title)
 {
     // The recommendation follows the window in view of the page in front.
     connect(page, &TabPage::visibleWindowChanged, this, [this, page] {
         if (page == this->page(ui->tabWidget->currentIndex()))
-            updateRecommendation();
+            m_panels->updateRecommendation();
     });
     // A journal that cannot be written leaves the scan unprotected: the user is told.
     connect(page, &TabPage::journalFailed, this, [this, page](const QString &reason) {
@@ -140,19 +127,11 @@ void MainWindow::addPage(TabPage *page, const QString &title)
                               "keep it.")
                                .arg(page->bandName(), reason));
     });
+    connect(page, &TabPage::reportRequested, this, [this, page] {
+        m_recordings->report(page, [this](const QString &text) { statusBar()->showMessage(text); });
+    });
     const int index = ui->tabWidget->addTab(page, title);
     ui->tabWidget->setTabToolTip(index, title);
-}
-
-void MainWindow::updateRecommendation()
-{
-    VexaIdPanel *panel = ui->dockWidgetContentsVexaIds;
-    const TabPage *front = page(ui->tabWidget->currentIndex());
-    if (!panel->recommending() || !front)
-        return;
-    const RangeSlider *window = front->timeBar();
-    panel->setRanking(VexaIdAdvisor::rank(front->history(), int(window->lowerValue()),
-                                          int(window->upperValue()), panel->advisorOptions()));
 }
 
 void MainWindow::buildPages()
@@ -362,33 +341,13 @@ ScanParams MainWindow::scanParamsWithOverrides(ScanParams params) const
 
 bool MainWindow::openFile(QFile &file)
 {
-    RfSpectrumHistory history;
-    RecordingFile::Band band = RecordingFile::Band::Rejected;
-    RecordingFile::Integrity integrity = RecordingFile::Integrity::Whole;
-    const QString name = QDir::toNativeSeparators(file.fileName());
-    // A long recording shows how far the reading got, and can be cancelled: then nothing opens.
-    std::unique_ptr<UserPrompts::Progress> progress
-        = m_prompts->progress(this, tr("Opening %1").arg(name));
-    const QString problem
-        = RecordingFile::load(file, history, &band, &integrity, [&](qint64 done, qint64 total) {
-              return progress->update(done, total);
+    const bool opened
+        = m_recordings->open(file, [this](const RfSpectrumHistory &history, const QString &title) {
+              addRecordingPage(history, title);
           });
-    progress.reset();
-    if (problem == RecordingFile::cancelledMessage())
-        return false;
-    if (!problem.isEmpty()) {
-        m_prompts->critical(this, tr("Error"), tr("Unable to open %1: %2.").arg(name, problem));
-        return false;
-    }
-
-    addRecordingPage(history, QFileInfo(file.fileName()).baseName());
-    if (integrity == RecordingFile::Integrity::CutShort)
-        m_prompts->warning(this, tr("Recording cut short"),
-                           tr("%1 ends early: it is shown with the %2 sweeps it holds.")
-                               .arg(name)
-                               .arg(history.samples.size()));
-    Q_EMIT recordingOpened(file.fileName());
-    return true;
+    if (opened)
+        Q_EMIT recordingOpened(file.fileName());
+    return opened;
 }
 
 TabPage *MainWindow::addRecordingPage(const RfSpectrumHistory &history, const QString &title)
@@ -397,7 +356,7 @@ TabPage *MainWindow::addRecordingPage(const RfSpectrumHistory &history, const QS
     TabPage *recording = RecordingFile::bandOf(history) == RecordingFile::Band::Band900MHz
         ? static_cast<TabPage *>(new TabPage900(history, this, tabs))
         : static_cast<TabPage *>(new TabPage2400(history, this, tabs));
-    recording->vexaIdSelection(selectedVexaIds());
+    recording->vexaIdSelection(m_panels->selectedVexaIds());
     addPage(recording, title);
     const int index = tabs->count() - 1;
     // While a scan runs, the recording waits in a disabled tab until Stop.
@@ -406,13 +365,6 @@ TabPage *MainWindow::addRecordingPage(const RfSpectrumHistory &history, const QS
     else
         tabs->setCurrentIndex(index);
     return recording;
-}
-
-QList<int> MainWindow::selectedVexaIds() const
-{
-    QList<int> ids = page(1)->vexaIdOverlay()->selectedIds();
-    ids += page(0)->vexaIdOverlay()->selectedIds();
-    return ids;
 }
 
 void MainWindow::on_actionSave_triggered()
@@ -476,12 +428,7 @@ void MainWindow::on_tabWidget_currentChanged(int index)
     TabPage *front = page(index);
     if (!front)
         return;
-    const bool band2400 = qobject_cast<TabPage2400 *>(front) != nullptr;
-    if (band2400)
-        ui->dockWidgetWifiList->setVisible(ui->actionToggle_Wifi_List->isChecked());
-    ui->dockWidgetContentsVexaIds->setBand(band2400 ? VexaIdModel::Band2400MHz
-                                                    : VexaIdModel::Band900MHz);
-    updateRecommendation();
+    m_panels->followFront();
     updateToggleViewText();
     m_session->onTabChanged(index);
     m_projectInfo = front->history().projectInfo;
@@ -514,44 +461,15 @@ void MainWindow::updateToggleViewText()
                                                                     : tr("Spectrogram View"));
 }
 
-void MainWindow::on_actionToggle_Wifi_List_toggled(bool on)
-{
-    if (!qobject_cast<TabPage2400 *>(page(ui->tabWidget->currentIndex())))
-        return;
-    ui->dockWidgetWifiList->setVisible(on);
-    if (on)
-        ui->dockWidgetWifiList->raise();
-}
-
-void MainWindow::on_actionVarsa_VexaIds_toggled(bool on)
-{
-    ui->dockWidgetVexaIds->setVisible(on);
-    if (on)
-        ui->dockWidgetVexaIds->raise();
-}
-
 void MainWindow::on_actionProject_Info_triggered()
 {
     m_projectInfoDialog->setData(m_projectInfo);
     m_projectInfoDialog->show();
 }
 
-void MainWindow::onVexaIdSelected(int id)
-{
-    for (TabPage *p : pages())
-        p->vexaIdSelected(id);
-}
-
-void MainWindow::onVexaIdDeselected(int id)
-{
-    for (TabPage *p : pages())
-        p->vexaIdDeselected(id);
-}
-
 void MainWindow::onVexaIdSelection(QList<int> ids)
 {
-    for (TabPage *p : pages())
-        p->vexaIdSelection(ids);
+    m_panels->showVexaIds(ids);
 }
 
 void MainWindow::on_actionUpdate_Firmware_triggered()

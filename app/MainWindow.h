@@ -24,6 +24,7 @@ class QLabel;
 class RecordingActions;
 class ScanSession;
 class ShowWatch;
+class SidePanels;
 class SimulatedAnalyzer;
 class TabPage;
 class TavTabWidget;
@@ -111,16 +112,12 @@ private Q_SLOTS:
     void on_actionConnect_triggered();
     void on_actionDisconnect_triggered();
     void onDcConnectedChanged(bool connected);
-    void onVexaIdSelected(int id);
-    void onVexaIdDeselected(int id);
     void on_actionRecord_triggered();
     void on_actionStop_triggered();
     void on_actionSave_triggered();
     void on_actionOpen_triggered();
     void on_actionSnapshot_triggered();
     void on_actionToggle_View_triggered();
-    void on_actionToggle_Wifi_List_toggled(bool on);
-    void on_actionVarsa_VexaIds_toggled(bool on);
     void on_actionProject_Info_triggered();
     void on_actionUpdate_Firmware_triggered();
     void on_tabWidget_tabCloseRequested(int index);
@@ -128,12 +125,9 @@ private Q_SLOTS:
     void on_actionQuit_triggered();
 
 private:
-    void buildDocks();
     void buildPages();
     // A band page into a new tab, titled and tool-tipped.
     void addPage(TabPage *page, const QString &title);
-    // The VEXA ID panel's ranking for the window in view of the page in front.
-    void updateRecommendation();
     void updateToggleViewText();
     void buildToolBar();
     void buildStatusBar();
@@ -142,8 +136,6 @@ private:
     // A recording page for a history, in a new tab (disabled while scanning, else in front).
     TabPage *addRecordingPage(const RfSpectrumHistory &history, const QString &title);
     QList<TabPage *> pages() const;
-    // The VEXA IDs shown on the live pages, for a page that opens later.
-    QList<int> selectedVexaIds() const;
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::unique_ptr<UserPrompts> m_prompts;
@@ -154,6 +146,7 @@ private:
     ProjectInfoDialog *m_projectInfoDialog = nullptr;
     FirmwareOffer *m_firmware = nullptr;
     HelpMenu *m_help = nullptr;
+    SidePanels *m_panels = nullptr;
     QPointer<DebugWindow> m_debugWindow;
     ScanSession *m_session = nullptr;
     ShowWatch *m_watch = nullptr;

@@ -1,13 +1,18 @@
 #include "RecordingActions.h"
 
 #include "FileLocations.h"
+#include "ReportJob.h"
 #include "SnapshotFile.h"
 #include "UserPrompts.h"
+#include "data/AppVersion.h"
 #include "data/RecordingFile.h"
 #include "pages/TabPage900.h"
+#include "widgets/RangeSlider.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QUrl>
 
@@ -84,6 +89,60 @@ void RecordingActions::snapshot(TabPage *page)
     FileLocations::remember(FileLocations::Kind::Snapshot, path);
 }
 
+bool RecordingActions::isReporting() const
+{
+    return !m_report.isNull();
+}
+
+void RecordingActions::report(TabPage *page, const std::function<void(const QString &)> &status)
+{
+    if (!page || !m_prompts)
+        return;
+    if (m_report) {
+        m_prompts->information(m_window, tr("Report"), tr("A report is being written already."));
+        return;
+    }
+    const QUrl url = m_prompts->saveFileUrl(
+        m_window, tr("Save Report"),
+        FileLocations::defaultPath(FileLocations::Kind::Report, defaultName(page), bandOf(page)),
+        tr("PDF Files:") + QStringLiteral(" *.pdf"));
+    if (url.isEmpty() || !url.isLocalFile())
+        return;
+    const QString path = FileLocations::withSuffix(url.toLocalFile(), QStringLiteral(".pdf"));
+    // The stretch the page shows.
+    SurveyReport::Input input{page->hist(), {}, AppVersion::text()};
+    const auto [first, last] = page->visibleRange();
+    if (last > first) {
+        input.options.fromMs = input.history.samples.timestamp(first);
+        input.options.toMs = input.history.samples.timestamp(last - 1);
+    }
+    auto *job = new ReportJob(std::move(input), path, m_window);
+    m_report = job;
+    QObject::connect(job, &ReportJob::progress, job, [status](int percent) {
+        status(tr("Writing the report: %1 %").arg(percent));
+    });
+    QObject::connect(job, &ReportJob::finished, job,
+                     [this, job, status](bool written, const QString &error) {
+                         status(QString());
+                         job->deleteLater();
+                         if (!m_prompts)
+                             return;
+                         const QString name = QDir::toNativeSeparators(job->path());
+                         if (!written) {
+                             m_prompts->critical(m_window, tr("Error"),
+                                                 tr("The report was not saved. Unable to write "
+                                                    "%1: %2")
+                                                     .arg(name, error));
+                             return;
+                         }
+                         FileLocations::remember(FileLocations::Kind::Report, job->path());
+                         m_prompts->information(m_window, tr("Report"),
+                                                tr("The report was saved to %1.").arg(name));
+                     });
+    status(tr("Writing the report"));
+    job->start();
+}
+
 QString RecordingActions::askOpen()
 {
     if (!m_prompts)
@@ -93,4 +152,34 @@ QString RecordingActions::askOpen()
                                             tr("Tarn Data File:") + QStringLiteral(" *.tarn"));
     // A cancelled dialog opens nothing and says nothing.
     return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+bool RecordingActions::open(
+    QFile &file, const std::function<void(const RfSpectrumHistory &, const QString &)> &show)
+{
+    RfSpectrumHistory history;
+    RecordingFile::Band band = RecordingFile::Band::Rejected;
+    RecordingFile::Integrity integrity = RecordingFile::Integrity::Whole;
+    const QString name = QDir::toNativeSeparators(file.fileName());
+    // A long recording can be cancelled while it is read: then nothing opens.
+    std::unique_ptr<UserPrompts::Progress> progress
+        = m_prompts->progress(m_window, tr("Opening %1").arg(name));
+    const QString problem
+        = RecordingFile::load(file, history, &band, &integrity, [&](qint64 done, qint64 total) {
+              return progress->update(done, total);
+          });
+    progress.reset();
+    if (problem == RecordingFile::cancelledMessage())
+        return false;
+    if (!problem.isEmpty()) {
+        m_prompts->critical(m_window, tr("Error"), tr("Unable to open %1: %2.").arg(name, problem));
+        return false;
+    }
+    show(history, QFileInfo(file.fileName()).baseName());
+    if (integrity == RecordingFile::Integrity::CutShort)
+        m_prompts->warning(m_window, tr("Recording cut short"),
+                           tr("%1 ends early: it is shown with the %2 sweeps it holds.")
+                               .arg(name)
+                               .arg(history.samples.size()));
+    return true;
 }

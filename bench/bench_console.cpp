@@ -74,9 +74,8 @@ int main(int argc, char **argv)
     tick.start(20);
 
     TabPage *page = window.page(0);
-    // The heap beside the resident memory: the page's history grows by every sweep (629 bytes
-    // of heap each, as bench_window measures it), so the console's share is what the heap holds
-    // beyond it.
+    // The heap beside the resident memory: the page's history grows by every sweep, so the
+    // console's share is what the heap holds beyond it.
     const qint64 heapStart = ProcessProbe::heapInUse();
     const int heldStart = page->history().samples.size();
     std::printf("minute  resident MB  heap MB  heap beyond history MB  console lines  sweeps/s  "
@@ -89,7 +88,8 @@ int main(int argc, char **argv)
         const QMap<QString, double> threads = ProcessProbe::threadCpuMs();
         const QString gui = QFileInfo(QCoreApplication::applicationFilePath()).fileName().left(15);
         const qint64 heap = ProcessProbe::heapInUse();
-        const double historyBytes = (page->history().samples.size() - heldStart) * 629.0;
+        const double historyBytes
+            = (page->history().samples.size() - heldStart) * ProcessProbe::k_historyHeapPerSweep;
         std::printf("%6d  %11.1f  %7.1f  %22.1f  %13d  %8.1f  %12.1f  %17lld\n", minute,
                     ProcessProbe::residentBytes() / 1e6, heap / 1e6,
                     (heap - heapStart - historyBytes) / 1e6,

@@ -13,6 +13,7 @@
 // 4. the reading alone into a history, for comparison with the window's Open;
 // 5. the events of the recording: the search alone, Find Events in the window's events panel,
 //    and quorvex-tarn events; and the GUI time the watch takes of a live sweep.
+// 6. quorvex-tarn report (a site-survey PDF) of a two-minute recording and of the long one.
 //
 // Options: --hours N (12), --live-sweeps N (100000), --keep FILE (keep the recording there),
 // --shot FILE (a picture of the window with the events found, the first one chosen).
@@ -365,6 +366,22 @@ int main(int argc, char **argv)
         std::printf("  quorvex-tarn events:                %8.0f ms, %d events, exit %d\n",
                     double(timer.elapsed()), int(lines.count(" MHz ")), tarn.exitCode());
         std::fwrite(lines.constData(), 1, size_t(qMin(lines.size(), 400)), stdout);
+    }
+
+    // 6. Reports.
+    const QString twoMinutes = environment.filePath("two-minutes.tarn");
+    writeRecording(twoMinutes, 2616);
+    for (const QString &recording : {twoMinutes, path}) {
+        QElapsedTimer timer;
+        timer.start();
+        QProcess tarn;
+        tarn.start(QStringLiteral(QUORVEX_TARN_BINARY),
+                   {QStringLiteral("report"), recording, QStringLiteral("-o"),
+                    environment.filePath(QStringLiteral("report.pdf"))});
+        tarn.waitForFinished(600000);
+        std::printf("quorvex-tarn report, %s: %.0f ms (exit %d)\n",
+                    recording == path ? "the long recording" : "two minutes",
+                    double(timer.elapsed()), tarn.exitCode());
     }
     return 0;
 }

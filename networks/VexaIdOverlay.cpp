@@ -1,12 +1,12 @@
 #include "VexaIdOverlay.h"
 
 #include "data/Constants.h"
+#include "plots/PlacedLabelMarker.h"
 
 #include <QLinearGradient>
 #include <QPen>
 #include <algorithm>
 #include <qwt_plot.h>
-#include <qwt_plot_marker.h>
 #include <qwt_plot_shapeitem.h>
 #include <qwt_text.h>
 
@@ -103,17 +103,18 @@ void VexaIdOverlay::createPlotItems()
         const VexaIdDesc desc = Constants::k_vexaIdMap.value(id);
         const QColor color = k_colorList.value(desc.type);
         const int level = m_levels.value(id);
+        const double top = Constants::k_typicalMaxRssi - k_levelStep * level; // of the box
 
         auto *shape = new QwtPlotShapeItem(QString());
         shape->setRenderHint(QwtPlotItem::RenderAntialiased, true);
         shape->setShape(createShape(desc, level, k_levelStep));
         QLinearGradient gradient(0.5, 0.0, 0.5, 1.0);
         gradient.setCoordinateMode(QGradient::ObjectMode);
-        QColor top = color;
-        top.setAlpha(100);
+        QColor upper = color;
+        upper.setAlpha(100);
         QColor bottom = color;
         bottom.setAlpha(0);
-        gradient.setColorAt(0.0, top);
+        gradient.setColorAt(0.0, upper);
         gradient.setColorAt(1.0, bottom);
         shape->setBrush(gradient);
         const QPen pen(QBrush(color), 2.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
@@ -121,10 +122,16 @@ void VexaIdOverlay::createPlotItems()
         shape->attach(m_plot);
         m_shapeItems.append(shape);
 
-        auto *marker = new QwtPlotMarker(QString());
+        // The label stays whole: to keep clear of other labels it may slide along its box's
+        // range and move down inside the box; the Wi-Fi names give way to it.
+        auto *marker = new PlacedLabelMarker(QString());
         marker->setRenderHint(QwtPlotItem::RenderAntialiased, true);
         marker->setLineStyle(QwtPlotMarker::NoLine);
         marker->setLinePen(pen);
+        marker->setDistance(pen.widthF() / 2.0 + marker->spacing());
+        marker->setSlideRange(QwtInterval(desc.lowerEdge(), desc.upperEdge()));
+        marker->setVerticalRange(QwtInterval(Constants::k_nominalMinRssi, top));
+        marker->setPlacementRank(0);
         QwtText label(QString::number(id));
         QFont font = label.font();
         font.setPointSizeF(font.pointSizeF() * 1.4);
@@ -132,7 +139,7 @@ void VexaIdOverlay::createPlotItems()
         label.setColor(color);
         marker->setLabel(label);
         marker->setLabelAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-        marker->setValue(desc.center, Constants::k_typicalMaxRssi - k_levelStep * level);
+        marker->setValue(desc.center, top);
         marker->attach(m_plot);
         m_markerItems.append(marker);
     }

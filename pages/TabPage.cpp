@@ -107,6 +107,9 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
     m_saveAction = ui->actionSave;
     if (!playback)
         m_toolBar->addAction(m_saveAction);
+    QAction *report = m_toolBar->addAction(tr("Report"));
+    report->setToolTip(tr("Write a site-survey report (PDF) of what the page shows"));
+    connect(report, &QAction::triggered, this, &TabPage::reportRequested);
     m_toolBar->addSeparator();
     m_toolBar->addAction(ui->actionToggle_View);
     // The page's own: each page shows its own stretch.

@@ -63,6 +63,8 @@ public:
     HistoryJournal *journal() const { return m_journal.get(); }
     quint64 revision() const { return m_revision; }
     bool hasUnsavedChanges() const;
+    // The sweeps [first, last) the time bar selects; empty (0, 0) when it selects none.
+    std::pair<int, int> visibleRange() const;
     // A copy taken at `revision` was saved; the journal goes if nothing changed since.
     void markSaved(quint64 revision);
     // The unsaved history is given up: its journal is deleted (the history stays on screen).
@@ -106,6 +108,8 @@ Q_SIGNALS:
     void sweepAdded();
     // A time event was added or removed, or the history was cleared.
     void timeEventsChanged();
+    // The user asks for a site-survey report of what the page shows.
+    void reportRequested();
 
 public:
     // Whether the waterfall is in front (the spectrogram otherwise); each page keeps its own.
@@ -144,8 +148,6 @@ protected:
     void showVexaIdsOfBand(QList<int> vexaIds, VexaIdFilter inBand);
     void showVexaIdOfBand(int vexaId, VexaIdFilter inBand);
     void hideVexaIdOfBand(int vexaId, VexaIdFilter inBand);
-    // The sweeps [first, last) the time bar selects; empty (0, 0) when it selects none.
-    std::pair<int, int> visibleRange() const;
     // The newest sample's access points are replaced by a newer Wi-Fi scan.
     void setNewestWifi(const WifiScan &accessPoints);
 

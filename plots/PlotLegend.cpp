@@ -5,8 +5,8 @@
 #include <qwt_color_map.h>
 #include <qwt_thermo.h>
 
-void addCanvasLegend(QWidget *canvas, const QString &title, QwtColorMap *colorMap, double min,
-                     double max, double value)
+QList<QWidget *> addCanvasLegend(QWidget *canvas, const QString &title, QwtColorMap *colorMap,
+                                 double min, double max, double value)
 {
     auto *label = new QLabel(title, canvas);
     auto *thermo = new QwtThermo(canvas);
@@ -22,4 +22,5 @@ void addCanvasLegend(QWidget *canvas, const QString &title, QwtColorMap *colorMa
     layout->addWidget(thermo, 1, Qt::AlignRight);
     layout->addStretch(2);
     layout->setAlignment(Qt::AlignRight);
+    return {label, thermo};
 }

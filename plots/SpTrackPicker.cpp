@@ -1,5 +1,6 @@
 #include "SpTrackPicker.h"
 
+#include "LabelPlacement.h"
 #include "TrackerBox.h"
 
 #include <QPainter>
@@ -75,9 +76,24 @@ QwtText SpTrackPicker::trackerTextF(const QPointF &pos) const
     return tracker;
 }
 
+// The library puts the text 5 pixels above right of the mouse, inside the canvas by 5 pixels;
+// the box grown around it is 3 pixels from both. Where that box would cover something kept
+// clear (the legend, a label), it goes to another corner of the mouse.
 QRect SpTrackPicker::trackerRect(const QFont &font) const
 {
-    return TrackerBox::grow(QwtPlotPicker::trackerRect(font));
+    const QRect box = TrackerBox::grow(QwtPlotPicker::trackerRect(font));
+    if (box.isEmpty() || !m_keepClear)
+        return box;
+    const QRect canvas = pickArea().boundingRect().toAlignedRect();
+    if (m_placed.size() != box.size() || m_placedFor != trackerPosition() || m_placedIn != canvas) {
+        const QRectF placed
+            = LabelPlacement::beside(box.size(), trackerPosition(), 3.0,
+                                     QRectF(canvas).adjusted(3.0, 3.0, -3.0, -3.0), m_keepClear());
+        m_placed = QRect(QPoint(qRound(placed.left()), qRound(placed.top())), box.size());
+        m_placedFor = trackerPosition();
+        m_placedIn = canvas;
+    }
+    return m_placed;
 }
 
 void SpTrackPicker::drawTracker(QPainter *painter) const

@@ -15,6 +15,7 @@
 #include "wifi/WifiCurve.h"
 #include "wifi/WifiMarker.h"
 
+#include <QPainter>
 #include <QPen>
 #include <algorithm>
 #include <qwt_picker_machine.h>
@@ -67,7 +68,8 @@ SpectroPlot::SpectroPlot(QWidget *parent)
     setAxisTitle(xBottom, tr("Frequency [MHz]"));
     setAxisTitle(yLeft, tr("Amplitude [dBm]"));
 
-    addCanvasLegend(canvas(), tr("Density [%]"), new SpectroColorMap, 0.0, 50.0, 50.0);
+    m_labelLayout.setKeptClearWidgets(
+        addCanvasLegend(canvas(), tr("Density [%]"), new SpectroColorMap, 0.0, 50.0, 50.0));
 
     setWifiZigBee(false);
 
@@ -75,6 +77,7 @@ SpectroPlot::SpectroPlot(QWidget *parent)
     QPen rubberBand(QColor(0xa0, 0xa0, 0xa4), 1.0, Qt::DotLine, Qt::SquareCap, Qt::BevelJoin);
     m_tracker->setRubberBandPen(rubberBand);
     m_tracker->setTrackerPen(grey());
+    m_tracker->setKeepClear([this] { return m_labelLayout.occupied(); });
 
     m_leftClickPicker = new QwtPlotPicker(xBottom, yLeft, QwtPicker::NoRubberBand,
                                           QwtPicker::AlwaysOff, canvas());
@@ -110,6 +113,13 @@ SpectroPlot::~SpectroPlot()
         if (!curve->plot())
             delete curve;
     }
+}
+
+void SpectroPlot::drawItems(QPainter *painter, const QRectF &canvasRect,
+                            const QwtScaleMap maps[axisCnt]) const
+{
+    m_labelLayout.arrange(*this, canvasRect, maps, painter->font());
+    QwtPlot::drawItems(painter, canvasRect, maps);
 }
 
 SpectrogramData *SpectroPlot::densityData() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CanvasLabelLayout.h"
 #include "PlotPrompts.h"
 #include "SpectroStatistics.h"
 #include "data/RfSpectrumSample.h"
@@ -26,7 +27,7 @@ class WifiMarker;
 // amplitude (dBm); over it a highlight that keeps full brightness where single sweeps ended
 // and dims the rest, and a mouse read-out. Users add and edit text labels with the left
 // button and remove them with the right one; the 2.4 GHz page adds a channel axis on top and
-// the outlines of Wi-Fi access points.
+// the outlines of Wi-Fi access points. No label covers another, nor the legend.
 class SpectroPlot : public QwtPlot
 {
     Q_OBJECT
@@ -78,6 +79,11 @@ public Q_SLOTS:
     void setMaxHoldShown(bool shown);
     void setAverageShown(bool shown);
 
+protected:
+    // Places the labels among one another before the items are drawn.
+    void drawItems(QPainter *painter, const QRectF &canvasRect,
+                   const QwtScaleMap maps[axisCnt]) const override;
+
 private:
     struct LabelRecord
     {
@@ -105,4 +111,5 @@ private:
     QwtPlotCurve *m_maxHoldCurve = nullptr;
     QwtPlotCurve *m_averageCurve = nullptr;
     PlotPrompts m_prompts = PlotPrompts::dialogs();
+    mutable CanvasLabelLayout m_labelLayout; // redone for every drawing
 };

@@ -19,11 +19,12 @@ QSizeF TavPlotMarker::wrappedSize(const QSizeF &textSize) const
 }
 
 // The library's label placement, with the wrapped size in place of the measured one.
-void TavPlotMarker::drawLabel(QPainter *painter, const QRectF &canvasRect, const QPointF &pos) const
+bool TavPlotMarker::layoutLabel(const QFont &font, const QRectF &canvasRect, const QPointF &pos,
+                                QPointF *origin, QSizeF *size) const
 {
     const QwtText text = label();
     if (text.isEmpty())
-        return;
+        return false;
 
     Qt::Alignment align = labelAlignment();
     QPointF alignPos = pos;
@@ -72,7 +73,7 @@ void TavPlotMarker::drawLabel(QPainter *painter, const QRectF &canvasRect, const
     const qreal xOff = qMax(pw2, symbolOff.width());
     const qreal yOff = qMax(pw2, symbolOff.height());
 
-    const QSizeF textSize = wrappedSize(text.textSize(painter->font()));
+    const QSizeF textSize = wrappedSize(text.textSize(font));
     const bool vertical = labelOrientation() == Qt::Vertical;
 
     if (align & Qt::AlignLeft) {
@@ -99,8 +100,32 @@ void TavPlotMarker::drawLabel(QPainter *painter, const QRectF &canvasRect, const
             alignPos.ry() -= textSize.height() / 2;
     }
 
-    painter->translate(alignPos.x(), alignPos.y());
-    if (vertical)
+    *origin = alignPos;
+    *size = textSize;
+    return true;
+}
+
+QRectF TavPlotMarker::labelRect(const QFont &font, const QRectF &canvasRect,
+                                const QPointF &pos) const
+{
+    QPointF origin;
+    QSizeF size;
+    if (!layoutLabel(font, canvasRect, pos, &origin, &size))
+        return QRectF();
+    // A vertical label is turned a quarter counter-clockwise about its origin.
+    if (labelOrientation() == Qt::Vertical)
+        return QRectF(origin.x(), origin.y() - size.width(), size.height(), size.width());
+    return QRectF(origin, size);
+}
+
+void TavPlotMarker::drawLabel(QPainter *painter, const QRectF &canvasRect, const QPointF &pos) const
+{
+    QPointF origin;
+    QSizeF size;
+    if (!layoutLabel(painter->font(), canvasRect, pos, &origin, &size))
+        return;
+    painter->translate(origin.x(), origin.y());
+    if (labelOrientation() == Qt::Vertical)
         painter->rotate(-90.0);
-    text.draw(painter, QRectF(0, 0, textSize.width(), textSize.height()));
+    label().draw(painter, QRectF(QPointF(0, 0), size));
 }

@@ -16,10 +16,16 @@ public:
 
     // The size the label is laid out with, from the text's measured size.
     QSizeF wrappedSize(const QSizeF &textSize) const;
+    // Where the label is drawn on a canvas for the marker at pos (pixels), its text measured
+    // in font unless it has its own; empty when there is no text.
+    QRectF labelRect(const QFont &font, const QRectF &canvasRect, const QPointF &pos) const;
 
 protected:
     void drawLabel(QPainter *painter, const QRectF &canvasRect, const QPointF &pos) const override;
 
 private:
+    bool layoutLabel(const QFont &font, const QRectF &canvasRect, const QPointF &pos,
+                     QPointF *origin, QSizeF *size) const;
+
     double m_labelWidth = 0.0;
 };

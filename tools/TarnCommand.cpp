@@ -6,6 +6,7 @@
 #include "data/JournalFormat.h"
 #include "data/JournalReader.h"
 #include "data/RecordingFile.h"
+#include "data/SurveyFigures.h"
 #include "data/VexaIdAdvisor.h"
 
 #include <QCommandLineParser>
@@ -21,34 +22,40 @@
 
 namespace {
 
-const char k_description[] = "Reads Quorvex recordings (.tarn).\n"
-                             "\n"
-                             "Commands:\n"
-                             "  info FILE          band, sweeps, times, events, labels, project\n"
-                             "                     information and access points of a recording\n"
-                             "  csv FILE [-o OUT]  one row per sweep: milliseconds since the "
-                             "epoch,\n"
-                             "                     local ISO time, one column per frequency (MHz)\n"
-                             "  advise FILE [--universes N] [--threshold DBM] [--from MS --to MS]\n"
-                             "                     the band's VEXA IDs, quietest first: ID, share\n"
-                             "                     of busy cells (at or above the threshold,\n"
-                             "                     -80 dBm), mean amplitude; over the sweeps\n"
-                             "                     from MS to MS (ms since the epoch), or all\n"
-                             "  events FILE [--threshold DBM] [--min-seconds S]\n"
-                             "                     where the air changed: a range quiet for a\n"
-                             "                     minute that turned busy for S seconds (2) or\n"
-                             "                     more; per line its start after the first\n"
-                             "                     sweep, range, peak level and duration; then\n"
-                             "                     the recording's own time events\n"
-                             "  recover --list     the scans a run of the program left unsaved\n"
-                             "                     (their journals): band, start, sweeps, length\n"
-                             "  recover [JOURNAL] -o OUT\n"
-                             "                     writes the newest unsaved scan no running\n"
-                             "                     program holds (or JOURNAL) as a recording\n"
-                             "\n"
-                             "Exit status: 0 done (a recording cut short gives a warning and what\n"
-                             "it holds), 1 wrong command line, 2 unreadable file, 3 output not "
-                             "written.";
+const char k_description[]
+    = "Reads Quorvex recordings (.tarn).\n"
+      "\n"
+      "Commands:\n"
+      "  info FILE          band, sweeps, times, events, labels, project\n"
+      "                     information and access points of a recording\n"
+      "  csv FILE [-o OUT]  one row per sweep: milliseconds since the "
+      "epoch,\n"
+      "                     local ISO time, one column per frequency (MHz)\n"
+      "  advise FILE [--universes N] [--threshold DBM] [--from MS --to MS]\n"
+      "                     the band's VEXA IDs, quietest first: ID, share\n"
+      "                     of busy cells (at or above the threshold,\n"
+      "                     -80 dBm), mean amplitude; over the sweeps\n"
+      "                     from MS to MS (ms since the epoch), or all\n"
+      "  events FILE [--threshold DBM] [--min-seconds S]\n"
+      "                     where the air changed: a range quiet for a\n"
+      "                     minute that turned busy for S seconds (2) or\n"
+      "                     more; per line its start after the first\n"
+      "                     sweep, range, peak level and duration; then\n"
+      "                     the recording's own time events\n"
+      "  report FILE -o OUT.pdf [--universes N] [--threshold DBM] [--from MS\n"
+      "                     --to MS]\n"
+      "                     a site-survey report as a PDF: title block,\n"
+      "                     spectrogram and waterfall, channel table,\n"
+      "                     VEXA ID ranking, time events, peaks\n"
+      "  recover --list     the scans a run of the program left unsaved\n"
+      "                     (their journals): band, start, sweeps, length\n"
+      "  recover [JOURNAL] -o OUT\n"
+      "                     writes the newest unsaved scan no running\n"
+      "                     program holds (or JOURNAL) as a recording\n"
+      "\n"
+      "Exit status: 0 done (a recording cut short gives a warning and what\n"
+      "it holds), 1 wrong command line, 2 unreadable file, 3 output not "
+      "written.";
 
 QString localIso(qint64 msecs)
 {
@@ -164,6 +171,13 @@ void TarnCommand::writeCsvRow(const RfSpectrumSample &sample, QTextStream &out)
     out << row;
 }
 
+TarnCommand::ReportWriter TarnCommand::s_reportWriter;
+
+void TarnCommand::setReportWriter(ReportWriter writer)
+{
+    s_reportWriter = std::move(writer);
+}
+
 int TarnCommand::listJournals(QTextStream &out)
 {
     const QList<JournalReader::Entry> entries = JournalReader::list(JournalFormat::folder());
@@ -233,7 +247,7 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Write the table to OUT instead of the "
                                                    "standard output (csv); the recording to "
-                                                   "write (recover)."),
+                                                   "write (recover); the PDF (report)."),
                                     QStringLiteral("OUT"));
     parser.addOption(output);
     const QCommandLineOption list(QStringLiteral("list"),
@@ -241,24 +255,26 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     parser.addOption(list);
     const QCommandLineOption universes(QStringLiteral("universes"),
                                        QStringLiteral("Only IDs carrying at least N universes "
-                                                      "(advise)."),
+                                                      "(advise, report)."),
                                        QStringLiteral("N"));
     const QCommandLineOption threshold(QStringLiteral("threshold"),
-                                       QStringLiteral("Busy at or above DBM (advise, events; "
-                                                      "-80)."),
+                                       QStringLiteral("Busy at or above DBM (advise, report, "
+                                                      "events; -80)."),
                                        QStringLiteral("DBM"));
     const QCommandLineOption from(QStringLiteral("from"),
-                                  QStringLiteral("First sweep time, ms since the epoch (advise)."),
+                                  QStringLiteral("First sweep time, ms since the epoch (advise, "
+                                                 "report)."),
                                   QStringLiteral("MS"));
     const QCommandLineOption to(QStringLiteral("to"),
-                                QStringLiteral("Last sweep time, ms since the epoch (advise)."),
+                                QStringLiteral("Last sweep time, ms since the epoch (advise, "
+                                               "report)."),
                                 QStringLiteral("MS"));
     const QCommandLineOption minSeconds(QStringLiteral("min-seconds"),
                                         QStringLiteral("Busy for at least S seconds (events; 2)."),
                                         QStringLiteral("S"));
     parser.addOptions({universes, threshold, from, to, minSeconds});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("info, csv, advise, events or recover"));
+                                 QStringLiteral("info, csv, advise, events, report or recover"));
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A recording (.tarn), or a journal (recover)."));
 
@@ -290,16 +306,19 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     }
     const bool adviseOptions = parser.isSet(universes) || parser.isSet(from) || parser.isSet(to);
     const bool events = command == QLatin1String("events");
+    const bool report = command == QLatin1String("report");
     if (positional.size() != 2
         || (command != QLatin1String("info") && command != QLatin1String("csv")
-            && command != QLatin1String("advise") && !events)
-        || (parser.isSet(output) && command != QLatin1String("csv")) || parser.isSet(list)
-        || (adviseOptions && command != QLatin1String("advise"))
-        || (parser.isSet(threshold) && command != QLatin1String("advise") && !events)
+            && command != QLatin1String("advise") && !events && !report)
+        || (parser.isSet(output) && command != QLatin1String("csv") && !report)
+        || (report && !parser.isSet(output)) || parser.isSet(list)
+        || (adviseOptions && command != QLatin1String("advise") && !report)
+        || (parser.isSet(threshold) && command != QLatin1String("advise") && !events && !report)
         || (parser.isSet(minSeconds) && !events)) {
         err << program << ": usage: quorvex-tarn info FILE | quorvex-tarn csv FILE [-o OUT]"
             << " | quorvex-tarn advise FILE [options] | quorvex-tarn events FILE [options]"
-            << " | quorvex-tarn recover ... (see --help)\n";
+            << " | quorvex-tarn report FILE -o OUT.pdf [options] | quorvex-tarn recover ..."
+               " (see --help)\n";
         return Usage;
     }
     VexaIdAdvisor::Options options;
@@ -413,6 +432,23 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     if (!problem.isEmpty())
         return unreadable(problem);
     warnCutShort(history.samples.size());
+    if (report) {
+        SurveyFigures::Options reportOptions;
+        reportOptions.thresholdDbm = options.thresholdDbm;
+        reportOptions.minUniverses = options.minUniverses;
+        reportOptions.fromMs = fromMs;
+        reportOptions.toMs = toMs;
+        QString error;
+        if (!s_reportWriter) {
+            err << program << ": reports cannot be written by this build\n";
+            return Unwritable;
+        }
+        if (!s_reportWriter(history, reportOptions, parser.value(output), &error)) {
+            err << program << ": cannot write " << parser.value(output) << ": " << error << '\n';
+            return Unwritable;
+        }
+        return Done;
+    }
     const SampleStore &samples = history.samples;
     int begin = 0;
     while (begin < samples.size() && samples.timestamp(begin) < fromMs)

@@ -1,19 +1,21 @@
 #pragma once
 
 #include "data/RfSpectrumHistory.h"
+#include "data/SurveyFigures.h"
 
 #include <QSet>
 #include <QStringList>
+#include <functional>
 
 class QTextStream;
 
 // quorvex-tarn, the recordings' command-line companion: "info FILE" summarises a recording,
 // "csv FILE [-o OUT]" writes its sweeps as comma-separated values, "advise FILE" ranks the
 // band's VEXA IDs by how busy their frequencies were, "events FILE" lists where its air changed
-// (see TarnEvents), "recover" lists or writes out the scans a run of the program left unsaved.
-// Reads with the program's own readers. Exit status: 0 done (a file cut short gives a warning and
-// what it holds), 1 a wrong command line, 2 a file that cannot be read (or nothing to recover), 3
-// an output that cannot be written.
+// (see TarnEvents), "report" writes a site-survey report as a PDF, "recover" lists or writes out
+// the scans a run of the program left unsaved. Reads with the program's own readers. Exit
+// status: 0 done (a file cut short gives a warning and what it holds), 1 a wrong command line, 2
+// a file that cannot be read (or nothing to recover), 3 an output that cannot be written.
 class TarnCommand
 {
 public:
@@ -21,6 +23,13 @@ public:
 
     // Runs a command line whose first entry is the program name.
     static int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+    // What writes "report"'s PDF (it draws, so the program that can draws it); false with the
+    // reason when it cannot be written.
+    using ReportWriter = std::function<bool(const RfSpectrumHistory &history,
+                                            const SurveyFigures::Options &options,
+                                            const QString &path, QString *error)>;
+    static void setReportWriter(ReportWriter writer);
 
     // What "info" counts of the sweeps as they stream by.
     struct Tally
@@ -44,6 +53,7 @@ public:
     static QString printable(const QString &text);
 
 private:
+    static ReportWriter s_reportWriter;
     static int listJournals(QTextStream &out);
     // Writes `journal` (the newest left unsaved when empty) as the recording `output`.
     static int recover(QString journal, const QString &output, QTextStream &out, QTextStream &err);

@@ -9,9 +9,11 @@
 #include "app/SilentPrompts.h"
 #include "app/WatchPanel.h"
 #include "bench/BenchEnvironment.h"
+#include "data/AppVersion.h"
 #include "data/RecordingFile.h"
 #include "networks/VexaIdPanel.h"
 #include "networks/VexaIdTableView.h"
+#include "pages/SurveyReport.h"
 #include "pages/TabPage.h"
 #include "plots/SpectroPlot.h"
 #include "plots/WaterfallPlot.h"
@@ -169,6 +171,11 @@ int main(int argc, char **argv)
     runFor(800);
     ok &= save(&window, out, QStringLiteral("events.png"));
     watch->eventsDock()->toggleViewAction()->trigger();
+
+    // Its site-survey report, as a PDF; tools/manual-screenshots turns its first page into
+    // the manual's picture.
+    ok &= SurveyReport::write({page->hist(), {}, AppVersion::text()},
+                              out + QStringLiteral("/report.pdf"), &error);
 
     // The debug console after a few commands.
     window.parseArgs({QStringLiteral("quorvex"), QStringLiteral("-debug")}, nullptr);

@@ -92,9 +92,6 @@ QMap<QString, int> threadNames()
     return names;
 }
 
-// The history's heap per held sweep, as bench_window measures it.
-constexpr double k_historyBytesPerSweep = 629.0;
-
 struct Fault
 {
     const char *name;
@@ -165,7 +162,7 @@ int main(int argc, char **argv)
     // The heap the history does not explain, at the start and after each fault.
     auto heapBeyondHistory = [&] {
         return ProcessProbe::heapInUse()
-            - (page->history().samples.size() - heldStart) * k_historyBytesPerSweep;
+            - (page->history().samples.size() - heldStart) * ProcessProbe::k_historyHeapPerSweep;
     };
     const double beyondStart = heapBeyondHistory();
 
@@ -277,7 +274,7 @@ int main(int argc, char **argv)
     std::printf("heap growth                %.0f bytes per 1000 sweeps held more; beyond the "
                 "history's %.0f bytes a sweep: %.2f MB\n",
                 held != heldStart ? (heapEnd - heapStart) * 1000.0 / (held - heldStart) : 0.0,
-                k_historyBytesPerSweep, (beyondEnd - beyondStart) / 1e6);
+                ProcessProbe::k_historyHeapPerSweep, (beyondEnd - beyondStart) / 1e6);
     std::printf("open descriptors           %d after the first connect, %d at the end\n",
                 int(fdsStart.size()), int(fdsEnd.size()));
     for (auto it = fdsEnd.cbegin(); it != fdsEnd.cend(); ++it) {

@@ -1,9 +1,15 @@
 #include "WifiMarker.h"
 
-#include <QPainter>
+#include "data/Constants.h"
+
+#include <QPen>
+
+namespace {
+// Placed after the labels of rank 0 (the VEXA IDs).
+constexpr int k_rank = 1;
+} // namespace
 
 WifiMarker::WifiMarker(WifiApInfo ap)
-    : QwtPlotMarker(QString())
 {
     setRenderHint(QwtPlotItem::RenderAntialiased, true);
     // Network names come off the air: shown as they are, never interpreted as markup.
@@ -20,14 +26,15 @@ WifiMarker::WifiMarker(WifiApInfo ap)
     setLabelAlignment(Qt::AlignHCenter | Qt::AlignTop);
     setValue(QPointF(ap.frequency, ap.rssi));
     setLineStyle(QwtPlotMarker::NoLine);
-}
 
-// Centred on the access point's frequency, the text's bottom 5 pixels above the outline.
-void WifiMarker::drawLabel(QPainter *painter, const QRectF &, const QPointF &pos) const
-{
-    const QwtText text = label();
-    const QSizeF size = text.textSize(painter->font());
-    const double lift = linePen().widthF() / 2.0 + 5.0;
-    painter->translate(pos.x() - size.width() * 0.5, pos.y() - lift - size.height());
-    text.draw(painter, QRectF(-5.0, -3.0, size.width() + 5.0, size.height() + 3.0));
+    // The box's bottom 5 pixels above the flat top of the outline, its centre over the flat
+    // top; never below the outline's foot. Upwards the canvas's top is the bound (0 dBm lies
+    // above every received signal).
+    const int half = ap.width / 2;
+    setSlideRange(QwtInterval(ap.frequency - half + 2, ap.frequency + half - 2));
+    setVerticalRange(QwtInterval(Constants::k_nominalMinRssi, 0.0));
+    setDistance(5.0);
+    setPadding(QSizeF(6.0, 3.0));
+    setElidable(true);
+    setPlacementRank(k_rank);
 }

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QSettings>
+#include <QToolBar>
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -337,6 +338,37 @@ private Q_SLOTS:
         QCOMPARE(window.page(2)->hist().samples.size(), 3);
         QCOMPARE(window.prompts->warnings,
                  QStringList{cut + " ends early: it is shown with the 3 sweeps it holds."});
+    }
+
+    // Report writes a PDF of what the page shows on another thread; the window says where it went.
+    void reportInTheBackground()
+    {
+        RfSpectrumHistory history;
+        history.freqInterval = QwtInterval(902.0, 928.0);
+        history.rssiInterval = QwtInterval(-100.0, -30.0);
+        for (int s = 0; s < 500; ++s)
+            history.samples << RfSpectrumSample{k_t0 + 46 * s, RfSpectrumScan(252, qint8(-90)), {}};
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(RecordingFile::save(dir.filePath("hall.tarn"), history, &error));
+        QuietMainWindow window;
+        QFile file(dir.filePath("hall.tarn"));
+        QVERIFY(window.openFile(file));
+        QAction *report = nullptr;
+        for (QAction *action : window.page(2)->toolBar()->actions())
+            report = action->text() == "Report" ? action : report;
+        QVERIFY(report);
+        window.prompts->fileAnswers << QUrl::fromLocalFile(dir.filePath("hall report"));
+        report->trigger();
+        QVERIFY(window.prompts->fileDialogs.last().startsWith("Save Report|"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.prompts->informations.size(), 1, 30000);
+        QCOMPARE(window.prompts->informations.first(),
+                 "The report was saved to " + dir.filePath("hall report.pdf") + ".");
+        QFile pdf(dir.filePath("hall report.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+        QVERIFY(
+            QSettings().value("ReportLocation").toString().endsWith(QDir(dir.path()).dirName()));
     }
 
     // Opening a long recording reports its progress; cancelled, nothing opens and nothing is

@@ -207,8 +207,8 @@ private Q_SLOTS:
         // The stored events and labels are not reported back as new.
         QCOMPARE(page.hist(), history);
         QCOMPARE(actionTexts(page.toolBar()),
-                 (QStringList{"Snapshot", "|", "Spectrogram View", "Whole History", "|", "Max Hold",
-                              "Average", "|", "Wi-Fi Chan.", "|", "Varsa VEXA IDs", "|",
+                 (QStringList{"Snapshot", "Report", "|", "Spectrogram View", "Whole History", "|",
+                              "Max Hold", "Average", "|", "Wi-Fi Chan.", "|", "Varsa VEXA IDs", "|",
                               "Show Wi-Fi", "Wi-Fi List"}));
         QCOMPARE(window.getUi()->dockWidgetContentsWifiList->model()->rowCount(), 1);
         // Panned to the start, the plots and the labels follow.

@@ -3,6 +3,7 @@
 #include "data/HistoryJournal.h"
 #include "data/JournalFormat.h"
 #include "data/RecordingFile.h"
+#include "pages/SurveyReport.h"
 #include "tools/TarnCommand.h"
 
 #include <QBuffer>
@@ -79,6 +80,11 @@ private Q_SLOTS:
         m_site = m_dir.filePath("site.tarn");
         QString error;
         QVERIFY2(RecordingFile::save(m_site, siteRecording(), &error), qPrintable(error));
+        TarnCommand::setReportWriter([](const RfSpectrumHistory &history,
+                                        const SurveyFigures::Options &options, const QString &path,
+                                        QString *error) {
+            return SurveyReport::write({history, options, "test"}, path, error);
+        });
     }
 
     void info()
@@ -347,6 +353,28 @@ private Q_SLOTS:
         journal.discard();
     }
 
+    // The report: written as a PDF of the stretch asked for; the exits of a wrong command line,
+    // a file that cannot be read and a report that cannot be written.
+    void report()
+    {
+        QCOMPARE(tarn({"report", m_site}).status, int(TarnCommand::Usage));
+        QCOMPARE(
+            tarn({"report", m_dir.filePath("missing.tarn"), "-o", m_dir.filePath("m.pdf")}).status,
+            int(TarnCommand::Unreadable));
+        const Run unwritable = tarn({"report", m_site, "-o", m_dir.filePath("no/such/r.pdf")});
+        QCOMPARE(unwritable.status, int(TarnCommand::Unwritable));
+        QVERIFY(unwritable.err.startsWith("quorvex-tarn: cannot write "));
+        const Run run = tarn({"report", m_site, "-o", m_dir.filePath("site.pdf"), "--threshold",
+                              "-70", "--from", QString::number(k_t0 + 500)});
+        QCOMPARE(run.status, int(TarnCommand::Done));
+        QProcess text;
+        text.start("pdftotext", {"-layout", m_dir.filePath("site.pdf"), "-"});
+        QVERIFY(text.waitForFinished(30000));
+        const QString report = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY(report.contains("threshold -70 dBm"));
+        QVERIFY(QRegularExpression("Sweeps\\s+2\\n").match(report).hasMatch());
+    }
+
     // The installed program: its exit status and streams.
     void program()
     {
@@ -362,5 +390,5 @@ private Q_SLOTS:
     }
 };
 
-QUORVEX_TEST_GUILESS_MAIN(TestTarnCommand)
+QUORVEX_TEST_MAIN_IMPL(QGuiApplication, TestTarnCommand)
 #include "tst_tarncommand.moc"

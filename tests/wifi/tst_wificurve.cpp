@@ -134,10 +134,11 @@ private Q_SLOTS:
         const QSizeF text = marker.label().textSize(painter.font());
         painter.end();
         const QRect area = drawnArea(image);
-        // x = 500, y = 200 px; the box spans (x - tw/2 - 5, y - 5 - th - 3) to (x + tw/2, y - 5).
-        QVERIFY2(qAbs(area.left() - (500 - text.width() / 2 - 5)) <= 1.5,
+        // x = 500, y = 200 px; the box spans (x - tw/2 - 3, y - 5 - th - 3) to
+        // (x + tw/2 + 3, y - 5).
+        QVERIFY2(qAbs(area.left() - (500 - text.width() / 2 - 3)) <= 1.5,
                  qPrintable(QString::number(area.left())));
-        QVERIFY2(qAbs(area.right() + 1 - (500 + text.width() / 2)) <= 1.5,
+        QVERIFY2(qAbs(area.right() + 1 - (500 + text.width() / 2 + 3)) <= 1.5,
                  qPrintable(QString::number(area.right())));
         QVERIFY2(qAbs(area.bottom() + 1 - (200 - 5.0)) <= 1.5,
                  qPrintable(QString::number(area.bottom())));
