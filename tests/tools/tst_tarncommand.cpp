@@ -286,6 +286,32 @@ private Q_SLOTS:
         const Run text = tarn({"events", textPath});
         QCOMPARE(text.status, int(TarnCommand::Unreadable));
         QVERIFY(text.err.contains("not a recording of either band"));
+
+        // The report's events: those placed and those found, in time order; from a later
+        // start, only what starts in its stretch.
+        const auto reportEvents = [&](const QStringList &options) {
+            const QString pdf = m_dir.filePath("show.pdf");
+            const Run run = tarn(QStringList{"report", path, "-o", pdf} + options);
+            QProcess text;
+            text.start("pdftotext", {"-layout", pdf, "-"});
+            text.waitForFinished(30000);
+            QStringList events;
+            for (const QString &line :
+                 QString::fromUtf8(text.readAllStandardOutput()).split('\n')) {
+                const QString simple = line.simplified();
+                if (simple.contains(" Turned busy: ") || simple.contains(" Doors open")
+                    || simple.contains(" Sound check"))
+                    events << simple.section(' ', 2);
+            }
+            return run.status == TarnCommand::Done ? events : QStringList{"failed"};
+        };
+        QCOMPARE(
+            reportEvents({}),
+            (QStringList{"Sound check", "Turned busy: 2440.0-2443.8 MHz, peak -55 dBm, for 0:00:29",
+                         "Doors open",
+                         "Turned busy: 2480.0-2480.8 MHz, peak -50 dBm, for 0:00:49 (still "
+                         "busy at the end)"}));
+        QCOMPARE(reportEvents({"--from", QString::number(air.time(1200))}).size(), 2);
     }
 
     void commandLine()
