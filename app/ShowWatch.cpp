@@ -87,7 +87,9 @@ void ShowWatch::buildDocks(MainWindow &window)
               widget->hide();
               QAction *action = widget->toggleViewAction();
               action->setToolTip(toolTip);
-              connect(action, &QAction::toggled, widget, [widget](bool on) {
+              // Opened beside other docks, it comes to the front; after the dock's own
+              // handling of the action, which shows it.
+              connect(action, &QAction::triggered, widget, [widget](bool on) {
                   if (on)
                       widget->raise();
               });

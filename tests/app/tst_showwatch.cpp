@@ -159,7 +159,9 @@ private Q_SLOTS:
         QCOMPARE(beeps, 1);
         // Placed as the user's: on the waterfall, in the events panel and in the journal.
         QVERIFY(page->waterfallPlot()->timeEvents().contains(alert));
+        // Opened beside the watch and the VEXA IDs, it comes to the front.
         clickToolBarAction(ui->toolBar, watch->eventsDock()->toggleViewAction());
+        QVERIFY(!watch->eventsPanel()->visibleRegion().isEmpty());
         QCOMPARE(watch->eventsPanel()->list()->topLevelItemCount(), 1);
         QCOMPARE(watch->eventsPanel()->list()->topLevelItem(0)->text(1), alert.text);
         QVERIFY(page->journal());
