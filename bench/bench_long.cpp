@@ -365,10 +365,14 @@ int main(int argc, char **argv)
         const QByteArray lines = tarn.readAllStandardOutput();
         std::printf("  quorvex-tarn events:                %8.0f ms, %d events, exit %d\n",
                     double(timer.elapsed()), int(lines.count(" MHz ")), tarn.exitCode());
-        std::fwrite(lines.constData(), 1, size_t(qMin(lines.size(), 400)), stdout);
+        // Its first lines.
+        const QList<QByteArray> first = lines.split('\n').mid(0, 8);
+        for (const QByteArray &line : first)
+            std::printf("    %s\n", line.constData());
     }
 
     // 6. Reports.
+    std::printf("\nReports:\n");
     const QString twoMinutes = environment.filePath("two-minutes.tarn");
     writeRecording(twoMinutes, 2616);
     for (const QString &recording : {twoMinutes, path}) {
@@ -379,7 +383,7 @@ int main(int argc, char **argv)
                    {QStringLiteral("report"), recording, QStringLiteral("-o"),
                     environment.filePath(QStringLiteral("report.pdf"))});
         tarn.waitForFinished(600000);
-        std::printf("quorvex-tarn report, %s: %.0f ms (exit %d)\n",
+        std::printf("  quorvex-tarn report, %s: %.0f ms (exit %d)\n",
                     recording == path ? "the long recording" : "two minutes",
                     double(timer.elapsed()), tarn.exitCode());
     }
