@@ -11,6 +11,7 @@
 #include "ProjectInfoDialog.h"
 #include "RecordingActions.h"
 #include "ScanSession.h"
+#include "ShowWatch.h"
 #include "SidePanels.h"
 #include "TavApp.h"
 #include "UserPrompts.h"
@@ -65,6 +66,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     connect(&m_deviceComms, &DeviceComms::scanningChanged, ui->actionUpdate_Firmware,
             &QAction::setDisabled);
+    m_watch = new ShowWatch(*this, [this] { return m_prompts.get(); });
 
     m_projectInfoDialog = new ProjectInfoDialog(this);
     connect(m_projectInfoDialog, &QDialog::accepted, this, &MainWindow::setProjectInfoToHist);
@@ -90,6 +92,7 @@ MainWindow::~MainWindow()
     // they do while going may reach this window's slots.
     ui->tabWidget->disconnect(this);
     ui->tabWidget->disconnect(m_session);
+    ui->tabWidget->disconnect(m_watch);
     // The controller's last disconnect goes to the simulated analyzer, so it ends first.
     m_deviceComms.terminateCommsThread();
     if (m_simulator)

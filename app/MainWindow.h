@@ -23,6 +23,7 @@ class QFile;
 class QLabel;
 class RecordingActions;
 class ScanSession;
+class ShowWatch;
 class SidePanels;
 class SimulatedAnalyzer;
 class TabPage;
@@ -58,6 +59,7 @@ public:
     ProjectInfoData projectInfo() const { return m_projectInfo; }
     DeviceComms *deviceComms() { return &m_deviceComms; }
     ScanSession *scanSession() const { return m_session; }
+    ShowWatch *showWatch() const { return m_watch; }
     // Makes the user manual's window (a web view unless replaced).
     void setManualViewFactory(std::function<ManualView *()> factory);
     // Replaces the dialogs that put questions to the user (tests answer them).
@@ -147,6 +149,7 @@ private:
     SidePanels *m_panels = nullptr;
     QPointer<DebugWindow> m_debugWindow;
     ScanSession *m_session = nullptr;
+    ShowWatch *m_watch = nullptr;
     std::unique_ptr<RecordingActions> m_recordings;
 
     bool m_debugMode = false;

@@ -15,6 +15,7 @@
 #include <QPainterPath>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -557,13 +558,36 @@ bool SurveyReport::write(const Input &input, const QString &path, QString *error
     // The time events and the strongest peaks.
     blocks.append({mm(6), [](QPainter &, const QRectF &) {}});
     blocks.append(textBlock(&pdf, tr("Time events"), font(12, true), width));
-    if (figures.events.isEmpty()) {
+    if (figures.events.isEmpty() && figures.found.isEmpty()) {
         blocks.append(
             textBlock(&pdf, tr("No time events in the stretch."), font(9), width, mm(2), false));
     } else {
-        QList<QStringList> eventRows;
+        if (!figures.found.isEmpty()) {
+            blocks.append(textBlock(
+                &pdf,
+                tr("With the events placed, where the air changed: a range quiet for the minute "
+                   "before that turned busy (at or above %1 dBm) for two seconds or more.")
+                    .arg(input.options.thresholdDbm),
+                font(8), width));
+        }
+        // The events placed and those found, in time order.
+        QList<std::pair<qint64, QString>> events;
         for (const TimeEvent &event : figures.events)
-            eventRows.append({localTime(event.dateTime.toMSecsSinceEpoch()), event.text});
+            events.append({event.dateTime.toMSecsSinceEpoch(), event.text});
+        for (const EventFinder::Event &event : figures.found) {
+            events.append({event.startMs,
+                           tr("Turned busy: %1-%2 MHz, peak %3 dBm, for %4%5")
+                               .arg(event.lowerMHz, 0, 'f', 1)
+                               .arg(event.upperMHz, 0, 'f', 1)
+                               .arg(event.peakDbm)
+                               .arg(duration(event.durationMs()))
+                               .arg(event.ongoing ? tr(" (still busy at the end)") : QString())});
+        }
+        std::stable_sort(events.begin(), events.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        QList<QStringList> eventRows;
+        for (const auto &event : qAsConst(events))
+            eventRows.append({localTime(event.first), event.second});
         for (const Block &row :
              tableBlocks(&pdf, {tr("Time"), tr("Text")}, eventRows, {0.25, 0.75}, content.height()))
             blocks.append(row);

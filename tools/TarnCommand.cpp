@@ -1,5 +1,6 @@
 #include "TarnCommand.h"
 
+#include "TarnEvents.h"
 #include "data/AppVersion.h"
 #include "data/Constants.h"
 #include "data/JournalFormat.h"
@@ -16,6 +17,7 @@
 #include <QSet>
 #include <QTextStream>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -34,6 +36,12 @@ const char k_description[]
       "                     of busy cells (at or above the threshold,\n"
       "                     -80 dBm), mean amplitude; over the sweeps\n"
       "                     from MS to MS (ms since the epoch), or all\n"
+      "  events FILE [--threshold DBM] [--min-seconds S]\n"
+      "                     where the air changed: a range quiet for a\n"
+      "                     minute that turned busy for S seconds (2) or\n"
+      "                     more; per line its start after the first\n"
+      "                     sweep, range, peak level and duration; then\n"
+      "                     the recording's own time events\n"
       "  report FILE -o OUT.pdf [--universes N] [--threshold DBM] [--from MS\n"
       "                     --to MS]\n"
       "                     a site-survey report as a PDF: title block,\n"
@@ -48,17 +56,6 @@ const char k_description[]
       "Exit status: 0 done (a recording cut short gives a warning and what\n"
       "it holds), 1 wrong command line, 2 unreadable file, 3 output not "
       "written.";
-
-// Texts from a recording may hold anything; control characters would steer the terminal.
-QString printable(const QString &text)
-{
-    QString result = text;
-    for (QChar &c : result) {
-        if (c.category() == QChar::Other_Control)
-            c = QChar(0xFFFD);
-    }
-    return result;
-}
 
 QString localIso(qint64 msecs)
 {
@@ -84,6 +81,16 @@ const ScanParams &bandParams(const RfSpectrumHistory &history)
 }
 
 } // namespace
+
+QString TarnCommand::printable(const QString &text)
+{
+    QString result = text;
+    for (QChar &c : result) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar(0xFFFD);
+    }
+    return result;
+}
 
 void TarnCommand::Tally::add(const RfSpectrumSample &sample)
 {
@@ -250,9 +257,10 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
                                        QStringLiteral("Only IDs carrying at least N universes "
                                                       "(advise, report)."),
                                        QStringLiteral("N"));
-    const QCommandLineOption threshold(
-        QStringLiteral("threshold"), QStringLiteral("Busy at or above DBM (advise, report; -80)."),
-        QStringLiteral("DBM"));
+    const QCommandLineOption threshold(QStringLiteral("threshold"),
+                                       QStringLiteral("Busy at or above DBM (advise, report, "
+                                                      "events; -80)."),
+                                       QStringLiteral("DBM"));
     const QCommandLineOption from(QStringLiteral("from"),
                                   QStringLiteral("First sweep time, ms since the epoch (advise, "
                                                  "report)."),
@@ -261,9 +269,12 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
                                 QStringLiteral("Last sweep time, ms since the epoch (advise, "
                                                "report)."),
                                 QStringLiteral("MS"));
-    parser.addOptions({universes, threshold, from, to});
+    const QCommandLineOption minSeconds(QStringLiteral("min-seconds"),
+                                        QStringLiteral("Busy for at least S seconds (events; 2)."),
+                                        QStringLiteral("S"));
+    parser.addOptions({universes, threshold, from, to, minSeconds});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("info, csv, advise, report or recover"));
+                                 QStringLiteral("info, csv, advise, events, report or recover"));
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A recording (.tarn), or a journal (recover)."));
 
@@ -293,18 +304,21 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
         return listing ? listJournals(out)
                        : recover(positional.value(1), parser.value(output), out, err);
     }
-    const bool adviseOptions = parser.isSet(universes) || parser.isSet(threshold)
-        || parser.isSet(from) || parser.isSet(to);
+    const bool adviseOptions = parser.isSet(universes) || parser.isSet(from) || parser.isSet(to);
+    const bool events = command == QLatin1String("events");
     const bool report = command == QLatin1String("report");
     if (positional.size() != 2
         || (command != QLatin1String("info") && command != QLatin1String("csv")
-            && command != QLatin1String("advise") && !report)
+            && command != QLatin1String("advise") && !events && !report)
         || (parser.isSet(output) && command != QLatin1String("csv") && !report)
         || (report && !parser.isSet(output)) || parser.isSet(list)
-        || (adviseOptions && command != QLatin1String("advise") && !report)) {
+        || (adviseOptions && command != QLatin1String("advise") && !report)
+        || (parser.isSet(threshold) && command != QLatin1String("advise") && !events && !report)
+        || (parser.isSet(minSeconds) && !events)) {
         err << program << ": usage: quorvex-tarn info FILE | quorvex-tarn csv FILE [-o OUT]"
-            << " | quorvex-tarn advise FILE [options] | quorvex-tarn report FILE -o OUT.pdf "
-               "[options] | quorvex-tarn recover ... (see --help)\n";
+            << " | quorvex-tarn advise FILE [options] | quorvex-tarn events FILE [options]"
+            << " | quorvex-tarn report FILE -o OUT.pdf [options] | quorvex-tarn recover ..."
+               " (see --help)\n";
         return Usage;
     }
     VexaIdAdvisor::Options options;
@@ -327,14 +341,24 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     if (parser.isSet(threshold))
         options.thresholdDbm
             = read(threshold, [](const QString &text, bool *ok) { return text.toDouble(ok); });
-    if (!numbers) {
+    EventFinder::Options eventOptions;
+    eventOptions.thresholdDbm = options.thresholdDbm;
+    if (parser.isSet(minSeconds)) {
+        const double seconds
+            = read(minSeconds, [](const QString &text, bool *ok) { return text.toDouble(ok); });
+        numbers = numbers && seconds >= 0.0 && seconds <= 86400.0;
+        eventOptions.minBusyMs = qint64(seconds * 1000.0);
+    }
+    if (!numbers || !std::isfinite(options.thresholdDbm)) {
         err << program
-            << ": the values of --universes, --threshold, --from and --to are "
+            << ": the values of --universes, --threshold, --from, --to and --min-seconds are "
                "numbers (see --help)\n";
         return Usage;
     }
 
     const QString fileName = positional.at(1);
+    if (events)
+        return TarnEvents::run(fileName, eventOptions, out, err);
     QFile file(fileName);
     RfSpectrumHistory history;
     RecordingFile::Integrity integrity = RecordingFile::Integrity::Whole;
