@@ -12,6 +12,7 @@
 #include "ProjectInfoDialog.h"
 #include "RecordingActions.h"
 #include "ScanSession.h"
+#include "ShowWatch.h"
 #include "SidePanels.h"
 #include "TavApp.h"
 #include "UserPrompts.h"
@@ -66,6 +67,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     connect(&m_deviceComms, &DeviceComms::scanningChanged, ui->actionUpdate_Firmware,
             &QAction::setDisabled);
+    m_watch = new ShowWatch(*this, [this] { return m_prompts.get(); });
 
     m_projectInfoDialog = new ProjectInfoDialog(this);
     connect(m_projectInfoDialog, &QDialog::accepted, this, &MainWindow::setProjectInfoToHist);
@@ -91,6 +93,7 @@ MainWindow::~MainWindow()
     // they do while going may reach this window's slots.
     ui->tabWidget->disconnect(this);
     ui->tabWidget->disconnect(m_session);
+    ui->tabWidget->disconnect(m_watch);
     // The controller's last disconnect goes to the simulated analyzer, so it ends first.
     m_deviceComms.terminateCommsThread();
     if (m_simulator)

@@ -24,6 +24,7 @@ class QFile;
 class QLabel;
 class RecordingActions;
 class ScanSession;
+class ShowWatch;
 class SidePanels;
 class SimulatedAnalyzer;
 class TabPage;
@@ -59,6 +60,7 @@ public:
     ProjectInfoData projectInfo() const { return m_projectInfo; }
     DeviceComms *deviceComms() { return &m_deviceComms; }
     ScanSession *scanSession() const { return m_session; }
+    ShowWatch *showWatch() const { return m_watch; }
     // Makes the user manual's window (a web view unless replaced).
     void setManualViewFactory(std::function<ManualView *()> factory);
     // Replaces the dialogs that put questions to the user (tests answer them).
@@ -148,6 +150,7 @@ private:
     SidePanels *m_panels = nullptr;
     QPointer<DebugWindow> m_debugWindow;
     ScanSession *m_session = nullptr;
+    ShowWatch *m_watch = nullptr;
     std::unique_ptr<RecordingActions> m_recordings;
     AnalysisHost *m_analysis = nullptr;
 

@@ -1,6 +1,7 @@
 // A show day: a 12-hour 2.4 GHz recording at the link's rate (941 760 sweeps a second 21.8
-// apart, no access points), written sample by sample with the framework's data stream as an
-// independent writer would, then:
+// apart, no access points, and now and then a carrier over the quiet top of the band for a
+// minute or so), written sample by sample with the framework's data stream as an independent
+// writer would, then:
 //
 // 1. quorvex-tarn info on it: time and the tool's peak resident memory;
 // 2. the real window at 1600 x 900: Open to the first paint, the resident memory the
@@ -10,17 +11,24 @@
 //    the resident memory per held sweep, and the GUI time of one sweep with its two-minute
 //    window drawn, early (a short history) and late (the long one);
 // 4. the reading alone into a history, for comparison with the window's Open;
-// 5. quorvex-tarn report (a site-survey PDF) of a two-minute recording and of the long one.
+// 5. the events of the recording: the search alone, Find Events in the window's events panel,
+//    and quorvex-tarn events; and the GUI time the watch takes of a live sweep.
+// 6. quorvex-tarn report (a site-survey PDF) of a two-minute recording and of the long one.
 //
-// Options: --hours N (12), --live-sweeps N (100000), --keep FILE (keep the recording there).
+// Options: --hours N (12), --live-sweeps N (100000), --keep FILE (keep the recording there),
+// --shot FILE (a picture of the window with the events found, the first one chosen).
 
 #include "BenchEnvironment.h"
 #include "BenchLoop.h"
 #include "ProcessProbe.h"
 #include "SyntheticSweeps.h"
+#include "app/EventsPanel.h"
 #include "app/MainWindow.h"
 #include "app/ProjectInfoDialog.h"
+#include "app/ShowWatch.h"
 #include "app/SilentPrompts.h"
+#include "app/WatchPanel.h"
+#include "data/EventFinder.h"
 #include "data/RecordingFile.h"
 #include "pages/TabPage.h"
 #include "pages/TabPage2400.h"
@@ -31,11 +39,15 @@
 #include "widgets/RangeSlider.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCommandLineParser>
 #include <QDataStream>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <algorithm>
 #include <cstdio>
 #include <random>
@@ -46,6 +58,36 @@ namespace {
 
 constexpr qint64 k_start = 1765180800000; // 2025-12-08T08:00:00Z
 constexpr double k_sweepMs = 1000.0 / 21.8;
+
+// A carrier of the show day: sweeps [from, to) over frequency steps first ... last.
+struct Carrier
+{
+    int from;
+    int to;
+    int first;
+    int last;
+    qint8 level;
+};
+
+// Every 47 minutes from the first half hour on, a carrier over part of 2476-2498 MHz (quiet in
+// the synthetic site) for 20 to 90 seconds.
+std::vector<Carrier> carriers(int sweeps)
+{
+    std::vector<Carrier> result;
+    std::mt19937 rng(23);
+    for (double minute = 30.0;; minute += 47.0) {
+        const int from = int(minute * 60000.0 / k_sweepMs);
+        const int length = int((20.0 + std::uniform_real_distribution<double>(0.0, 70.0)(rng))
+                               * 1000.0 / k_sweepMs);
+        if (from + length >= sweeps)
+            break;
+        const int first = 380 + int(rng() % 80);
+        const int last = first + 10 + int(rng() % 20);
+        result.push_back(
+            {from, from + length, first, qMin(last, 490), qint8(-65 + int(rng() % 12))});
+    }
+    return result;
+}
 
 // The layout of a recording, written field by field without the program's writer.
 bool writeRecording(const QString &path, int sweeps)
@@ -59,8 +101,16 @@ bool writeRecording(const QString &path, int sweeps)
     out << qint32(sweeps);
     SyntheticSweeps generator(501, 12, k_start, 46);
     const QList<RfSpectrumSample> cycle = generator.take(4096);
+    const std::vector<Carrier> shown = carriers(sweeps);
+    auto next = shown.begin();
     for (int i = 0; i < sweeps; ++i) {
-        const RfSpectrumScan &scan = cycle.at(i % cycle.size()).scan;
+        RfSpectrumScan scan = cycle.at(i % cycle.size()).scan;
+        if (next != shown.end() && i >= next->to)
+            ++next;
+        if (next != shown.end() && i >= next->from) {
+            for (int j = next->first; j <= next->last; ++j)
+                scan[j] = qMax(scan[j], next->level);
+        }
         out << qint64(k_start + qint64(i * k_sweepMs)) << qint32(scan.size());
         out.writeRawData(reinterpret_cast<const char *>(scan.constData()), scan.size());
         out << qint32(0);
@@ -112,6 +162,7 @@ int main(int argc, char **argv)
     parser.addOption({"hours", "Length of the recording.", "h", "12"});
     parser.addOption({"live-sweeps", "Sweeps fed to the live page.", "n", "100000"});
     parser.addOption({"keep", "Keep the recording in this file.", "file"});
+    parser.addOption({"shot", "A picture of the window with the events found.", "file"});
     parser.process(args);
     const int sweeps = int(parser.value("hours").toDouble() * 3600.0 * 21.8);
     const int liveSweeps = parser.value("live-sweeps").toInt();
@@ -125,7 +176,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "Cannot write %s\n", qPrintable(path));
         return 1;
     }
-    std::printf("  %.0f MB\n", QFileInfo(path).size() / 1e6);
+    std::printf("  %.0f MB, %d carriers that come and go\n", QFileInfo(path).size() / 1e6,
+                int(carriers(sweeps).size()));
 
     // 1. quorvex-tarn info.
     {
@@ -217,7 +269,27 @@ int main(int argc, char **argv)
         }
         return median(times);
     };
+    // The watch on, over three VEXA IDs (one 55 MHz wide) and a range dragged on the page.
+    ShowWatch *watch = window.showWatch();
+    watch->watchPanel()->onBox()->setChecked(true);
+    for (const int id : {24240, 24140, 24310})
+        watch->setVexaIdWatched(id, true);
+    watch->addDraggedRange(live, 2440.0, 2446.0);
+    // The watch's own share of a sweep's GUI time: its handling of the newest sweep, timed
+    // alone after each sweep fed.
+    const auto watchUs = [&](int samples) {
+        std::vector<double> times;
+        for (int i = 0; i < samples; ++i) {
+            feed(1);
+            QElapsedTimer timer;
+            timer.start();
+            watch->onSweepAdded(live);
+            times.push_back(timer.nsecsElapsed() / 1e3);
+        }
+        return median(times);
+    };
     feed(3000);
+    const double earlyWatch = watchUs(1000);
     const double earlyData = sweepMs(1000, false);
     const double early = sweepMs(500, true);
     const qint64 liveBefore = ProcessProbe::residentBytes();
@@ -228,6 +300,7 @@ int main(int argc, char **argv)
     }
     const double liveGrown = double(ProcessProbe::residentBytes() - liveBefore)
         / (live->history().samples.size() - liveStart);
+    const double lateWatch = watchUs(1000);
     const double lateData = sweepMs(1000, false);
     const double late = sweepMs(500, true);
     std::printf("\nLive 2.4 GHz page, %d sweeps held:\n", int(live->history().samples.size()));
@@ -236,6 +309,10 @@ int main(int argc, char **argv)
                 earlyData, lateData, int(live->history().samples.size()));
     std::printf("  a sweep with its window drawn:      %8.2f ms early, %.2f ms at %d sweeps\n",
                 early, late, int(live->history().samples.size()));
+    std::fflush(stdout);
+    std::printf("  the watch's share of a sweep:       %8.1f us early, %.1f us at %d sweeps "
+                "(4 ranges; goal well under 100)\n",
+                earlyWatch, lateWatch, int(live->history().samples.size()));
     std::fflush(stdout);
 
     // 4. The reading alone, into the history.
@@ -248,7 +325,54 @@ int main(int argc, char **argv)
         std::printf("\nReading it into a history alone: %.0f ms\n", double(timer.elapsed()));
     }
 
-    // 5. Reports.
+    // 5. The events of the show day.
+    {
+        std::printf("\nEvents of the show day (%d carriers written):\n",
+                    int(carriers(sweeps).size()));
+        QElapsedTimer timer;
+        timer.start();
+        const QList<EventFinder::Event> found
+            = EventFinder::find(page->history(), EventFinder::Options());
+        std::printf("  the search alone:                   %8.0f ms, %d events\n",
+                    double(timer.elapsed()), int(found.size()));
+        std::fflush(stdout);
+
+        window.tabWidget()->setCurrentIndex(window.tabWidget()->indexOf(page));
+        watch->eventsDock()->toggleViewAction()->trigger();
+        BenchLoop::runFor(300);
+        timer.restart();
+        watch->eventsPanel()->findButton()->click();
+        QTreeWidget *list = watch->eventsPanel()->list();
+        std::printf("  Find Events in the window:          %8.0f ms, %d rows with the time "
+                    "event\n",
+                    double(timer.elapsed()), list->topLevelItemCount());
+        std::fflush(stdout);
+        if (parser.isSet("shot")) {
+            for (int row = 0; row < list->topLevelItemCount(); ++row) {
+                if (list->topLevelItem(row)->text(1).startsWith(QStringLiteral("Turned busy"))) {
+                    list->setCurrentItem(list->topLevelItem(row));
+                    break;
+                }
+            }
+            BenchLoop::runFor(500);
+            window.grab().save(parser.value("shot"));
+        }
+
+        timer.restart();
+        QProcess tarn;
+        tarn.start(QStringLiteral(QUORVEX_TARN_BINARY), {QStringLiteral("events"), path});
+        tarn.waitForFinished(600000);
+        const QByteArray lines = tarn.readAllStandardOutput();
+        std::printf("  quorvex-tarn events:                %8.0f ms, %d events, exit %d\n",
+                    double(timer.elapsed()), int(lines.count(" MHz ")), tarn.exitCode());
+        // Its first lines.
+        const QList<QByteArray> first = lines.split('\n').mid(0, 8);
+        for (const QByteArray &line : first)
+            std::printf("    %s\n", line.constData());
+    }
+
+    // 6. Reports.
+    std::printf("\nReports:\n");
     const QString twoMinutes = environment.filePath("two-minutes.tarn");
     writeRecording(twoMinutes, 2616);
     for (const QString &recording : {twoMinutes, path}) {
@@ -259,7 +383,7 @@ int main(int argc, char **argv)
                    {QStringLiteral("report"), recording, QStringLiteral("-o"),
                     environment.filePath(QStringLiteral("report.pdf"))});
         tarn.waitForFinished(600000);
-        std::printf("quorvex-tarn report, %s: %.0f ms (exit %d)\n",
+        std::printf("  quorvex-tarn report, %s: %.0f ms (exit %d)\n",
                     recording == path ? "the long recording" : "two minutes",
                     double(timer.elapsed()), tarn.exitCode());
     }

@@ -193,5 +193,25 @@ SurveyFigures SurveyFigures::compute(const RfSpectrumHistory &history, const Opt
     std::stable_sort(
         figures.events.begin(), figures.events.end(),
         [](const TimeEvent &a, const TimeEvent &b) { return a.dateTime < b.dateTime; });
+
+    // The events found that start in the stretch: the search begins a quiet minute (and a
+    // pause) before it, so that a change at its start is seen as the whole history shows it.
+    if (last > first) {
+        EventFinder::Options search;
+        search.thresholdDbm = options.thresholdDbm;
+        const qint64 lead = search.quietBeforeMs + EventFinder::k_maxPauseMs;
+        int from = first;
+        while (from > 0 && samples.timestamp(from - 1) >= figures.firstMs - lead)
+            --from;
+        EventFinder finder(BandAxis::of(history), columns, search);
+        for (int i = from; i < last; ++i) {
+            if (!samples.isGapFiller(i))
+                finder.add(samples.timestamp(i), samples.values(i), columns);
+        }
+        for (const EventFinder::Event &event : finder.finish()) {
+            if (event.startMs >= figures.firstMs)
+                figures.found.append(event);
+        }
+    }
     return figures;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EventFinder.h"
 #include "RfSpectrumHistory.h"
 #include "VexaIdAdvisor.h"
 
@@ -9,7 +10,8 @@
 // What a site-survey report says of a stretch of a history, worked out without drawing: the
 // stretch itself, how busy each Wi-Fi channel (2.4 GHz) or 2 MHz segment (900 MHz) was and
 // which access points were heard there, the VEXA ID ranking with its recommendation in words,
-// and the time events. Busy is counted as the VEXA ID advisor counts it: the (sweep, frequency
+// the time events and the events found where the air changed (as Find Events finds them, at
+// the report's threshold). Busy is counted as the VEXA ID advisor counts it: the (sweep, frequency
 // step) cells at or above the threshold; gap-filler sweeps count neither way.
 class SurveyFigures
 {
@@ -61,6 +63,7 @@ public:
     QString recommendation;
     QString filter;
     QList<TimeEvent> events; // the history's own in the stretch, in time order
+    QList<EventFinder::Event> found; // that start in the stretch, in time order
     // The strongest peaks of the Max Hold trace as PeakSearch finds them (strongest first, at
     // least 1 MHz apart, 0.5 MHz on 900 MHz; those of the page's peak table); at most k_peaks.
     QList<Peak> peaks;

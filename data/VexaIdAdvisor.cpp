@@ -1,36 +1,16 @@
 #include "VexaIdAdvisor.h"
 
+#include "BandAxis.h"
+#include "BusyRule.h"
 #include "Constants.h"
 #include "RecordingFile.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
-
-namespace {
-
-// Amplitude i of a sweep lies at FStart + i * FStep / 1000 MHz of its band's parameters.
-struct Axis
-{
-    double startMHz;
-    double stepMHz;
-};
-
-Axis axisOf(const RfSpectrumHistory &history)
-{
-    const ScanParams &params = RecordingFile::bandOf(history) == RecordingFile::Band::Band900MHz
-        ? Constants::k_900ScanParams
-        : Constants::k_2400ScanParams;
-    return {params.value(QStringLiteral("FStart")).toDouble(),
-            params.value(QStringLiteral("FStep")).toDouble() / 1000.0};
-}
-
-} // namespace
 
 double VexaIdAdvisor::frequencyOf(const RfSpectrumHistory &history, int index)
 {
-    const Axis axis = axisOf(history);
-    return axis.startMHz + index * axis.stepMHz;
+    return BandAxis::of(history).frequency(index);
 }
 
 QList<VexaIdAdvisor::Score> VexaIdAdvisor::rank(const RfSpectrumHistory &history, int first,
@@ -54,7 +34,7 @@ QList<VexaIdAdvisor::Score> VexaIdAdvisor::rank(const RfSpectrumHistory &history
     const qint64 sweeps = counts.sweeps - fillers;
     if (sweeps == 0)
         return {};
-    const int threshold = int(qBound(-129.0, std::ceil(options.thresholdDbm), 128.0));
+    const int threshold = BusyRule(options.thresholdDbm).level();
     std::vector<qint64> busy(size_t(columns), 0);
     std::vector<qint64> sum(size_t(columns), 0);
     for (int j = 0; j < columns; ++j) {
@@ -65,7 +45,7 @@ QList<VexaIdAdvisor::Score> VexaIdAdvisor::rank(const RfSpectrumHistory &history
         sum[size_t(j)] = counts.sums.at(j) - fillers * SampleStore::k_missingValue;
     }
 
-    const Axis axis = axisOf(history);
+    const BandAxis axis = BandAxis::of(history);
     QList<Score> scores;
     for (auto it = Constants::k_vexaIdMap.cbegin(); it != Constants::k_vexaIdMap.cend(); ++it) {
         const bool ofBand
@@ -77,15 +57,13 @@ QList<VexaIdAdvisor::Score> VexaIdAdvisor::rank(const RfSpectrumHistory &history
         score.universes = it.value().universes;
         qint64 busyCells = 0;
         qint64 amplitudeSum = 0;
-        int steps = 0;
-        for (int j = 0; j < columns; ++j) {
-            const double mhz = axis.startMHz + j * axis.stepMHz;
-            if (mhz < it.value().lowerEdge() || mhz > it.value().upperEdge())
-                continue;
+        const auto [firstStep, lastStep]
+            = axis.columnsWithin(it.value().lowerEdge(), it.value().upperEdge(), columns);
+        for (int j = firstStep; j <= lastStep; ++j) {
             busyCells += busy[size_t(j)];
             amplitudeSum += sum[size_t(j)];
-            ++steps;
         }
+        const int steps = qMax(0, lastStep - firstStep + 1);
         score.cells = qint64(steps) * sweeps;
         if (score.cells > 0) {
             score.busyShare = double(busyCells) / double(score.cells);

@@ -149,10 +149,14 @@ bool VexaIdPanel::isSelected(const QModelIndex &index) const
 void VexaIdPanel::onSelectionChanged(const QItemSelection &selected,
                                      const QItemSelection &deselected)
 {
-    for (const QModelIndex &index : selected.indexes())
+    for (const QModelIndex &index : selected.indexes()) {
         Q_EMIT vexaIdSelected(index.data().toInt());
-    for (const QModelIndex &index : deselected.indexes())
+        Q_EMIT vexaIdChosen(index.data().toInt(), true);
+    }
+    for (const QModelIndex &index : deselected.indexes()) {
         Q_EMIT vexaIdDeselected(index.data().toInt());
+        Q_EMIT vexaIdChosen(index.data().toInt(), false);
+    }
 }
 
 void VexaIdPanel::onHoverIndexChanged(const QModelIndex &index)

@@ -46,6 +46,9 @@ public Q_SLOTS:
 Q_SIGNALS:
     void vexaIdSelected(int vexaId);
     void vexaIdDeselected(int vexaId);
+    // An ID was chosen (its cell selected) or given up; unlike the two above, never for the
+    // preview of a hovered cell.
+    void vexaIdChosen(int vexaId, bool chosen);
     // Recommend was switched on, or its options changed: a ranking is wanted.
     void rankingRequested();
 

@@ -15,6 +15,7 @@
 #include <QPainterPath>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -121,11 +122,13 @@ void drawAxes(QPainter &painter, const QRectF &area, const Axis &x, const Axis &
         painter.drawText(QPointF(px - w / 2, area.bottom() + tick + metrics.ascent() + mm(0.5)),
                          text);
     }
+    double widest = 0.0;
     for (double v = std::ceil(y.min / y.step) * y.step; v <= y.max + 1e-9; v += y.step) {
         const double py = area.bottom() - (v - y.min) / (y.max - y.min) * area.height();
         painter.drawLine(QPointF(area.left() - tick, py), QPointF(area.left(), py));
         const QString text = y.label(v);
         const double w = metrics.horizontalAdvance(text);
+        widest = qMax(widest, w);
         painter.drawText(
             QPointF(area.left() - tick - mm(0.8) - w, py + metrics.ascent() / 2 - mm(0.2)), text);
     }
@@ -134,7 +137,8 @@ void drawAxes(QPainter &painter, const QRectF &area, const Axis &x, const Axis &
     painter.drawText(QPointF(area.center().x() - titles.horizontalAdvance(xTitle) / 2,
                              area.bottom() + tick + metrics.height() + titles.ascent() + mm(1.5)),
                      xTitle);
-    painter.translate(area.left() - mm(13.5),
+    // Upright along the axis, clear of its widest label (times of day are wider than levels).
+    painter.translate(area.left() - tick - mm(0.8) - widest - mm(1.5) - titles.descent(),
                       area.center().y() + titles.horizontalAdvance(yTitle) / 2);
     painter.rotate(-90);
     painter.drawText(QPointF(0, 0), yTitle);
@@ -162,8 +166,11 @@ void drawLegend(QPainter &painter, const QRectF &bar, const ColorLookup &colors,
         painter.drawText(QPointF(bar.right() + mm(1.5), py + metrics.ascent() / 2 - mm(0.2)),
                          scale.label(v));
     }
+    // Above the picture's top, ending no further right than the legend's labels.
     painter.setFont(font(8));
-    painter.drawText(QPointF(bar.left(), bar.top() - mm(2)), title);
+    const double width = QFontMetricsF(painter.font(), painter.device()).horizontalAdvance(title);
+    painter.drawText(QPointF(qMin(bar.left(), bar.right() + mm(15) - width), bar.top() - mm(5)),
+                     title);
     painter.restore();
 }
 
@@ -551,13 +558,36 @@ bool SurveyReport::write(const Input &input, const QString &path, QString *error
     // The time events and the strongest peaks.
     blocks.append({mm(6), [](QPainter &, const QRectF &) {}});
     blocks.append(textBlock(&pdf, tr("Time events"), font(12, true), width));
-    if (figures.events.isEmpty()) {
+    if (figures.events.isEmpty() && figures.found.isEmpty()) {
         blocks.append(
             textBlock(&pdf, tr("No time events in the stretch."), font(9), width, mm(2), false));
     } else {
-        QList<QStringList> eventRows;
+        if (!figures.found.isEmpty()) {
+            blocks.append(textBlock(
+                &pdf,
+                tr("With the events placed, where the air changed: a range quiet for the minute "
+                   "before that turned busy (at or above %1 dBm) for two seconds or more.")
+                    .arg(input.options.thresholdDbm),
+                font(8), width));
+        }
+        // The events placed and those found, in time order.
+        QList<std::pair<qint64, QString>> events;
         for (const TimeEvent &event : figures.events)
-            eventRows.append({localTime(event.dateTime.toMSecsSinceEpoch()), event.text});
+            events.append({event.dateTime.toMSecsSinceEpoch(), event.text});
+        for (const EventFinder::Event &event : figures.found) {
+            events.append({event.startMs,
+                           tr("Turned busy: %1-%2 MHz, peak %3 dBm, for %4%5")
+                               .arg(event.lowerMHz, 0, 'f', 1)
+                               .arg(event.upperMHz, 0, 'f', 1)
+                               .arg(event.peakDbm)
+                               .arg(duration(event.durationMs()))
+                               .arg(event.ongoing ? tr(" (still busy at the end)") : QString())});
+        }
+        std::stable_sort(events.begin(), events.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        QList<QStringList> eventRows;
+        for (const auto &event : qAsConst(events))
+            eventRows.append({localTime(event.first), event.second});
         for (const Block &row :
              tableBlocks(&pdf, {tr("Time"), tr("Text")}, eventRows, {0.25, 0.75}, content.height()))
             blocks.append(row);

@@ -261,6 +261,7 @@ void TabPage::addNewSpectrumSample(RfSpectrumSample spectrumSample)
         m_meanSampleInterval = 0.0;
     }
 
+    emit sweepAdded();
     m_timeBar->setRange(0, n);
     // Panned back: the view stays where the user put it while the history grows.
     if (m_timeBar->upperValue() < m_timeBar->maximun() - 1)
@@ -489,6 +490,13 @@ void TabPage::onTimeEventAdded(TimeEvent event)
 {
     m_hist.timeEvents.append(event);
     journalChange([&event](HistoryJournal &journal) { journal.addTimeEvent(event); });
+    emit timeEventsChanged();
+}
+
+void TabPage::placeTimeEvent(const TimeEvent &event)
+{
+    m_waterfallPlot->setTimeEvents({event});
+    onTimeEventAdded(event);
 }
 
 void TabPage::onTimeEventRemoved(TimeEvent event)
@@ -498,6 +506,7 @@ void TabPage::onTimeEventRemoved(TimeEvent event)
         return;
     m_hist.timeEvents.removeAt(index);
     journalChange([&event](HistoryJournal &journal) { journal.removeTimeEvent(event); });
+    emit timeEventsChanged();
 }
 
 void TabPage::onSpectroLabelAdded(SpectroLabel label)
@@ -534,6 +543,7 @@ void TabPage::clearHist()
     m_spectroPlot->replot();
     m_waterfallPlot->replot();
     showNoSample();
+    emit timeEventsChanged();
 }
 
 QPixmap TabPage::takeSnapshot()

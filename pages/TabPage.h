@@ -77,6 +77,10 @@ public:
     // Adds the QC pass line at -40 dBm to the spectrogram.
     void setQcMode();
 
+    // A time event placed by the program (an alert of the watch): shown on the waterfall and
+    // recorded in the history (and its journal) as the user's are.
+    void placeTimeEvent(const TimeEvent &event);
+
     // Pads the history with floor-level sweeps, a mean sample interval apart, up to `now`
     // (ms since the epoch): what fillMissingHist() does up to the present.
     void fillMissingHistUntil(qint64 now);
@@ -103,6 +107,10 @@ Q_SIGNALS:
     void visibleWindowChanged();
     // The journal cannot be written: the unsaved history is no longer safe from a crash.
     void journalFailed(const QString &reason);
+    // A live sweep entered the history (not a gap filler the page padded it with).
+    void sweepAdded();
+    // A time event was added or removed, or the history was cleared.
+    void timeEventsChanged();
     // The user asks for a site-survey report of what the page shows.
     void reportRequested();
 

@@ -172,6 +172,23 @@ void SimulatedAnalyzer::setInfoString(quint8 cpu, const QString &text)
     onDevice([=](SimulatedDevice *device) { device->analyzer()->setInfoString(cpu, text); });
 }
 
+void SimulatedAnalyzer::setCarrier(double centreMHz, double widthMHz, double levelDbm)
+{
+    m_settings.carrierMHz = centreMHz;
+    m_settings.carrierWidthMHz = widthMHz;
+    m_settings.carrierDbm = levelDbm;
+    m_settings.carrierOn = true;
+    onDevice([=](SimulatedDevice *device) {
+        device->analyzer()->setCarrier({centreMHz, widthMHz, levelDbm, true});
+    });
+}
+
+void SimulatedAnalyzer::setCarrierOn(bool on)
+{
+    m_settings.carrierOn = on;
+    onDevice([on](SimulatedDevice *device) { device->analyzer()->setCarrierOn(on); });
+}
+
 QByteArray SimulatedAnalyzer::flash()
 {
     QByteArray copy;

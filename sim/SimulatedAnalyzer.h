@@ -56,6 +56,10 @@ public:
     bool plugIn();
     bool isPluggedIn() const;
     void setInfoString(quint8 cpu, const QString &text);
+    // Places the carrier (see the settings), switched on, from the next sweep on.
+    void setCarrier(double centreMHz, double widthMHz, double levelDbm);
+    // Switches the carrier on or off from the next sweep on.
+    void setCarrierOn(bool on);
 
     // The radio's flash, as its ROM bootloader holds it (4096-byte sectors).
     QByteArray flash();

@@ -88,6 +88,8 @@ SimulatedAnalyzerProtocol::SimulatedAnalyzerProtocol(const SimulatedAnalyzerSett
     , m_idleTimer(this)
     , m_faultRng(settings.seed ^ 0xFA17u)
 {
+    m_generator.setSwitchedCarrier(
+        {settings.carrierMHz, settings.carrierWidthMHz, settings.carrierDbm, settings.carrierOn});
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(k_frameTimeoutMs);
     connect(&m_idleTimer, &QTimer::timeout, this, [this] {
@@ -147,6 +149,18 @@ void SimulatedAnalyzerProtocol::setStall(int everySweeps, int msecs)
     m_stallEverySweeps = qMax(0, everySweeps);
     m_stallMs = qMax(0, msecs);
     m_sweepsSinceStallSet = 0;
+}
+
+void SimulatedAnalyzerProtocol::setCarrier(const SimulatedSweepGenerator::SwitchedCarrier &carrier)
+{
+    m_generator.setSwitchedCarrier(carrier);
+}
+
+void SimulatedAnalyzerProtocol::setCarrierOn(bool on)
+{
+    SimulatedSweepGenerator::SwitchedCarrier carrier = m_generator.switchedCarrier();
+    carrier.on = on;
+    m_generator.setSwitchedCarrier(carrier);
 }
 
 void SimulatedAnalyzerProtocol::setHangUpAfterSweeps(int sweeps)

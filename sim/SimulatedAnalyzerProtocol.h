@@ -34,6 +34,8 @@ public:
     void reset() override;
 
     const SimulatedSweepGenerator &generator() const { return m_generator; }
+    void setCarrier(const SimulatedSweepGenerator::SwitchedCarrier &carrier);
+    void setCarrierOn(bool on);
     // The info string for CPU 0 (radio) or 1 (host); the radio's changes when it is flashed.
     void setInfoString(quint8 cpu, const QString &text);
 

@@ -17,6 +17,14 @@ struct SimulatedAnalyzerSettings
     // rates are those of the real link.
     bool throttle = true;
 
+    // A carrier that comes and goes at run time (SimulatedAnalyzer::setCarrierOn, the
+    // console's "carrier on" and "carrier off"): flat over its width at its level, in whichever
+    // band holds it, on top of the site. A width of 0 means there is none.
+    double carrierMHz = 0.0;
+    double carrierWidthMHz = 0.0;
+    double carrierDbm = -50.0;
+    bool carrierOn = true;
+
     // Info strings (CPU 1: host, CPU 0: radio), firmware version bytes and device version.
     QString hostInfo = QStringLiteral("1.0.0.9.0.69");
     QString radioInfo = QStringLiteral("1.0.0.9.0.0");

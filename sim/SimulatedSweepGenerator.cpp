@@ -134,6 +134,18 @@ public:
         add(centre, peak, shape, reach, centre - reach, centre + reach, rng, jitter);
     }
 
+    // A signal of `peak` dBm flat from `low` to `high` MHz.
+    void addFlat(double low, double high, double peak, QRandomGenerator &rng)
+    {
+        for (int i = 0; i < count(); ++i) {
+            if (frequency(i) < low || frequency(i) > high)
+                continue;
+            const double signal = peak + uniform(rng, -1.0, 1.0);
+            m_levels[i] = 10.0
+                * std::log10(std::pow(10.0, m_levels[i] / 10.0) + std::pow(10.0, signal / 10.0));
+        }
+    }
+
     RfSpectrumScan samples() const
     {
         RfSpectrumScan scan(count());
@@ -254,6 +266,13 @@ RfSpectrumScan SimulatedSweepGenerator::sweep(double fStartMHz, double fStepMHz,
         if (carrier.intermittent && !keyed)
             continue;
         canvas.add(carrier.frequencyMHz, carrier.levelDbm, carrierShape, 0.2, carriers);
+    }
+
+    if (m_switched.on && m_switched.widthMHz > 0.0) {
+        QRandomGenerator switched = generator(m_seed, 9, index);
+        const double half = m_switched.widthMHz / 2.0;
+        canvas.addFlat(m_switched.centreMHz - half, m_switched.centreMHz + half,
+                       m_switched.levelDbm, switched);
     }
 
     return canvas.samples();

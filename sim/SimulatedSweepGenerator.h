@@ -10,11 +10,24 @@
 // access points of the simulated air with bursty traffic on their channels, Bluetooth-like
 // narrow hops and a microwave oven near 2450-2460 MHz that runs now and then; in 900 MHz a
 // frequency-hopping lighting-control network and a few narrow carriers. Signals are placed by
-// frequency, so any start, step and count gives the matching picture.
+// frequency, so any start, step and count gives the matching picture. On top of the site, a
+// carrier of its own can be switched on and off.
 class SimulatedSweepGenerator
 {
 public:
+    // Flat over centre +- width / 2 at its level while on.
+    struct SwitchedCarrier
+    {
+        double centreMHz = 0.0;
+        double widthMHz = 0.0;
+        double levelDbm = -50.0;
+        bool on = false;
+    };
+
     explicit SimulatedSweepGenerator(quint32 seed = 1);
+
+    const SwitchedCarrier &switchedCarrier() const { return m_switched; }
+    void setSwitchedCarrier(const SwitchedCarrier &carrier) { m_switched = carrier; }
 
     const SimulatedAir &air() const { return m_air; }
 
@@ -42,4 +55,5 @@ private:
     QVector<int> m_burstLength; // sweeps per traffic burst decision, per access point
     double m_ripplePhase = 0.0;
     int m_microwaveStart = 0;
+    SwitchedCarrier m_switched;
 };

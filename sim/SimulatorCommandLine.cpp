@@ -69,6 +69,14 @@ const QCommandLineOption k_replugAfter(QStringLiteral("replug-after"),
                                        QStringLiteral("Plug the device in again this long after "
                                                       "it was unplugged. Default: never."),
                                        QStringLiteral("ms"));
+const QCommandLineOption k_carrier(QStringLiteral("carrier"),
+                                   QStringLiteral("A carrier of its own, flat over WIDTH MHz "
+                                                  "(default 2) at DBM (default -50) around MHZ, "
+                                                  "switched by the commands \"carrier on\" and "
+                                                  "\"carrier off\"."),
+                                   QStringLiteral("MHZ[,WIDTH[,DBM]]"));
+const QCommandLineOption k_carrierOff(QStringLiteral("carrier-off"),
+                                      QStringLiteral("Start with the --carrier switched off."));
 const QCommandLineOption k_verbose(QStringLiteral("verbose"),
                                    QStringLiteral("Print every command received."));
 
@@ -81,14 +89,15 @@ SimulatorCommandLine::SimulatorCommandLine()
                        "pseudo-terminal until stopped (Ctrl+C, SIGTERM or \"quit\").\n"
                        "It prints the port to open, then the pseudo-terminal behind it.\n"
                        "Commands on standard input: hangup, plugin, garbage [n], stall <ms>, "
-                       "drop-acks <n>, corrupt-crc-every <n>, garbage-every <n>, status, quit.\n"
+                       "drop-acks <n>, corrupt-crc-every <n>, garbage-every <n>, carrier on, "
+                       "carrier off, status, quit.\n"
                        "Counts of 0 switch a fault off."));
     m_parser.addHelpOption();
     m_parser.addVersionOption();
     m_parser.addOptions({k_seed, k_sweepTime900, k_sweepTime2400, k_noThrottle, k_hostInfo,
                          k_radioInfo, k_fwVersion, k_deviceVersion, k_link, k_dropAcks,
                          k_corruptCrc, k_garbageEvery, k_stallEvery, k_stallMs, k_hangUpAfter,
-                         k_replugAfter, k_verbose});
+                         k_replugAfter, k_carrier, k_carrierOff, k_verbose});
 }
 
 QString SimulatorCommandLine::helpText() const
@@ -175,6 +184,25 @@ SimulatorCommandLine::Result SimulatorCommandLine::parse(const QStringList &argu
         }
         m_settings.firmwareVersion = bytes;
     }
+    if (m_parser.isSet(k_carrier)) {
+        const QStringList parts = m_parser.value(k_carrier).split(QLatin1Char(','));
+        double numbers[3] = {0.0, 2.0, -50.0};
+        bool ok = parts.size() <= 3;
+        for (int i = 0; ok && i < parts.size(); ++i)
+            numbers[i] = parts.at(i).toDouble(&ok);
+        if (!ok || numbers[0] <= 0.0 || numbers[1] <= 0.0 || numbers[1] > 200.0
+            || numbers[2] < -128.0 || numbers[2] > 0.0) {
+            m_errorText = QStringLiteral("--carrier needs MHZ[,WIDTH[,DBM]]: a frequency and a "
+                                         "width above 0 MHz (at most 200) and a level from -128 "
+                                         "to 0 dBm, not \"%1\"")
+                              .arg(m_parser.value(k_carrier));
+            return Result::Error;
+        }
+        m_settings.carrierMHz = numbers[0];
+        m_settings.carrierWidthMHz = numbers[1];
+        m_settings.carrierDbm = numbers[2];
+    }
+    m_settings.carrierOn = !m_parser.isSet(k_carrierOff);
     m_verbose = m_parser.isSet(k_verbose);
     return Result::Run;
 }

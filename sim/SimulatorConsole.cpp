@@ -18,6 +18,15 @@ QString SimulatorConsole::execute(const QString &line)
     if (words.isEmpty())
         return QString();
     const QString command = words.first().toLower();
+    if (command == QLatin1String("carrier")) {
+        const QString state = words.value(1).toLower();
+        if (words.size() != 2 || (state != QLatin1String("on") && state != QLatin1String("off")))
+            return QStringLiteral("Bad arguments: %1").arg(line.simplified());
+        if (m_simulator->settings().carrierWidthMHz <= 0.0)
+            return QStringLiteral("No carrier: start with --carrier MHZ[,WIDTH[,DBM]]");
+        m_simulator->setCarrierOn(state == QLatin1String("on"));
+        return QStringLiteral("Carrier %1").arg(state);
+    }
     bool hasNumber = false;
     const int number = words.size() > 1 ? words.at(1).toInt(&hasNumber) : 0;
     if (words.size() > 2 || (words.size() == 2 && (!hasNumber || number < 0)))

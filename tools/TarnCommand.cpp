@@ -1,5 +1,6 @@
 #include "TarnCommand.h"
 
+#include "TarnEvents.h"
 #include "TarnExport.h"
 #include "data/AppVersion.h"
 #include "data/Constants.h"
@@ -17,6 +18,7 @@
 #include <QSet>
 #include <QTextStream>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -41,6 +43,12 @@ const char k_description[]
       "                     coordination software; summary, CSV of MHz,\n"
       "                     maximum, average and busy percent (at or\n"
       "                     above -80 dBm); gap fillers left out\n"
+      "  events FILE [--threshold DBM] [--min-seconds S]\n"
+      "                     where the air changed: a range quiet for a\n"
+      "                     minute that turned busy for S seconds (2) or\n"
+      "                     more; per line its start after the first\n"
+      "                     sweep, range, peak level and duration; then\n"
+      "                     the recording's own time events\n"
       "  report FILE -o OUT.pdf [--universes N] [--threshold DBM] [--from MS\n"
       "                     --to MS]\n"
       "                     a site-survey report as a PDF: title block,\n"
@@ -55,17 +63,6 @@ const char k_description[]
       "Exit status: 0 done (a recording cut short gives a warning and what\n"
       "it holds), 1 wrong command line, 2 unreadable file (or nothing to\n"
       "recover or export), 3 output not written.";
-
-// Texts from a recording may hold anything; control characters would steer the terminal.
-QString printable(const QString &text)
-{
-    QString result = text;
-    for (QChar &c : result) {
-        if (c.category() == QChar::Other_Control)
-            c = QChar(0xFFFD);
-    }
-    return result;
-}
 
 QString localIso(qint64 msecs)
 {
@@ -91,6 +88,16 @@ const ScanParams &bandParams(const RfSpectrumHistory &history)
 }
 
 } // namespace
+
+QString TarnCommand::printable(const QString &text)
+{
+    QString result = text;
+    for (QChar &c : result) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar(0xFFFD);
+    }
+    return result;
+}
 
 void TarnCommand::Tally::add(const RfSpectrumSample &sample)
 {
@@ -260,7 +267,7 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
                                        QStringLiteral("N"));
     const QCommandLineOption threshold(QStringLiteral("threshold"),
                                        QStringLiteral("Busy at or above DBM (advise, report, "
-                                                      "export summary; -80)."),
+                                                      "export summary, events; -80)."),
                                        QStringLiteral("DBM"));
     const QCommandLineOption from(QStringLiteral("from"),
                                   QStringLiteral("First sweep time, ms since the epoch (advise, "
@@ -276,9 +283,13 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     const QCommandLineOption trace(QStringLiteral("trace"),
                                    QStringLiteral("max, average or last (export coordination)."),
                                    QStringLiteral("TRACE"));
-    parser.addOptions({universes, threshold, from, to, format, trace});
+    const QCommandLineOption minSeconds(QStringLiteral("min-seconds"),
+                                        QStringLiteral("Busy for at least S seconds (events; 2)."),
+                                        QStringLiteral("S"));
+    parser.addOptions({universes, threshold, from, to, format, trace, minSeconds});
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("info, csv, advise, export, report or recover"));
+                                 QStringLiteral("info, csv, advise, export, events, report or "
+                                                "recover"));
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A recording (.tarn), or a journal (recover)."));
 
@@ -310,18 +321,21 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     }
     const bool exporting = command == QLatin1String("export");
     const bool advising = command == QLatin1String("advise");
+    const bool events = command == QLatin1String("events");
     const bool report = command == QLatin1String("report");
-    const bool stretchOptions = parser.isSet(threshold) || parser.isSet(from) || parser.isSet(to);
     if (positional.size() != 2
         || (command != QLatin1String("info") && command != QLatin1String("csv") && !advising
-            && !exporting && !report)
+            && !exporting && !events && !report)
         || (parser.isSet(output) && command != QLatin1String("csv") && !exporting && !report)
         || (report && !parser.isSet(output)) || parser.isSet(list)
         || (parser.isSet(universes) && !advising && !report)
-        || (stretchOptions && !advising && !exporting && !report)
-        || ((parser.isSet(format) || parser.isSet(trace)) && !exporting)) {
+        || ((parser.isSet(from) || parser.isSet(to)) && !advising && !exporting && !report)
+        || (parser.isSet(threshold) && !advising && !exporting && !events && !report)
+        || ((parser.isSet(format) || parser.isSet(trace)) && !exporting)
+        || (parser.isSet(minSeconds) && !events)) {
         err << program << ": usage: quorvex-tarn info FILE | quorvex-tarn csv FILE [-o OUT]"
             << " | quorvex-tarn advise FILE [options] | quorvex-tarn export FILE [options]"
+            << " | quorvex-tarn events FILE [options]"
             << " | quorvex-tarn report FILE -o OUT.pdf [options]"
             << " | quorvex-tarn recover ... (see --help)\n";
         return Usage;
@@ -346,9 +360,17 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     if (parser.isSet(threshold))
         options.thresholdDbm
             = read(threshold, [](const QString &text, bool *ok) { return text.toDouble(ok); });
-    if (!numbers) {
+    EventFinder::Options eventOptions;
+    eventOptions.thresholdDbm = options.thresholdDbm;
+    if (parser.isSet(minSeconds)) {
+        const double seconds
+            = read(minSeconds, [](const QString &text, bool *ok) { return text.toDouble(ok); });
+        numbers = numbers && seconds >= 0.0 && seconds <= 86400.0;
+        eventOptions.minBusyMs = qint64(seconds * 1000.0);
+    }
+    if (!numbers || !std::isfinite(options.thresholdDbm)) {
         err << program
-            << ": the values of --universes, --threshold, --from and --to are "
+            << ": the values of --universes, --threshold, --from, --to and --min-seconds are "
                "numbers (see --help)\n";
         return Usage;
     }
@@ -366,6 +388,8 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     }
 
     const QString fileName = positional.at(1);
+    if (events)
+        return TarnEvents::run(fileName, eventOptions, out, err);
     QFile file(fileName);
     RfSpectrumHistory history;
     RecordingFile::Integrity integrity = RecordingFile::Integrity::Whole;

@@ -12,11 +12,11 @@ class QTextStream;
 // quorvex-tarn, the recordings' command-line companion: "info FILE" summarises a recording,
 // "csv FILE [-o OUT]" writes its sweeps as comma-separated values, "advise FILE" ranks the
 // band's VEXA IDs by how busy their frequencies were, "export FILE" writes its scan for
-// coordination software or as a summary, "report" writes a site-survey report as a PDF,
-// "recover" lists or writes out the scans a run of the program left unsaved. Reads with the
-// program's own readers. Exit status: 0 done (a file cut short gives a warning and what it
-// holds), 1 a wrong command line, 2 a file that cannot be read (or nothing to recover or
-// export), 3 an output that cannot be written.
+// coordination software or as a summary, "events FILE" lists where its air changed (see
+// TarnEvents), "report" writes a site-survey report as a PDF, "recover" lists or writes out the
+// scans a run of the program left unsaved. Reads with the program's own readers. Exit status: 0
+// done (a file cut short gives a warning and what it holds), 1 a wrong command line, 2 a file
+// that cannot be read (or nothing to recover or export), 3 an output that cannot be written.
 class TarnCommand
 {
 public:
@@ -49,6 +49,9 @@ public:
     // The table written by "csv": a header of frequencies in MHz, then one row per sweep.
     static void writeCsvHeader(const RfSpectrumHistory &history, int columns, QTextStream &out);
     static void writeCsvRow(const RfSpectrumSample &sample, QTextStream &out);
+    // A text from a recording, its control characters (which would steer the terminal)
+    // replaced.
+    static QString printable(const QString &text);
 
 private:
     static ReportWriter s_reportWriter;

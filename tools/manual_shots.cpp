@@ -2,18 +2,23 @@
 // simulated analyzer, driven through its own actions. Run by tools/manual-screenshots, which
 // writes them into resources/manual/images.
 
+#include "app/EventsPanel.h"
 #include "app/MainWindow.h"
 #include "app/ProjectInfoDialog.h"
+#include "app/ShowWatch.h"
 #include "app/SilentPrompts.h"
+#include "app/WatchPanel.h"
 #include "bench/BenchEnvironment.h"
 #include "data/AppVersion.h"
 #include "data/RecordingFile.h"
 #include "networks/VexaIdPanel.h"
+#include "networks/VexaIdTableView.h"
 #include "pages/SpectrumAnalysis.h"
 #include "pages/SurveyReport.h"
 #include "pages/TabPage.h"
 #include "plots/SpectroPlot.h"
 #include "plots/WaterfallPlot.h"
+#include "sim/SimulatedAnalyzer.h"
 #include "ui_DebugWindow.h"
 #include "ui_MainWindow.h"
 #include "widgets/DebugWindow.h"
@@ -21,9 +26,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QEventLoop>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdio>
 #include <qwt_plot_canvas.h>
 
@@ -133,7 +141,28 @@ int main(int argc, char **argv)
     runFor(1000);
     ok &= save(&window, out, QStringLiteral("vexa-ids.png"));
     ui->dockWidgetContentsVexaIds->recommendBox()->setChecked(false);
+
+    // The watch over 24240, and a carrier that comes over it and goes again.
+    ShowWatch *watch = window.showWatch();
+    watch->watchPanel()->onBox()->setChecked(true);
+    VexaIdPanel *vexaIds = ui->dockWidgetContentsVexaIds;
+    for (int row = 0; row < vexaIds->model()->rowCount(); ++row) {
+        for (int column = 0; column < vexaIds->model()->columnCount(); ++column) {
+            const QModelIndex index = vexaIds->model()->index(row, column);
+            if (index.data().toInt() == 24240)
+                vexaIds->tableView()->selectionModel()->select(index, QItemSelectionModel::Select);
+        }
+    }
     ui->actionVarsa_VexaIds->setChecked(false);
+    watch->watchDock()->toggleViewAction()->trigger();
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(page->spectroPlot()->canvas(), &leave);
+    window.simulator()->setCarrier(2476.6, 4.0, -52.0);
+    runFor(6000);
+    ok &= save(&window, out, QStringLiteral("watch.png"));
+    window.simulator()->setCarrierOn(false);
+    runFor(14000);
+    watch->watchDock()->toggleViewAction()->trigger();
 
     ui->actionToggle_View->trigger();
     page->waterfallPlot()->setTimeEvents(
@@ -156,6 +185,20 @@ int main(int argc, char **argv)
     window.openFile(file);
     runFor(500);
     ok &= save(&window, out, QStringLiteral("recording.png"));
+
+    // Find Events on the recording, and the carrier's event shown on the waterfall.
+    watch->eventsDock()->toggleViewAction()->trigger();
+    watch->eventsPanel()->findButton()->click();
+    QTreeWidget *events = watch->eventsPanel()->list();
+    for (int row = 0; row < events->topLevelItemCount(); ++row) {
+        if (events->topLevelItem(row)->text(1).startsWith(QStringLiteral("Turned busy"))) {
+            events->setCurrentItem(events->topLevelItem(row));
+            break;
+        }
+    }
+    runFor(800);
+    ok &= save(&window, out, QStringLiteral("events.png"));
+    watch->eventsDock()->toggleViewAction()->trigger();
 
     // Its site-survey report, as a PDF; tools/manual-screenshots turns its first page into
     // the manual's picture.

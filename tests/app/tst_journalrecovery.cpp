@@ -40,11 +40,14 @@ private Q_SLOTS:
     void killedProgramLosesAtMostTwoSeconds()
     {
         QDir(JournalFormat::folder()).removeRecursively();
+        QTemporaryDir terminal;
+        QVERIFY(terminal.isValid());
+        const QString errorLog = terminal.filePath("stderr.txt");
         QProcess program;
         program.setProgram(QUORVEX_BINARY);
         program.setArguments({"-simulate"});
         program.setStandardOutputFile(QProcess::nullDevice());
-        program.setStandardErrorFile(QProcess::nullDevice());
+        program.setStandardErrorFile(errorLog);
         program.start();
         QVERIFY(program.waitForStarted(10000));
         // The journal appears with the first sweeps; the scan then runs for 20 s.
@@ -54,6 +57,11 @@ private Q_SLOTS:
         ::kill(pid_t(program.processId()), SIGKILL);
         const qint64 killedAt = QDateTime::currentMSecsSinceEpoch();
         QVERIFY(program.waitForFinished(10000));
+        // Twenty seconds of scanning leave the terminal quiet: the protocol and Wi-Fi debug
+        // lines are written only with -debug.
+        const QByteArray terminalText = fileBytes(errorLog);
+        QVERIFY2(terminalText.count('\n') < 20, terminalText.constData());
+        QVERIFY2(!terminalText.contains("quorvex.comms"), terminalText.constData());
 
         QCOMPARE(journals().size(), 1);
         const QString journal = QDir(JournalFormat::folder()).filePath(journals().first());

@@ -94,6 +94,7 @@ private Q_SLOTS:
     void hoverPreviews()
     {
         Fixture f;
+        QSignalSpy chosen(&f.panel, &VexaIdPanel::vexaIdChosen);
         f.hover(2, 0); // 24110; nothing was hovered before
         QCOMPARE(f.take(), (QStringList{"-0", "+24110"}));
         QVERIFY(f.panel.details()->isVisible());
@@ -125,6 +126,9 @@ private Q_SLOTS:
         QCOMPARE(f.take(), (QStringList{"-24230", "+0"}));
         QVERIFY(f.panel.details()->isVisible());
         QCOMPARE(f.panel.details()->vexaId(), 24130);
+        // Only the click chose an ID; the previews did not.
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(chosen.first(), (QVariantList{24130, true}));
     }
 
     void headerHoverIsNoCell()

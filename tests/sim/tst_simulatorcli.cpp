@@ -28,6 +28,7 @@ private Q_SLOTS:
                      + settings.stallEverySweeps + settings.hangUpAfterSweeps
                      + settings.replugAfterMs,
                  0);
+        QCOMPARE(settings.carrierWidthMHz, 0.0);
         QVERIFY(!commandLine.verbose());
     }
 
@@ -65,6 +66,9 @@ private Q_SLOTS:
                                     "8",
                                     "--replug-after",
                                     "900",
+                                    "--carrier",
+                                    "2476.6,4,-55",
+                                    "--carrier-off",
                                     "--verbose"}),
                  SimulatorCommandLine::Result::Run);
         const SimulatedAnalyzerSettings s = commandLine.settings();
@@ -84,7 +88,17 @@ private Q_SLOTS:
         QCOMPARE(s.stallMs, 700);
         QCOMPARE(s.hangUpAfterSweeps, 8);
         QCOMPARE(s.replugAfterMs, 900);
+        QCOMPARE(s.carrierMHz, 2476.6);
+        QCOMPARE(s.carrierWidthMHz, 4.0);
+        QCOMPARE(s.carrierDbm, -55.0);
+        QVERIFY(!s.carrierOn);
         QVERIFY(commandLine.verbose());
+        // The width and level have defaults.
+        QCOMPARE(commandLine.parse({"quorvex-sim", "--carrier", "915"}),
+                 SimulatorCommandLine::Result::Run);
+        QCOMPARE(commandLine.settings().carrierWidthMHz, 2.0);
+        QCOMPARE(commandLine.settings().carrierDbm, -50.0);
+        QVERIFY(commandLine.settings().carrierOn);
     }
 
     void badOptions_data()
@@ -100,6 +114,10 @@ private Q_SLOTS:
             << QStringList{"--fw-version", "1..2"} << "--fw-version";
         QTest::newRow("argument") << QStringList{"extra"} << "extra";
         QTest::newRow("missing value") << QStringList{"--seed"} << "seed";
+        QTest::newRow("carrier") << QStringList{"--carrier", "loud"} << "--carrier";
+        QTest::newRow("carrier width") << QStringList{"--carrier", "2440,0"} << "--carrier";
+        QTest::newRow("carrier level") << QStringList{"--carrier", "2440,2,10"} << "--carrier";
+        QTest::newRow("carrier parts") << QStringList{"--carrier", "2440,2,-50,1"} << "--carrier";
     }
 
     void badOptions()
@@ -136,6 +154,14 @@ private Q_SLOTS:
         QVERIFY(console.execute("hangup now").startsWith("Bad arguments"));
         QVERIFY(console.execute("explode").startsWith("Unknown command"));
         QVERIFY(console.execute("   ").isEmpty());
+        QVERIFY(console.execute("carrier on").startsWith("No carrier"));
+        sim.setCarrier(2476.6, 4.0, -50.0);
+        QCOMPARE(console.execute("carrier off"), QString("Carrier off"));
+        QVERIFY(!sim.settings().carrierOn);
+        QCOMPARE(console.execute("Carrier ON"), QString("Carrier on"));
+        QVERIFY(sim.settings().carrierOn);
+        QVERIFY(console.execute("carrier").startsWith("Bad arguments"));
+        QVERIFY(console.execute("carrier dim").startsWith("Bad arguments"));
         QVERIFY(quit.isEmpty());
         QCOMPARE(console.execute("quit"), QString("Quitting"));
         QCOMPARE(quit.count(), 1);
@@ -164,6 +190,9 @@ private Q_SLOTS:
                                    "--stall-ms <ms>",
                                    "--hang-up-after <n>",
                                    "--replug-after <ms>",
+                                   "--carrier <MHZ[,WIDTH[,DBM]]>",
+                                   "--carrier-off",
+                                   "carrier on",
                                    "--verbose",
                                    "--help",
                                    "--version",

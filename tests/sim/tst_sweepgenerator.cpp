@@ -158,6 +158,22 @@ private Q_SLOTS:
         QVERIFY(steady >= 2);
         QVERIFY(steady <= 8);
     }
+
+    // The switched carrier covers its width at its level while on, and leaves the site as it
+    // was while off.
+    void switchedCarrier()
+    {
+        SimulatedSweepGenerator generator(1);
+        const RfSpectrumScan site = generator.sweep(k_start2400, k_step2400, 501, 9);
+        generator.setSwitchedCarrier({2490.0, 4.0, -50.0, true});
+        const RfSpectrumScan on = generator.sweep(k_start2400, k_step2400, 501, 9);
+        for (int i = indexOf(2488.2); i <= indexOf(2491.8); ++i)
+            QVERIFY2(on[i] >= -52 && on[i] <= -48, qPrintable(QString::number(on[i])));
+        QVERIFY(on[indexOf(2487.4)] < -80);
+        QVERIFY(on[indexOf(2492.6)] < -80);
+        generator.setSwitchedCarrier({2490.0, 4.0, -50.0, false});
+        QCOMPARE(generator.sweep(k_start2400, k_step2400, 501, 9), site);
+    }
 };
 
 QUORVEX_TEST_GUILESS_MAIN(TestSweepGenerator)

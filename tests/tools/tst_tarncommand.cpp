@@ -1,3 +1,4 @@
+#include "QuietAir.h"
 #include "QuorvexTest.h"
 #include "data/HistoryJournal.h"
 #include "data/JournalFormat.h"
@@ -227,12 +228,99 @@ private Q_SLOTS:
                  int(TarnCommand::Unreadable));
     }
 
+    // Where the air of a recording from the program's writer changed, in time order, then
+    // its own time events; the options narrow the search down.
+    void events()
+    {
+        QuietAir air(3000);
+        air.carrier(200, 219, 1000, 1300, -55);
+        air.carrier(400, 404, 2500, 3000, -50);
+        RfSpectrumHistory history = air.history();
+        history.timeEvents << TimeEvent{QDateTime::fromMSecsSinceEpoch(air.time(1500)),
+                                        "Doors open"}
+                           << TimeEvent{QDateTime::fromMSecsSinceEpoch(air.time(100)),
+                                        "Sound check\x1b"};
+        const QString path = m_dir.filePath("show.tarn");
+        QString error;
+        QVERIFY(RecordingFile::save(path, history, &error));
+
+        const Run run = tarn({"events", path});
+        QCOMPARE(run.status, int(TarnCommand::Done));
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.out.split('\n'),
+                 QString("00:01:40  2440.0-2443.8 MHz  -55 dBm  00:00:29\n"
+                         "00:04:10  2480.0-2480.8 MHz  -50 dBm  00:00:49  (still busy at the end)\n"
+                         "00:00:10  time event: Sound check\uFFFD\n"
+                         "00:02:30  time event: Doors open\n")
+                     .split('\n'));
+        QCOMPARE(tarn({"events", path, "--min-seconds", "40"}).out.count("MHz"), 1);
+        QVERIFY(tarn({"events", path, "--threshold", "-52"}).out.startsWith("00:04:10  2480.0"));
+
+        // Cut short in the quiet minute: a warning, and no change in what it holds.
+        QFile whole(path);
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        const QString cutPath = m_dir.filePath("show-cut.tarn");
+        QFile cut(cutPath);
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(whole.read(44 + 900 * 517 + 200));
+        cut.close();
+        const Run short_ = tarn({"events", cutPath});
+        QCOMPARE(short_.status, int(TarnCommand::Done));
+        QCOMPARE(short_.out, QString());
+        QVERIFY(short_.err.contains("ends early; it holds 900 whole sweeps"));
+
+        for (const QStringList &wrong : {QStringList{"events", path, "--min-seconds", "-1"},
+                                         {"events", path, "--min-seconds", "soon"},
+                                         {"events", path, "--threshold", "nan"},
+                                         {"events", path, "--universes", "2"},
+                                         {"info", path, "--min-seconds", "5"},
+                                         {"events"}})
+            QCOMPARE(tarn(wrong).status, int(TarnCommand::Usage));
+        QCOMPARE(tarn({"events", m_dir.filePath("missing.tarn")}).status,
+                 int(TarnCommand::Unreadable));
+        const QString textPath = m_dir.filePath("notes.txt");
+        QFile notes(textPath);
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write(QByteArray("Not a recording at all, but some text.\n").repeated(10));
+        notes.close();
+        const Run text = tarn({"events", textPath});
+        QCOMPARE(text.status, int(TarnCommand::Unreadable));
+        QVERIFY(text.err.contains("not a recording of either band"));
+
+        // The report's events: those placed and those found, in time order; from a later
+        // start, only what starts in its stretch.
+        const auto reportEvents = [&](const QStringList &options) {
+            const QString pdf = m_dir.filePath("show.pdf");
+            const Run run = tarn(QStringList{"report", path, "-o", pdf} + options);
+            QProcess text;
+            text.start("pdftotext", {"-layout", pdf, "-"});
+            text.waitForFinished(30000);
+            QStringList events;
+            for (const QString &line :
+                 QString::fromUtf8(text.readAllStandardOutput()).split('\n')) {
+                const QString simple = line.simplified();
+                if (simple.contains(" Turned busy: ") || simple.contains(" Doors open")
+                    || simple.contains(" Sound check"))
+                    events << simple.section(' ', 2);
+            }
+            return run.status == TarnCommand::Done ? events : QStringList{"failed"};
+        };
+        QCOMPARE(
+            reportEvents({}),
+            (QStringList{"Sound check", "Turned busy: 2440.0-2443.8 MHz, peak -55 dBm, for 0:00:29",
+                         "Doors open",
+                         "Turned busy: 2480.0-2480.8 MHz, peak -50 dBm, for 0:00:49 (still "
+                         "busy at the end)"}));
+        QCOMPARE(reportEvents({"--from", QString::number(air.time(1200))}).size(), 2);
+    }
+
     void commandLine()
     {
         const Run help = tarn({"--help"});
         QCOMPARE(help.status, int(TarnCommand::Done));
         QVERIFY(help.out.contains("info FILE"));
         QVERIFY(help.out.contains("csv FILE [-o OUT]"));
+        QVERIFY(help.out.contains("events FILE [--threshold DBM] [--min-seconds S]"));
         for (const QStringList &wrong :
              {QStringList{}, QStringList{"info"}, QStringList{"report", m_site},
               QStringList{"info", m_site, "-o", "x.csv"}, QStringList{"info", m_site, "--bogus"}}) {

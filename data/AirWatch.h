@@ -1,0 +1,92 @@
+#pragma once
+
+#include "BandAxis.h"
+#include "BusyRule.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <deque>
+
+// Watches frequency ranges of one band while it is scanned, for interference: over a sliding
+// stretch of the last few seconds, a range whose busy share (its busy cells among all its
+// cells, busy as BusyRule counts it) exceeds a limit raises an alert; once the share has stayed
+// below the limit for a whole stretch, the alert clears. A range is judged only once its
+// sweeps cover a whole stretch, so that the first sweeps of a scan raise nothing. Gap-filler
+// sweeps count neither way, and a pause in the sweeps longer than the stretch (the analyzer
+// swept the other band) starts a range's stretch anew. Sweeps cost one pass over the
+// watched ranges' own columns.
+class AirWatch
+{
+public:
+    struct Settings
+    {
+        qint64 stretchMs = 5000;
+        double thresholdDbm = BusyRule::k_defaultThresholdDbm;
+        double limit = 0.20; // busy share, 0 to 1
+    };
+
+    // An alert that was raised or cleared by a sweep, with the share of the stretch then.
+    struct Change
+    {
+        QString key;
+        bool raised = false;
+        double share = 0.0;
+        qint64 timestamp = 0;
+    };
+
+    AirWatch(const BandAxis &axis, int columns);
+
+    const Settings &settings() const { return m_settings; }
+    // New settings start every range's stretch anew; alerts stand until it is judged again.
+    void setSettings(const Settings &settings);
+
+    // Watches lowerMHz ... upperMHz under `key` (replacing a range of that key). False, and
+    // nothing watched, when no frequency step of the band lies in it.
+    bool addRange(const QString &key, double lowerMHz, double upperMHz);
+    // Stops watching; an alert of the range goes with it, unreported.
+    void removeRange(const QString &key);
+    bool contains(const QString &key) const { return m_ranges.contains(key); }
+    QStringList keys() const { return m_ranges.keys(); }
+    // A range's first and last column.
+    std::pair<int, int> columnsOf(const QString &key) const;
+
+    // One sweep of the band: the alerts it raised or cleared. A sweep of another length, or
+    // of gap filler, is left out.
+    QList<Change> addSweep(qint64 timestamp, const qint8 *values, int length);
+
+    bool isAlerting(const QString &key) const;
+    // The busy share of the range's stretch as it stands (0 before its first sweep).
+    double share(const QString &key) const;
+    // Every range starts again with nothing counted and no alert (a new scan).
+    void reset();
+
+private:
+    struct Sweep
+    {
+        qint64 timestamp;
+        int busy;
+    };
+    struct Range
+    {
+        int first = 0;
+        int last = -1;
+        std::deque<Sweep> stretch;
+        qint64 busy = 0; // in `stretch`
+        qint64 observedSince = -1; // first sweep since the range's stretch started anew
+        qint64 lastSweep = -1;
+        qint64 belowSince = -1; // while alerting: first sweep of the share below the limit
+        bool alerting = false;
+        double share = 0.0;
+
+        void restart();
+    };
+
+    bool judge(const QString &key, Range &range, qint64 timestamp, Change *change) const;
+
+    BandAxis m_axis;
+    int m_columns;
+    Settings m_settings;
+    BusyRule m_rule;
+    QHash<QString, Range> m_ranges;
+};
