@@ -155,8 +155,7 @@ int main(int argc, char **argv)
     }
     ui->actionVarsa_VexaIds->setChecked(false);
     watch->watchDock()->toggleViewAction()->trigger();
-    QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(page->spectroPlot()->canvas(), &leave);
+    leave(page->spectroPlot());
     window.simulator()->setCarrier(2476.6, 4.0, -52.0);
     runFor(6000);
     ok &= save(&window, out, QStringLiteral("watch.png"));
