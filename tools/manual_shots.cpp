@@ -205,7 +205,9 @@ int main(int argc, char **argv)
                               out + QStringLiteral("/report.pdf"), &error);
 
     // Markers on the recording: the three strongest peaks and the oven; the peak table beside
-    // the plot.
+    // the plot. The events left the waterfall in front: the markers are on the spectrogram.
+    if (window.page(2)->showsWaterfall())
+        ui->actionToggle_View->trigger();
     SpectrumAnalysis *recorded = window.page(2)->analysis();
     ui->actionMax_Hold->setChecked(true);
     recorded->peakAction()->trigger();
