@@ -1,10 +1,10 @@
 #include "SpectrumTraces.h"
 
-#include <cmath>
+#include "BusyRule.h"
 
 int SpectrumTraces::thresholdLevel(double dbm)
 {
-    return int(qBound(-129.0, std::ceil(dbm), 128.0));
+    return BusyRule(dbm).level();
 }
 
 qint64 SpectrumTraces::roundedQuotient(qint64 numerator, qint64 denominator)

@@ -23,7 +23,7 @@ public:
     // Counts sweeps [first, last) of the store (from its block summaries) and reads them.
     static SpectrumTraces of(const SampleStore &store, int first, int last, int threshold);
     // The whole-dBm threshold of a threshold in dBm: values at or above it are at or above
-    // the given one.
+    // the given one (BusyRule's, as everywhere busy is counted).
     static int thresholdLevel(double dbm);
     // numerator / denominator rounded to a whole number, halves away from zero (exact);
     // denominator > 0.
