@@ -6,10 +6,9 @@
 #include "TerminalLog.h"
 #include "data/QuorvexMetaTypes.h"
 #include "resources/QuorvexResources.h"
+#include "widgets/AppStyle.h"
 
-#include <QFile>
 #include <QGuiApplication>
-#include <QTextStream>
 #include <QWebEngineSettings>
 #include <cstdio>
 #include <unistd.h>
@@ -56,16 +55,8 @@ int main(int argc, char *argv[])
         return 0;
 
     QuorvexResources::init();
-    QFile styleFile(QStringLiteral(":qdarkstyle/style.qss"));
-    if (styleFile.exists() && styleFile.open(QFile::ReadOnly | QFile::Text)) {
-        QTextStream style(&styleFile);
-        // The sheet marks focused text fields but not buttons; tool-bar buttons are reached by
-        // Tab, so the one with the focus is framed in the sheet's own focus colour.
-        app.setStyleSheet(style.readAll()
-                          + QStringLiteral("\nQToolButton:focus { border: 1px solid #1A72BB; }\n"));
-    } else {
+    if (!AppStyle::apply(app))
         qCWarning(lcApp) << "Unable to set stylesheet, file not found";
-    }
     app.setWindowIcon(QIcon(QStringLiteral(":/QuorvexAppIcon.png")));
 
     QuorvexMetaTypes::registerAll();

@@ -15,6 +15,7 @@
 #include "sim/SimulatedAnalyzer.h"
 #include "ui_DebugWindow.h"
 #include "ui_MainWindow.h"
+#include "widgets/AppStyle.h"
 #include "widgets/DebugWindow.h"
 
 #include <QApplication>
@@ -32,9 +33,7 @@ int main(int argc, char **argv)
     int appArgc = 1;
     QApplication app(appArgc, argv);
     BenchEnvironment::initApplication();
-    QFile style(QStringLiteral(":qdarkstyle/style.qss"));
-    if (style.open(QIODevice::ReadOnly | QIODevice::Text))
-        app.setStyleSheet(QString::fromUtf8(style.readAll()));
+    AppStyle::apply(app);
 
     QCommandLineParser parser;
     parser.addHelpOption();

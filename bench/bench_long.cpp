@@ -36,6 +36,7 @@
 #include "plots/SpectroPlot.h"
 #include "plots/WaterfallPlot.h"
 #include "ui_MainWindow.h"
+#include "widgets/AppStyle.h"
 #include "widgets/RangeSlider.h"
 
 #include <QApplication>
@@ -153,9 +154,7 @@ int main(int argc, char **argv)
     int appArgc = 1;
     QApplication app(appArgc, argv);
     BenchEnvironment::initApplication();
-    QFile style(QStringLiteral(":qdarkstyle/style.qss"));
-    if (style.open(QIODevice::ReadOnly | QIODevice::Text))
-        app.setStyleSheet(QString::fromUtf8(style.readAll()));
+    AppStyle::apply(app);
 
     QCommandLineParser parser;
     parser.addHelpOption();

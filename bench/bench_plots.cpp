@@ -10,6 +10,7 @@
 #include "plots/TavPlotSpectrogram.h"
 #include "plots/WaterfallPlot.h"
 #include "resources/QuorvexResources.h"
+#include "widgets/AppStyle.h"
 #include "widgets/RangeSlider.h"
 
 #include <QApplication>
@@ -93,9 +94,7 @@ int main(int argc, char **argv)
     if (argc > 2 && QByteArray(argv[1]) == "screenshots") {
         const QString dir = QString::fromLocal8Bit(argv[2]);
         // The program's own dark style sheet, as the user sees the plots.
-        QFile style(QStringLiteral(":qdarkstyle/style.qss"));
-        if (style.open(QIODevice::ReadOnly | QIODevice::Text))
-            app.setStyleSheet(QString::fromUtf8(style.readAll()));
+        AppStyle::apply(app);
         QList<RfSpectrumSample> history = SyntheticSweeps(501, 7).take(2640);
         // A gap while the other band was swept, as the page fills it.
         for (int i = 1500; i < 1560; ++i)

@@ -28,6 +28,7 @@
 #include "pages/TabPage.h"
 #include "sim/SimulatedAnalyzer.h"
 #include "ui_MainWindow.h"
+#include "widgets/AppStyle.h"
 #include "wifi/NativeWifi.h"
 
 #include <QApplication>
@@ -127,9 +128,7 @@ int main(int argc, char **argv)
     int appArgc = 1;
     BenchApp app(appArgc, argv);
     BenchEnvironment::initApplication();
-    QFile style(QStringLiteral(":qdarkstyle/style.qss"));
-    if (style.open(QIODevice::ReadOnly | QIODevice::Text))
-        app.setStyleSheet(QString::fromUtf8(style.readAll()));
+    AppStyle::apply(app);
 
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -21,6 +21,7 @@
 #include "sim/SimulatedAnalyzer.h"
 #include "ui_DebugWindow.h"
 #include "ui_MainWindow.h"
+#include "widgets/AppStyle.h"
 #include "widgets/DebugWindow.h"
 
 #include <QApplication>
@@ -102,9 +103,7 @@ int main(int argc, char **argv)
     int appArgc = 1;
     QApplication app(appArgc, argv);
     BenchEnvironment::initApplication();
-    QFile style(QStringLiteral(":qdarkstyle/style.qss"));
-    if (style.open(QIODevice::ReadOnly | QIODevice::Text))
-        app.setStyleSheet(QString::fromUtf8(style.readAll()));
+    AppStyle::apply(app);
 
     MainWindow window;
     window.setUserPrompts(std::make_unique<ShotPrompts>());

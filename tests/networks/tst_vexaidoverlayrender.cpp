@@ -3,6 +3,7 @@
 #include "networks/VexaIdOverlay.h"
 #include "plots/SpectroPlot.h"
 #include "sim/SimulatedSweepGenerator.h"
+#include "widgets/AppStyle.h"
 
 #include <qwt_plot_canvas.h>
 #include <qwt_scale_map.h>
@@ -36,9 +37,7 @@ private:
 private Q_SLOTS:
     void boxesOnTheSpectrogram()
     {
-        QFile style(QStringLiteral(":qdarkstyle/style.qss"));
-        if (style.open(QIODevice::ReadOnly | QIODevice::Text))
-            qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+        qApp->setStyleSheet(AppStyle::sheet());
 
         SpectroPlot plot;
         plot.setDataInterval(Qt::XAxis, QwtInterval(2400.0, 2500.0));

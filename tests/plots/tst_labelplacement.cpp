@@ -6,6 +6,7 @@
 #include "plots/SpTrackPicker.h"
 #include "plots/SpectroPlot.h"
 #include "plots/TavPlotMarker.h"
+#include "widgets/AppStyle.h"
 #include "wifi/WifiMarker.h"
 
 #include <QLabel>
@@ -126,9 +127,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         // The program's own style, which sizes the legend's title.
-        QFile style(QStringLiteral(":qdarkstyle/style.qss"));
-        if (style.open(QIODevice::ReadOnly | QIODevice::Text))
-            qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+        qApp->setStyleSheet(AppStyle::sheet());
     }
 
     void placeKeepsBoxesApart()

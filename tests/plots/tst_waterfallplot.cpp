@@ -5,6 +5,7 @@
 #include "plots/WaterfallData.h"
 #include "plots/WaterfallPlot.h"
 #include "plots/WfTrackPicker.h"
+#include "widgets/AppStyle.h"
 
 #include <qwt_plot_marker.h>
 #include <qwt_scale_draw.h>
@@ -108,9 +109,9 @@ private Q_SLOTS:
     {
         QFETCH(bool, channelAxis);
         QFETCH(QSize, size);
-        QFile style(QStringLiteral(":qdarkstyle/style.qss"));
-        QVERIFY(style.open(QIODevice::ReadOnly | QIODevice::Text));
-        qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+        const QString sheet = AppStyle::sheet();
+        QVERIFY(!sheet.isEmpty());
+        qApp->setStyleSheet(sheet);
         {
             WaterfallPlot plot;
             setUpBand(plot);

@@ -1,5 +1,6 @@
 #include "QuietAir.h"
 #include "QuorvexTest.h"
+#include "TarnRun.h"
 #include "data/HistoryJournal.h"
 #include "data/JournalFormat.h"
 #include "data/RecordingFile.h"
@@ -40,26 +41,6 @@ RfSpectrumHistory siteRecording()
     return history;
 }
 
-struct Run
-{
-    int status;
-    QString out;
-    QString err;
-};
-
-Run tarn(const QStringList &arguments)
-{
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int status
-        = TarnCommand::run(QStringList{"quorvex-tarn"} + arguments, outStream, errStream);
-    outStream.flush();
-    errStream.flush();
-    return {status, out, err};
-}
-
 } // namespace
 
 class TestTarnCommand : public QObject
@@ -89,7 +70,7 @@ private Q_SLOTS:
 
     void info()
     {
-        const Run run = tarn({"info", m_site});
+        const TarnRun run = tarn({"info", m_site});
         QCOMPARE(run.status, int(TarnCommand::Done));
         QCOMPARE(run.err, QString());
         const QString expected = "File:           " + m_site
@@ -114,7 +95,7 @@ private Q_SLOTS:
 
     void csv()
     {
-        const Run run = tarn({"csv", m_site});
+        const TarnRun run = tarn({"csv", m_site});
         QCOMPARE(run.status, int(TarnCommand::Done));
         const QStringList rows = run.out.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(rows.size(), 4);
@@ -132,7 +113,8 @@ private Q_SLOTS:
         QFile written(out);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(written.readAll()), run.out);
-        const Run unwritable = tarn({"csv", m_site, "-o", m_dir.filePath("no/such/folder.csv")});
+        const TarnRun unwritable
+            = tarn({"csv", m_site, "-o", m_dir.filePath("no/such/folder.csv")});
         QCOMPARE(unwritable.status, int(TarnCommand::Unwritable));
         QVERIFY(unwritable.err.startsWith("quorvex-tarn: cannot write "));
     }
@@ -165,7 +147,7 @@ private Q_SLOTS:
         file.write(bytes);
         file.close();
         for (const char *command : {"info", "csv"}) {
-            const Run run = tarn({command, path});
+            const TarnRun run = tarn({command, path});
             QCOMPARE(run.status, int(TarnCommand::Unreadable));
             QVERIFY2(run.err.startsWith("quorvex-tarn: cannot read " + path + ": " + reason),
                      qPrintable(run.err));
@@ -184,7 +166,7 @@ private Q_SLOTS:
         // Two whole sweeps and part of the third.
         cut.write(bytes.left(44 + 2 * 517 + 100 + 300));
         cut.close();
-        const Run run = tarn({"info", path});
+        const TarnRun run = tarn({"info", path});
         QCOMPARE(run.status, int(TarnCommand::Done));
         QCOMPARE(run.err,
                  "quorvex-tarn: warning: " + path + " ends early; it holds 2 whole sweeps\n");
@@ -205,7 +187,7 @@ private Q_SLOTS:
         const QString path = m_dir.filePath("carrier.tarn");
         QString error;
         QVERIFY(RecordingFile::save(path, history, &error));
-        const Run all = tarn({"advise", path});
+        const TarnRun all = tarn({"advise", path});
         QCOMPARE(all.status, int(TarnCommand::Done));
         const QStringList lines = all.out.split('\n', Qt::SkipEmptyParts);
         QVERIFY(lines.size() > 10);
@@ -217,9 +199,9 @@ private Q_SLOTS:
         QVERIFY(five.first().startsWith("24310 "));
         QVERIFY(five.filter(QRegularExpression("^24[12]")).isEmpty());
         // Only the first sweep, 1765200000000.
-        const Run first = tarn({"advise", path, "--from", "0", "--to", "1765200000000"});
+        const TarnRun first = tarn({"advise", path, "--from", "0", "--to", "1765200000000"});
         QCOMPARE(first.out.split('\n', Qt::SkipEmptyParts).size(), lines.size());
-        const Run none = tarn({"advise", path, "--from", "1765300000000"});
+        const TarnRun none = tarn({"advise", path, "--from", "1765300000000"});
         QCOMPARE(none.out, QString());
         QVERIFY(none.err.contains("holds no sweeps to rank in that time"));
         QCOMPARE(tarn({"advise", path, "--threshold", "loud"}).status, int(TarnCommand::Usage));
@@ -244,7 +226,7 @@ private Q_SLOTS:
         QString error;
         QVERIFY(RecordingFile::save(path, history, &error));
 
-        const Run run = tarn({"events", path});
+        const TarnRun run = tarn({"events", path});
         QCOMPARE(run.status, int(TarnCommand::Done));
         QCOMPARE(run.err, QString());
         QCOMPARE(run.out.split('\n'),
@@ -264,7 +246,7 @@ private Q_SLOTS:
         QVERIFY(cut.open(QIODevice::WriteOnly));
         cut.write(whole.read(44 + 900 * 517 + 200));
         cut.close();
-        const Run short_ = tarn({"events", cutPath});
+        const TarnRun short_ = tarn({"events", cutPath});
         QCOMPARE(short_.status, int(TarnCommand::Done));
         QCOMPARE(short_.out, QString());
         QVERIFY(short_.err.contains("ends early; it holds 900 whole sweeps"));
@@ -283,7 +265,7 @@ private Q_SLOTS:
         QVERIFY(notes.open(QIODevice::WriteOnly));
         notes.write(QByteArray("Not a recording at all, but some text.\n").repeated(10));
         notes.close();
-        const Run text = tarn({"events", textPath});
+        const TarnRun text = tarn({"events", textPath});
         QCOMPARE(text.status, int(TarnCommand::Unreadable));
         QVERIFY(text.err.contains("not a recording of either band"));
 
@@ -291,7 +273,7 @@ private Q_SLOTS:
         // start, only what starts in its stretch.
         const auto reportEvents = [&](const QStringList &options) {
             const QString pdf = m_dir.filePath("show.pdf");
-            const Run run = tarn(QStringList{"report", path, "-o", pdf} + options);
+            const TarnRun run = tarn(QStringList{"report", path, "-o", pdf} + options);
             QProcess text;
             text.start("pdftotext", {"-layout", pdf, "-"});
             text.waitForFinished(30000);
@@ -316,7 +298,7 @@ private Q_SLOTS:
 
     void commandLine()
     {
-        const Run help = tarn({"--help"});
+        const TarnRun help = tarn({"--help"});
         QCOMPARE(help.status, int(TarnCommand::Done));
         QVERIFY(help.out.contains("info FILE"));
         QVERIFY(help.out.contains("csv FILE [-o OUT]"));
@@ -324,11 +306,11 @@ private Q_SLOTS:
         for (const QStringList &wrong :
              {QStringList{}, QStringList{"info"}, QStringList{"report", m_site},
               QStringList{"info", m_site, "-o", "x.csv"}, QStringList{"info", m_site, "--bogus"}}) {
-            const Run run = tarn(wrong);
+            const TarnRun run = tarn(wrong);
             QCOMPARE(run.status, int(TarnCommand::Usage));
             QVERIFY(run.err.startsWith("quorvex-tarn: "));
         }
-        const Run missing = tarn({"info", m_dir.filePath("missing.tarn")});
+        const TarnRun missing = tarn({"info", m_dir.filePath("missing.tarn")});
         QCOMPARE(missing.status, int(TarnCommand::Unreadable));
         QVERIFY(missing.err.contains("it cannot be opened"));
     }
@@ -351,7 +333,7 @@ private Q_SLOTS:
         HistoryJournal journal;
         QVERIFY(journal.begin(site, "1.0"));
         journal.close();
-        const Run list = tarn({"recover", "--list"});
+        const TarnRun list = tarn({"recover", "--list"});
         QCOMPARE(list.status, int(TarnCommand::Done));
         QCOMPARE(list.out,
                  journal.path()
@@ -360,7 +342,7 @@ private Q_SLOTS:
 
         QCOMPARE(tarn({"recover", "-o", m_dir.filePath("no/such/folder.tarn")}).status,
                  int(TarnCommand::Unwritable));
-        const Run run = tarn({"recover", "-o", m_dir.filePath("rescued.tarn")});
+        const TarnRun run = tarn({"recover", "-o", m_dir.filePath("rescued.tarn")});
         QCOMPARE(run.status, int(TarnCommand::Done));
         RfSpectrumHistory rescued;
         QFile file(m_dir.filePath("rescued.tarn"));
@@ -370,7 +352,7 @@ private Q_SLOTS:
         // Named, and cut inside its last record: what comes before, with a warning.
         QFile cut(journal.path());
         QVERIFY(cut.resize(cut.size() - 3));
-        const Run damaged
+        const TarnRun damaged
             = tarn({"recover", journal.path(), "-o", m_dir.filePath("rescued-cut.tarn")});
         QCOMPARE(damaged.status, int(TarnCommand::Done));
         QVERIFY(damaged.err.contains("warning: " + journal.path()
@@ -387,11 +369,11 @@ private Q_SLOTS:
         QCOMPARE(
             tarn({"report", m_dir.filePath("missing.tarn"), "-o", m_dir.filePath("m.pdf")}).status,
             int(TarnCommand::Unreadable));
-        const Run unwritable = tarn({"report", m_site, "-o", m_dir.filePath("no/such/r.pdf")});
+        const TarnRun unwritable = tarn({"report", m_site, "-o", m_dir.filePath("no/such/r.pdf")});
         QCOMPARE(unwritable.status, int(TarnCommand::Unwritable));
         QVERIFY(unwritable.err.startsWith("quorvex-tarn: cannot write "));
-        const Run run = tarn({"report", m_site, "-o", m_dir.filePath("site.pdf"), "--threshold",
-                              "-70", "--from", QString::number(k_t0 + 500)});
+        const TarnRun run = tarn({"report", m_site, "-o", m_dir.filePath("site.pdf"), "--threshold",
+                                  "-70", "--from", QString::number(k_t0 + 500)});
         QCOMPARE(run.status, int(TarnCommand::Done));
         QProcess text;
         text.start("pdftotext", {"-layout", m_dir.filePath("site.pdf"), "-"});

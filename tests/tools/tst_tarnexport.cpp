@@ -1,4 +1,5 @@
 #include "QuorvexTest.h"
+#include "TarnRun.h"
 #include "data/RecordingFile.h"
 #include "tools/TarnCommand.h"
 
@@ -99,26 +100,6 @@ Expected expectedOf(const RfSpectrumHistory &history, qint64 fromMs, qint64 toMs
     return expected;
 }
 
-struct Run
-{
-    int status;
-    QString out;
-    QString err;
-};
-
-Run tarn(const QStringList &arguments)
-{
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int status
-        = TarnCommand::run(QStringList{"quorvex-tarn"} + arguments, outStream, errStream);
-    outStream.flush();
-    errStream.flush();
-    return {status, out, err};
-}
-
 QStringList linesOf(const QString &text)
 {
     QStringList lines = text.split('\n');
@@ -206,7 +187,7 @@ private Q_SLOTS:
             = expectedOf(site900(true), fromMs, toMs, threshold, 902000000, 103250);
         const QStringList lines[] = {expected.coordinationMax, expected.coordinationAverage,
                                      expected.coordinationLast, expected.summary};
-        const Run run = tarn(QStringList{"export", m_site} + options);
+        const TarnRun run = tarn(QStringList{"export", m_site} + options);
         QCOMPARE(run.err, QString());
         QCOMPARE(run.status, int(TarnCommand::Done));
         compareLines(linesOf(run.out), lines[kind]);
@@ -248,7 +229,7 @@ private Q_SLOTS:
     void toFile()
     {
         const QString out = m_dir.filePath("scan.txt");
-        const Run run = tarn({"export", m_site, "-o", out});
+        const TarnRun run = tarn({"export", m_site, "-o", out});
         QCOMPARE(run.status, int(TarnCommand::Done));
         QCOMPARE(run.out, QString());
         QFile written(out);
@@ -260,7 +241,7 @@ private Q_SLOTS:
     {
         // A folder that does not exist, and a file that exists in a folder that may not be
         // written: the file is left as it was.
-        const Run missing = tarn({"export", m_site, "-o", m_dir.filePath("no/such/scan.txt")});
+        const TarnRun missing = tarn({"export", m_site, "-o", m_dir.filePath("no/such/scan.txt")});
         QCOMPARE(missing.status, int(TarnCommand::Unwritable));
         QVERIFY2(missing.err.startsWith("quorvex-tarn: cannot write "), qPrintable(missing.err));
         QCOMPARE(missing.out, QString());
@@ -273,7 +254,7 @@ private Q_SLOTS:
         file.close();
         QFile::setPermissions(locked.path(), QFile::ReadOwner | QFile::ExeOwner);
         const bool enforced = !QFileInfo(locked.path()).isWritable();
-        const Run readOnly = tarn({"export", m_site, "-o", kept});
+        const TarnRun readOnly = tarn({"export", m_site, "-o", kept});
         QFile::setPermissions(locked.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (!enforced)
@@ -286,7 +267,7 @@ private Q_SLOTS:
 
     void unreadable()
     {
-        const Run missing = tarn({"export", m_dir.filePath("missing.tarn")});
+        const TarnRun missing = tarn({"export", m_dir.filePath("missing.tarn")});
         QCOMPARE(missing.status, int(TarnCommand::Unreadable));
         QVERIFY(missing.err.contains("cannot read"));
         const QString text = m_dir.filePath("notes.tarn");
@@ -295,7 +276,7 @@ private Q_SLOTS:
         file.write(QByteArray("Not a recording at all, but some text.\n").repeated(10));
         file.close();
         const QString out = m_dir.filePath("never.txt");
-        const Run garbage = tarn({"export", text, "-o", out});
+        const TarnRun garbage = tarn({"export", text, "-o", out});
         QCOMPARE(garbage.status, int(TarnCommand::Unreadable));
         QVERIFY(garbage.err.contains("it is not a recording of either band"));
         QVERIFY(!QFile::exists(out));
@@ -305,12 +286,12 @@ private Q_SLOTS:
     {
         // A stretch after the last sweep, and one of gap filler alone: nothing is written.
         const QString out = m_dir.filePath("empty.txt");
-        const Run late
+        const TarnRun late
             = tarn({"export", m_site, "--from", QString::number(k_t0 + 100000), "-o", out});
         QCOMPARE(late.status, int(TarnCommand::Unreadable));
         QVERIFY(late.err.contains("holds no sweeps to export in that time"));
-        const Run fillers = tarn({"export", m_site, "--from", QString::number(k_t0 + 10000), "--to",
-                                  QString::number(k_t0 + 14900), "-o", out});
+        const TarnRun fillers = tarn({"export", m_site, "--from", QString::number(k_t0 + 10000),
+                                      "--to", QString::number(k_t0 + 14900), "-o", out});
         QCOMPARE(fillers.status, int(TarnCommand::Unreadable));
         QVERIFY(!QFile::exists(out));
     }
@@ -333,7 +314,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, said);
-        const Run run = tarn(QStringList{"export", m_site} + arguments);
+        const TarnRun run = tarn(QStringList{"export", m_site} + arguments);
         QCOMPARE(run.status, int(TarnCommand::Usage));
         QVERIFY2(run.err.startsWith("quorvex-tarn: ") && run.err.contains(said),
                  qPrintable(run.err));

@@ -1,5 +1,6 @@
 #include "QuorvexTest.h"
 #include "sim/SimulatedAir.h"
+#include "widgets/AppStyle.h"
 #include "widgets/CheckableHeader.h"
 #include "wifi/NativeWifi.h"
 #include "wifi/WifiList.h"
@@ -246,9 +247,9 @@ void TestWifiList::loadHistory()
 
 void TestWifiList::simulatedAirUnderDarkStyle()
 {
-    QFile style(QStringLiteral(":qdarkstyle/style.qss"));
-    QVERIFY(style.open(QFile::ReadOnly | QFile::Text));
-    qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+    const QString sheet = AppStyle::sheet();
+    QVERIFY(!sheet.isEmpty());
+    qApp->setStyleSheet(sheet);
 
     const SimulatedAir air(1);
     const qint64 t = 1700000000000;
