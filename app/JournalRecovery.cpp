@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -38,17 +39,19 @@ int JournalRecovery::offer(QWidget *parent, UserPrompts &prompts, const PageOpen
         if (entry.inUse)
             continue;
         const JournalReader::Result &summary = entry.summary;
-        // A run that ended within its first moments wrote its header at most.
-        if (summary.isReadable() ? summary.sweeps == 0 : summary.fileBytes < 128) {
+        // Only a journal that was read and found to hold nothing goes without a word: a run
+        // that ended within its first moments wrote its header at most. One that cannot be
+        // opened (another user's, say) is never taken for empty.
+        const bool empty = !entry.unopened
+            && (summary.isReadable() ? !summary.holdsWork() : summary.fileBytes < 128);
+        if (empty) {
             QFile::remove(entry.path);
             continue;
         }
-        if (!summary.isReadable()) {
+        if (!summary.isReadable())
             qCWarning(lcApp).noquote()
                 << "Not a journal the program can read:" << QDir::toNativeSeparators(entry.path)
                 << summary.problem;
-            continue;
-        }
         left.append(entry);
     }
     if (left.isEmpty())
@@ -60,32 +63,52 @@ int JournalRecovery::offer(QWidget *parent, UserPrompts &prompts, const PageOpen
         if (row < 0 || row >= left.size())
             continue;
         const QString &path = left.at(row).path;
-        if (answer.action == UserPrompts::RecoveryAnswer::Action::Discard) {
-            QFile::remove(path);
-            continue;
-        }
-        if (answer.action != UserPrompts::RecoveryAnswer::Action::Recover)
-            continue;
-        const JournalReader::Result journal = JournalReader::read(path);
         const QString name = QDir::toNativeSeparators(path);
-        if (!journal.isReadable()) {
-            prompts.critical(parent, tr("Error"),
-                             tr("Unable to recover %1: %2.").arg(name, journal.problem));
+        if (answer.action == UserPrompts::RecoveryAnswer::Action::Discard) {
+            QFile file(path);
+            if (!file.remove())
+                prompts.warning(parent, tr("Scan not discarded"),
+                                tr("%1 cannot be deleted: %2.").arg(name, file.errorString()));
             continue;
         }
-        const QString title = titleOf(journal);
-        TabPage *page = open(journal.history, title);
-        if (!page)
-            continue;
-        ++recovered;
-        if (!page->adoptJournal(path, journal.validBytes, journal.lastSetNumber))
-            prompts.warning(parent, tr("Scan recovered"),
-                            tr("%1 is shown, but its journal cannot be kept up: %2. Save it now.")
-                                .arg(title, page->journal()->errorString()));
-        if (!journal.damage.isEmpty())
-            prompts.warning(
-                parent, tr("Scan recovered in part"),
-                tr("%1 holds everything before the damage: %2.").arg(title, journal.damage));
+        if (answer.action == UserPrompts::RecoveryAnswer::Action::Recover
+            && recover(parent, prompts, open, path))
+            ++recovered;
     }
     return recovered;
+}
+
+bool JournalRecovery::recover(QWidget *parent, UserPrompts &prompts, const PageOpener &open,
+                              const QString &path)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    const JournalReader::Recovered recovered = JournalReader::readForRecovery(path);
+    const JournalReader::Result &journal = recovered.journal;
+    if (!journal.isReadable()) {
+        prompts.critical(parent, tr("Error"),
+                         tr("Unable to recover %1: %2. It is kept.").arg(name, journal.problem));
+        return false;
+    }
+    if (recovered.recordingChanged)
+        prompts.warning(parent, tr("Recording changed"),
+                        tr("%1 has changed since the edits were made; they are applied to it "
+                           "as it is now.")
+                            .arg(QDir::toNativeSeparators(journal.amendedPath)));
+    const QString title = journal.isAmendment()
+        ? tr("Recovered %1").arg(QFileInfo(journal.amendedPath).completeBaseName())
+        : titleOf(journal);
+    TabPage *page = open(journal.history, title);
+    if (!page)
+        return false;
+    if (!page->adoptJournal(path, journal, JournalKeeper::editsOf(recovered.recording)))
+        prompts.warning(parent, tr("Scan recovered"),
+                        tr("%1 is shown, but its journal cannot be kept up: %2. Save it now.")
+                            .arg(title, page->journal()->errorString()));
+    if (!journal.damage.isEmpty())
+        prompts.warning(
+            parent, tr("Scan recovered in part"),
+            journal.readPastDamage
+                ? tr("%1 holds everything that could be read: %2.").arg(title, journal.damage)
+                : tr("%1 holds everything before the damage: %2.").arg(title, journal.damage));
+    return true;
 }

@@ -33,6 +33,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
@@ -73,8 +74,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_projectInfoDialog, &QDialog::accepted, this, &MainWindow::setProjectInfoToHist);
 
     m_handOff = new HandOffServer(this);
-    connect(m_handOff, &HandOffServer::argumentsReceived, this,
-            [this](const QStringList &args) { parseArgs(args, nullptr); });
+    connect(m_handOff, &HandOffServer::argumentsReceived, this, &MainWindow::onHandOff);
 
     if (auto *app = qobject_cast<TavApp *>(QCoreApplication::instance()))
         connect(app, &TavApp::fileOpenRequested, this, &MainWindow::openFile);
@@ -123,19 +123,41 @@ void MainWindow::addPage(TabPage *page, const QString &title)
         if (page == this->page(ui->tabWidget->currentIndex()))
             m_panels->updateRecommendation();
     });
-    // A journal that cannot be written leaves the scan unprotected: the user is told.
+    // A journal that cannot be written leaves the scan unprotected: a mark in the status bar
+    // says so while it lasts, and the user is told once for each cause.
     connect(page, &TabPage::journalFailed, this, [this, page](const QString &reason) {
+        updateJournalMark();
+        if (m_journalProblemsTold.contains(reason))
+            return;
+        m_journalProblemsTold.insert(reason);
         m_prompts->warning(this, tr("Unsaved scan at risk"),
-                           tr("The %1 scan cannot be kept safe from a crash: %2. Save it to "
-                              "keep it.")
+                           tr("The %1 scan cannot be kept safe from a crash: %2. Scanning goes "
+                              "on; Quorvex tries again every minute. Save it to keep it.")
                                .arg(page->bandName(), reason));
     });
+    connect(page, &TabPage::journalResumed, this, &MainWindow::updateJournalMark);
+    connect(page, &QObject::destroyed, this, &MainWindow::updateJournalMark, Qt::QueuedConnection);
     m_analysis->attach(page);
     connect(page, &TabPage::reportRequested, this, [this, page] {
         m_recordings->report(page, [this](const QString &text) { statusBar()->showMessage(text); });
     });
     const int index = ui->tabWidget->addTab(page, title);
     ui->tabWidget->setTabToolTip(index, title);
+}
+
+void MainWindow::updateJournalMark()
+{
+    QStringList at;
+    QString reason;
+    for (TabPage *p : pages()) {
+        if (p->journalKeeper()->isBroken()) {
+            at.append(ui->tabWidget->tabText(ui->tabWidget->indexOf(p)));
+            reason = p->journalKeeper()->problem();
+        }
+    }
+    m_journalMark->setVisible(!at.isEmpty());
+    m_journalMark->setText(tr("Not protected from a crash: %1").arg(at.join(QStringLiteral(", "))));
+    m_journalMark->setToolTip(reason);
 }
 
 void MainWindow::buildPages()
@@ -220,6 +242,11 @@ void MainWindow::buildStatusBar()
         else
             m_prompts->information(fwUpdateDialog(), title, text);
     });
+    m_journalMark = new QLabel(this);
+    m_journalMark->setObjectName(QStringLiteral("journalMark"));
+    m_journalMark->setStyleSheet(QStringLiteral("color: #ff8c42; font-weight: bold;"));
+    m_journalMark->hide();
+    statusBar()->addPermanentWidget(m_journalMark);
     statusBar()->addPermanentWidget(new QLabel(QStringLiteral("A: v") + k_appVersion, this));
     statusBar()->addPermanentWidget(m_firmware->radioVersionLabel());
     statusBar()->addPermanentWidget(m_firmware->hostVersionLabel());
@@ -227,11 +254,13 @@ void MainWindow::buildStatusBar()
 
 void MainWindow::startupActions()
 {
-    // Recovered scans come first: they are shown, and wait for Save before anything scans.
-    const bool recovered = offerRecovery() > 0;
+    // Scans a previous run left come first; whatever the answer, start-up then carries on as
+    // it would have. A recovered scan waits in its own tab for Save: a new scan clears only
+    // the live pages.
+    offerRecovery();
     bool fileOpened = false;
     parseArgs(QCoreApplication::arguments(), &fileOpened);
-    if (!fileOpened && !recovered)
+    if (!fileOpened)
         ui->actionConnect->trigger();
     ui->actionShow_Wifi->trigger();
 }
@@ -268,6 +297,18 @@ void MainWindow::parseArgs(const QStringList &args, bool *fileOpened)
         if (fileOpened)
             *fileOpened = true;
     }
+}
+
+void MainWindow::onHandOff(QStringList args)
+{
+    // QC mode drops unsaved scans without a question: only a start of its own sets it, never
+    // a second start that hands its command line over.
+    const QString qc = QStringLiteral("-qc");
+    if (args.contains(qc) && !m_qcMode)
+        statusBar()->showMessage(
+            tr("QC mode is set only when Quorvex starts: quit it and start it with -qc"));
+    args.removeAll(qc);
+    parseArgs(args, nullptr);
 }
 
 void MainWindow::startSimulator()
@@ -347,10 +388,12 @@ ScanParams MainWindow::scanParamsWithOverrides(ScanParams params) const
 
 bool MainWindow::openFile(QFile &file)
 {
-    const bool opened
-        = m_recordings->open(file, [this](const RfSpectrumHistory &history, const QString &title) {
-              addRecordingPage(history, title);
-          });
+    const QString path = QFileInfo(file).absoluteFilePath();
+    const bool opened = m_recordings->open(
+        file, [this, &path](const RfSpectrumHistory &history, const QString &title) {
+            // Its edits are journalled until they are saved.
+            addRecordingPage(history, title)->setRecordingFile(path);
+        });
     if (opened)
         Q_EMIT recordingOpened(file.fileName());
     return opened;
@@ -490,10 +533,15 @@ void MainWindow::on_actionQuit_triggered()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // The scan goes on while the questions are open, but what it sends waits: a save writes
+    // the history the question named, and a discarded one gets no new sweeps (nor journal).
+    m_session->holdSweeps();
     if (!m_session->releaseUnsaved(pages(), tr("Quorvex is quitting."))) {
+        m_session->releaseHeldSweeps();
         event->ignore();
         return;
     }
+    m_session->dropHeldSweeps();
     event->accept();
     // Other windows (About, the manual, a debug console) do not keep the program running:
     // they close too, and the last window closed ends it.

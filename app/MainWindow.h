@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QUrl>
 #include <functional>
@@ -74,6 +75,9 @@ public:
     // Applies a command line; the first entry (the program path) is skipped. fileOpened, when
     // given, is set when a file path that exists was found, whether or not it could be opened.
     void parseArgs(const QStringList &args, bool *fileOpened);
+    // A second start's command line, handed over: applied as parseArgs() does, except that
+    // it never changes the mode.
+    void onHandOff(QStringList args);
 
     void setDebugMode();
     void setQcMode();
@@ -130,6 +134,8 @@ private:
     // A band page into a new tab, titled and tool-tipped.
     void addPage(TabPage *page, const QString &title);
     void updateToggleViewText();
+    // The status bar's mark of pages whose unsaved work no journal keeps at the moment.
+    void updateJournalMark();
     void buildToolBar();
     void buildStatusBar();
     void buildSession();
@@ -161,4 +167,7 @@ private:
     double m_fstepOverride = -1.0;
     HandOffServer *m_handOff = nullptr;
     ProjectInfoData m_projectInfo;
+    QLabel *m_journalMark = nullptr;
+    // The journal failures the user has been told of, by their reason.
+    QSet<QString> m_journalProblemsTold;
 };

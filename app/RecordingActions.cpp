@@ -62,7 +62,7 @@ bool RecordingActions::save(TabPage *page)
         return false;
     }
     FileLocations::remember(FileLocations::Kind::Recording, path);
-    page->markSaved(revision);
+    page->markSaved(revision, path, &history);
     return true;
 }
 

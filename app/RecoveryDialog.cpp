@@ -42,23 +42,44 @@ RecoveryDialog::RecoveryDialog(const QList<JournalReader::Entry> &journals, QWid
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     const QLocale locale;
     for (int row = 0; row < journals.size(); ++row) {
-        const JournalReader::Result &summary = journals.at(row).summary;
+        const JournalReader::Entry &journal = journals.at(row);
+        const JournalReader::Result &summary = journal.summary;
         const bool band900
             = RecordingFile::bandOf(summary.history) == RecordingFile::Band::Band900MHz;
-        auto *band = new QTableWidgetItem(band900 ? tr("900 MHz") : tr("2.4 GHz"));
+        // A journal that cannot be read is shown with the reason, not ticked: it can only be
+        // discarded (or left for a later start, when it may be readable).
+        const bool readable = summary.isReadable();
+        auto *band = new QTableWidgetItem(!readable     ? tr("?")
+                                              : band900 ? tr("900 MHz")
+                                                        : tr("2.4 GHz"));
         band->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-        band->setCheckState(Qt::Checked);
-        band->setToolTip(QFileInfo(journals.at(row).path).fileName());
+        band->setCheckState(readable ? Qt::Checked : Qt::Unchecked);
+        band->setToolTip(QFileInfo(journal.path).fileName());
         m_table->setItem(row, 0, band);
         const qint64 started = summary.sweeps > 0 ? summary.firstSweepMs : summary.createdMs;
+        QString notes = summary.damage;
+        if (!readable)
+            notes = tr("%1 cannot be read: %2")
+                        .arg(QFileInfo(journal.path).fileName(), summary.problem);
+        else if (summary.isAmendment())
+            notes = (summary.edits == 1
+                         ? tr("1 edit to %1").arg(QFileInfo(summary.amendedPath).fileName())
+                         : tr("%1 edits to %2")
+                               .arg(summary.edits)
+                               .arg(QFileInfo(summary.amendedPath).fileName()))
+                + (notes.isEmpty() ? QString() : QStringLiteral("; ") + notes);
         const QStringList cells{
-            locale.toString(QDateTime::fromMSecsSinceEpoch(started), QLocale::ShortFormat),
-            locale.toString(summary.sweeps), durationText(summary.durationMs()), summary.damage};
+            readable && started > 0
+                ? locale.toString(QDateTime::fromMSecsSinceEpoch(started), QLocale::ShortFormat)
+                : QString(),
+            readable && !summary.isAmendment() ? locale.toString(summary.sweeps) : QString(),
+            readable && !summary.isAmendment() ? durationText(summary.durationMs()) : QString(),
+            notes};
         for (int column = 1; column < 5; ++column) {
             auto *item = new QTableWidgetItem(cells.at(column - 1));
             item->setFlags(Qt::ItemIsEnabled);
             if (column == 4)
-                item->setToolTip(summary.damage);
+                item->setToolTip(notes);
             m_table->setItem(row, column, item);
         }
     }

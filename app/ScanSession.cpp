@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QTabWidget>
+#include <utility>
 
 ScanSession::ScanSession(DeviceComms &comms, QTabWidget &tabs, const Actions &actions,
                          QObject *parent)
@@ -130,13 +131,21 @@ void ScanSession::scan()
         band = m_lastBand;
         m_tabs.setCurrentIndex(band);
     }
-    if (!releaseUnsaved({livePage(0), livePage(1)}, tr("A new scan clears it.")))
+    // Scan starts the band in front itself. A restart still pending from a band switch is
+    // held while the question is open: left to fire, it would fill the pages with sweeps that
+    // the answer then clears (or that a save has already missed).
+    const bool restartPending = m_bandSwitchTimer.isActive();
+    m_bandSwitchTimer.stop();
+    if (!releaseUnsaved({livePage(0), livePage(1)}, tr("A new scan clears it."))) {
+        if (restartPending && m_comms.connected() && !m_comms.scanning())
+            m_bandSwitchTimer.start();
+        return;
+    }
+    // The answers took their time: the link may have gone, or another scan begun.
+    if (!m_comms.connected() || m_comms.scanning())
         return;
     m_actions.disconnect->setEnabled(false);
     m_actions.open->setEnabled(false);
-    // Scan starts the band in front itself; a restart still pending from a band switch would
-    // start a second one.
-    m_bandSwitchTimer.stop();
     livePage(0)->clearHist();
     livePage(1)->clearHist();
     emit scanStarting();
@@ -264,6 +273,20 @@ void ScanSession::sweepsArrived()
     onBusyChanged(m_comms.busy());
 }
 
+void ScanSession::dropHeldSweeps()
+{
+    m_gate = Gate::Closed;
+    m_held.clear();
+}
+
+void ScanSession::releaseHeldSweeps()
+{
+    m_gate = Gate::Open;
+    const auto held = std::exchange(m_held, {});
+    for (const auto &sweep : held)
+        routeSweep(sweep.first, sweep.second);
+}
+
 void ScanSession::onSweep(qint64 timestamp, RfSpectrumScan scan)
 {
     // What a stopped scan still delivers belongs to neither the run it ended nor the next.
@@ -271,6 +294,17 @@ void ScanSession::onSweep(qint64 timestamp, RfSpectrumScan scan)
         qCDebug(lcApp) << "Dropped a sweep of the stopped scan," << scan.size() << "samples";
         return;
     }
+    if (m_gate != Gate::Open) {
+        sweepsArrived();
+        if (m_gate == Gate::Held)
+            m_held.append({timestamp, scan});
+        return;
+    }
+    routeSweep(timestamp, std::move(scan));
+}
+
+void ScanSession::routeSweep(qint64 timestamp, RfSpectrumScan scan)
+{
     m_tabs.setTabEnabled(0, true);
     m_tabs.setTabEnabled(1, true);
     const int index = m_tabs.currentIndex();

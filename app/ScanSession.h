@@ -73,6 +73,13 @@ public:
 
     static qint8 offsetAmplitude(qint8 value, int offset);
 
+    // While the window asks before quitting, the sweeps that arrive are held back from the
+    // pages, so that what is saved or discarded is what the question named. Cancel releases
+    // them to their page in order; quitting drops them, and every later one.
+    void holdSweeps() { m_gate = Gate::Held; }
+    void releaseHeldSweeps();
+    void dropHeldSweeps();
+
 public Q_SLOTS:
     void scan();
     void stop();
@@ -97,6 +104,7 @@ private:
     // The scan of the band in front after a band switch (none for a recording tab).
     void restartAfterBandSwitch();
     void checkForMissingSweeps();
+    void routeSweep(qint64 timestamp, RfSpectrumScan scan);
     void sweepsArrived();
     void setRecordingTabsEnabled(bool enabled);
     ScanParams paramsOf(int band) const;
@@ -118,4 +126,8 @@ private:
     QTimer m_noDataTimer;
     QElapsedTimer m_sinceLastSweep;
     bool m_noDataShown = false;
+    // Where the sweeps go: to the pages, held back while a question is open, or nowhere
+    // once the window is quitting.
+    enum class Gate { Open, Held, Closed } m_gate = Gate::Open;
+    QList<QPair<qint64, RfSpectrumScan>> m_held;
 };

@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QWebEngineSettings>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -28,6 +29,9 @@ int main(int argc, char *argv[])
         return 0;
     }
     TerminalLog::apply(options.debugConsoles > 0);
+    // A file that reaches the size limit set for the process fails its write (the journal
+    // then says the scan is not protected) instead of ending the program with the scan.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     // The user manual's web view shares the application's OpenGL contexts, which must be
     // decided before the application object exists. Chromium's sandbox refuses to run as root.

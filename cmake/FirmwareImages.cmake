@@ -16,8 +16,9 @@ set(_host ${_fw}/7342_quorvex_host.dfu)
 add_custom_command(
     OUTPUT ${_radio} ${_host}
     COMMAND quorvex-make-firmware-images ${_fw}
-    # The analyzer host's DFU bootloader: STMicroelectronics' DFU identifiers.
-    COMMAND ${DFU_SUFFIX} -v 0x0483 -p 0xdf11 -a ${_host}
+    # The analyzer host's DFU bootloader: STMicroelectronics' DFU identifiers. Its banner
+    # (version and licence) goes nowhere; its errors still show.
+    COMMAND sh -c "exec \"$0\" \"$@\" > /dev/null" ${DFU_SUFFIX} -v 0x0483 -p 0xdf11 -a ${_host}
     DEPENDS quorvex-make-firmware-images
     COMMENT "Generating the firmware images"
     VERBATIM)

@@ -319,6 +319,12 @@ void DeviceComms::onSequenceTimeout(const QString &workerClass)
 
 void DeviceComms::onSequenceError(const QString &workerClass, const QString &errStr)
 {
+    // The host on its way to its firmware-update mode often leaves the port at once: it comes
+    // back as another USB device. That is the command's success, as a missing answer is.
+    if (workerClass == QLatin1String("WrkHostBL") && errStr == SerialComms::portLostText()) {
+        onSequenceTimeout(workerClass);
+        return;
+    }
     qCDebug(lcComms).noquote() << "Sequence failed:" << workerClass << errStr;
     endSession();
     const bool silent = workerClass == m_silentWorker;

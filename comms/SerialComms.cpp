@@ -141,6 +141,11 @@ void SerialComms::setWaitingAck(bool waitingAck)
     emit waitingAckChanged(waitingAck);
 }
 
+QString SerialComms::portLostText()
+{
+    return tr("Communication port lost");
+}
+
 QString SerialComms::hex(const QByteArray &bytes)
 {
     return toHex(bytes, 0);
@@ -159,5 +164,5 @@ void SerialComms::onPortError(int portError)
     // closes the port right away would pull the read buffer from under it.
     m_portLost = true;
     QMetaObject::invokeMethod(
-        this, [this] { emit error(tr("Communication port lost")); }, Qt::QueuedConnection);
+        this, [this] { emit error(portLostText()); }, Qt::QueuedConnection);
 }

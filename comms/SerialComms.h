@@ -37,6 +37,10 @@ public Q_SLOTS:
     void setWaitingAck(bool waitingAck);
     virtual void readData() = 0;
 
+    // The error a sequence ends with when the port loses its device (an unplugged analyzer, or
+    // one that re-enumerates as another device).
+    static QString portLostText();
+
 Q_SIGNALS:
     void error(QString error);
     void log(QString logMsg);

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -16,6 +17,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <variant>
@@ -28,6 +30,11 @@ struct SnapshotOp
     RfSpectrumHistory history;
     qint64 createdMs;
     QString programVersion;
+    // The recording file that the journal's edits amend (empty for a scan's journal), with
+    // its size and last change.
+    QString amends = QString();
+    qint64 amendsSize = 0;
+    qint64 amendsModifiedMs = 0;
 };
 struct NewestWifiOp
 {
@@ -117,6 +124,8 @@ void HistoryJournal::Writer::encode(const Op &op, QByteArray &out)
 {
     if (const auto *snapshot = std::get_if<SnapshotOp>(&op)) {
         encoder.header(out, snapshot->history, snapshot->createdMs, snapshot->programVersion);
+        if (!snapshot->amends.isEmpty())
+            encoder.amends(out, snapshot->amends, snapshot->amendsSize, snapshot->amendsModifiedMs);
         encoder.contents(out, snapshot->history);
     } else if (const auto *sample = std::get_if<RfSpectrumSample>(&op)) {
         encoder.sample(out, *sample);
@@ -180,34 +189,64 @@ qint64 HistoryJournal::bytesWritten() const
     return m_writer ? m_writer->bytes.load() : 0;
 }
 
-bool HistoryJournal::begin(const RfSpectrumHistory &history, const QString &programVersion)
+int HistoryJournal::create(const RfSpectrumHistory &history, qint64 now, QString *path)
 {
     close();
     if (!QDir().mkpath(m_folder)) {
         reportFailure(tr("the folder %1 cannot be made").arg(QDir::toNativeSeparators(m_folder)));
-        return false;
+        return -1;
     }
+    // The names tell the band, time and process of every unsaved scan: this user's alone.
+    const QByteArray folder = QFile::encodeName(m_folder);
+    struct stat status;
+    if (::stat(folder.constData(), &status) == 0 && (status.st_mode & 077) != 0
+        && ::chmod(folder.constData(), status.st_mode & 0700) != 0)
+        qCWarning(lcData).noquote()
+            << "Journal folder" << m_folder << "left open to others:" << systemError(errno);
     static std::atomic<int> serial{0};
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
     const QString band = RecordingFile::bandOf(history) == RecordingFile::Band::Band900MHz
         ? QStringLiteral("900MHz")
         : QStringLiteral("2400MHz");
-    const QString path = QDir(m_folder).filePath(
+    *path = QDir(m_folder).filePath(
         QStringLiteral("%1_%2_%3_%4")
             .arg(band,
                  QDateTime::fromMSecsSinceEpoch(now).toString(QStringLiteral("yyyyMMdd-HHmmss")))
             .arg(QCoreApplication::applicationPid())
             .arg(++serial)
         + JournalFormat::suffix());
-    const int fd = ::open(QFile::encodeName(path).constData(),
+    const int fd = ::open(QFile::encodeName(*path).constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        reportFailure(tr("%1 cannot be made: %2").arg(path, systemError(errno)));
-        return false;
-    }
-    if (!start(fd, path))
+    if (fd < 0)
+        reportFailure(tr("%1 cannot be made: %2").arg(*path, systemError(errno)));
+    return fd;
+}
+
+bool HistoryJournal::begin(const RfSpectrumHistory &history, const QString &programVersion)
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    QString path;
+    const int fd = create(history, now, &path);
+    if (fd < 0 || !start(fd, path))
         return false;
     enqueue(SnapshotOp{history, now, programVersion});
+    return true;
+}
+
+bool HistoryJournal::beginAmendment(const RfSpectrumHistory &history, const QString &recordingPath,
+                                    const QString &programVersion)
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    QString path;
+    const int fd = create(history, now, &path);
+    if (fd < 0 || !start(fd, path))
+        return false;
+    // The sweeps stay in the file; the journal holds what was changed on top of it.
+    RfSpectrumHistory edits;
+    edits.freqInterval = history.freqInterval;
+    edits.rssiInterval = history.rssiInterval;
+    const QFileInfo file(recordingPath);
+    enqueue(SnapshotOp{edits, now, programVersion, file.absoluteFilePath(), file.size(),
+                       file.lastModified().toMSecsSinceEpoch()});
     return true;
 }
 
@@ -249,11 +288,15 @@ bool HistoryJournal::start(int fd, const QString &path)
     m_setupError.clear();
     m_writer = std::make_unique<Writer>();
     m_writer->fd = fd;
-    // The thread reports a failure to this object's thread, once.
-    m_writer->onFailure = [this](const QString &reason) {
+    // The thread reports a failure to this object's thread, once, unless the journal has
+    // moved on to another file by then.
+    const quint64 generation = ++m_generation;
+    m_writer->onFailure = [this, generation](const QString &reason) {
         QMetaObject::invokeMethod(
             this,
-            [this, reason] {
+            [this, reason, generation] {
+                if (generation != m_generation || !m_writer)
+                    return;
                 qCWarning(lcData).noquote() << "Journal" << m_path << "not written:" << reason;
                 emit failed(reason);
             },
@@ -267,7 +310,6 @@ void HistoryJournal::reportFailure(const QString &reason)
 {
     m_setupError = reason;
     qCWarning(lcData).noquote() << "Journal not started:" << reason;
-    emit failed(reason);
 }
 
 template<typename OpType> void HistoryJournal::enqueue(OpType &&op)
@@ -326,6 +368,14 @@ bool HistoryJournal::flush()
     return m_writer->error.isEmpty();
 }
 
+bool HistoryJournal::isCaughtUp() const
+{
+    if (!m_writer)
+        return false;
+    std::lock_guard<std::mutex> lock(m_writer->mutex);
+    return m_writer->error.isEmpty() && m_writer->writtenOps >= m_writer->queuedOps;
+}
+
 void HistoryJournal::close()
 {
     if (!m_writer)
@@ -355,7 +405,7 @@ void HistoryJournal::discard()
 
 bool HistoryJournal::isInUse(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     const bool inUse = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;

@@ -33,8 +33,12 @@ public:
     qint64 bytesWritten() const;
 
     // Starts a new journal file holding everything `history` holds so far. False, with
-    // errorString() and failed(), when the file cannot be made.
+    // errorString(), when the file cannot be made. The folder is made for this user alone.
     bool begin(const RfSpectrumHistory &history, const QString &programVersion);
+    // Starts a journal of the edits to a recording opened from `recordingPath`, whose history
+    // (without its sweeps, which the file keeps) is `history`.
+    bool beginAmendment(const RfSpectrumHistory &history, const QString &recordingPath,
+                        const QString &programVersion);
     // Goes on writing an existing journal after its first `validBytes` (a damaged tail is cut
     // off), numbering access-point sets after `lastSetNumber`. False when the file cannot be
     // opened or another process holds it.
@@ -51,6 +55,8 @@ public:
 
     // Waits until everything reported so far is on the disk; false when writing failed.
     bool flush();
+    // Without waiting: everything reported so far is on the disk.
+    bool isCaughtUp() const;
     // Writes what is queued and closes the file, which stays.
     void close();
     // Closes the journal and deletes its file.
@@ -60,12 +66,15 @@ public:
     static bool isInUse(const QString &path);
 
 Q_SIGNALS:
-    // Writing the journal failed; nothing more is written to it.
+    // Writing the journal failed; nothing more is written to it. Always delivered through the
+    // event loop, never from within a call on the journal.
     void failed(const QString &reason);
 
 private:
     struct Writer;
 
+    // A new file in the folder for a history of that band; -1 with errorString() when not.
+    int create(const RfSpectrumHistory &history, qint64 now, QString *path);
     bool start(int fd, const QString &path);
     void reportFailure(const QString &reason);
     template<typename Op> void enqueue(Op &&op);
@@ -74,4 +83,6 @@ private:
     QString m_path;
     QString m_setupError;
     std::unique_ptr<Writer> m_writer;
+    // Counts the files written, so that a late failure of one gone is not taken for another's.
+    quint64 m_generation = 0;
 };

@@ -87,6 +87,12 @@ void JournalEncoder::projectInfo(QByteArray &out, const ProjectInfoData &info)
                                 payload([&info](QDataStream &s) { s << info; }));
 }
 
+void JournalEncoder::amends(QByteArray &out, const QString &path, qint64 size, qint64 modifiedMs)
+{
+    JournalFormat::appendRecord(out, JournalFormat::Record::Amends,
+                                payload([&](QDataStream &s) { s << path << size << modifiedMs; }));
+}
+
 void JournalEncoder::continueAfter(quint32 lastSetNumber)
 {
     m_lastSet.clear();

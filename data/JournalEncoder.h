@@ -20,6 +20,8 @@ public:
     void timeEvent(QByteArray &out, const TimeEvent &event, bool added);
     void label(QByteArray &out, const SpectroLabel &label, bool added);
     void projectInfo(QByteArray &out, const ProjectInfoData &info);
+    // The recording file whose history the journal's edits amend.
+    void amends(QByteArray &out, const QString &path, qint64 size, qint64 modifiedMs);
     // Goes on numbering access-point sets after those of an existing journal.
     void continueAfter(quint32 lastSetNumber);
 

@@ -18,8 +18,13 @@
 //   NewestWifi  set number (u32): the newest sample's access points are replaced
 //   EventAdded, EventRemoved   a time event;  LabelAdded, LabelRemoved   a label
 //   Project     the four project texts
+//   Amends      path (text), size (i64) and last change (i64 ms since the epoch) of a recording
 // A sample names the access-point set that was current when it was taken, so a set is written
 // once however many samples carry it.
+//
+// A journal that follows a recording opened from a file holds no samples: its header is
+// followed by one Amends record naming the file, then the edits (events, labels, project).
+// Recovering it applies the edits to the file's history.
 class JournalFormat
 {
 public:
@@ -33,6 +38,7 @@ public:
         LabelAdded = 'L',
         LabelRemoved = 'l',
         Project = 'P',
+        Amends = 'A',
     };
 
     static const QByteArray k_magic;

@@ -5,8 +5,13 @@
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 RecordingFile::Band RecordingFile::read(QIODevice &device, RfSpectrumHistory &history,
                                         Integrity *integrity, const ReadProgress &progress)
@@ -123,8 +128,22 @@ bool RecordingFile::write(QIODevice &device, const RfSpectrumHistory &history)
 bool RecordingFile::save(const QString &path, const RfSpectrumHistory &history, QString *error)
 {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && write(file, history) && file.commit())
-        return true;
+    if (file.open(QIODevice::WriteOnly) && write(file, history) && file.commit()) {
+        // The data is on the disk before the rename; the rename itself is only once the
+        // folder is synced. Until then a power cut could leave the old file (or none), and
+        // whoever deletes a journal once the save returns would lose the scan.
+        const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const bool synced = folder >= 0 && ::fsync(folder) == 0;
+        const int syncError = errno;
+        if (folder >= 0)
+            ::close(folder);
+        if (synced || syncError == EINVAL)
+            return true;
+        if (error)
+            *error = QString::fromLocal8Bit(strerror(syncError));
+        return false;
+    }
     if (error)
         *error = file.errorString();
     file.cancelWriting();

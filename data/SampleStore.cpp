@@ -53,13 +53,13 @@ struct SampleStore::Block : QSharedData
         , columns(columns)
         , summarized(summarizing)
     {
-        timestamps.reserve(k_blockSweeps);
-        values.reserve(k_blockSweeps * columns);
+        // The arrays grow with what the block holds: a short history (a small recording, a
+        // journal of a few sweeps) costs its own size, not a whole block's.
         if (summarizing)
             resetSummary();
     }
 
-    // A copy about to be appended to: a new identity, and room for the whole block again.
+    // A copy about to be appended to: a new identity.
     Block(const Block &other)
         : QSharedData(other)
         , serial(nextSerial())
@@ -77,10 +77,9 @@ struct SampleStore::Block : QSharedData
         , highLevel(other.highLevel)
         , sums(other.sums)
         , groupMax(other.groupMax)
-    {
-        timestamps.reserve(k_blockSweeps);
-        values.reserve(k_blockSweeps * columns);
-    }
+    { }
+
+    static constexpr int k_tableSweeps = 64;
 
     bool isFull() const { return count == k_blockSweeps; }
     const qint8 *at(int index) const
@@ -119,7 +118,10 @@ struct SampleStore::Block : QSharedData
 
     // The summary. While the block is open, row (v + 128) of `levels` counts the sweeps with
     // value v at each column, for every v. A full block keeps the rows lowLevel ... highLevel
-    // of the values above -128 that occur, and the row of -128 (no signal) in `missing`.
+    // of the values above -128 that occur, and the row of -128 (no signal) in `missing`. A
+    // block of fewer than k_tableSweeps sweeps keeps no rows at all: counting its sweeps one
+    // by one is cheaper than the table of every level, which a short history (a small
+    // recording, a journal of a few sweeps) would otherwise pay for in full.
     bool summarized;
     int fillers = 0;
     QVector<quint16> missing;
@@ -132,6 +134,8 @@ struct SampleStore::Block : QSharedData
 private:
     void resetSummary();
     void summarizeSweep(int index);
+    // Adds one sweep's values to the table of levels.
+    void countLevels(const qint8 *stored);
     // A full block keeps the counts of the values that occur only.
     void compactLevels();
 };
@@ -151,6 +155,11 @@ void SampleStore::Block::add(qint64 timestamp, const qint8 *own, int length,
     if (runs.isEmpty() || runs.constLast().accessPoints != accessPoints)
         runs.append({count, accessPoints});
     ++count;
+    if (isFull()) {
+        // Grown a step at a time, the arrays may hold spare room: a full block never grows.
+        values.squeeze();
+        timestamps.squeeze();
+    }
     if (!summarized)
         return;
     summarizeSweep(count - 1);
@@ -162,12 +171,11 @@ void SampleStore::Block::resetSummary()
 {
     fillers = 0;
     missing.clear();
-    levels.fill(0, k_levels * columns);
+    levels.clear();
     lowLevel = 0;
     highLevel = k_levels - 1;
     sums.fill(0, columns);
     groupMax.clear();
-    groupMax.reserve((k_blockSweeps / k_groupSweeps) * columns);
 }
 
 void SampleStore::Block::summarize()
@@ -194,6 +202,20 @@ void SampleStore::Block::summarizeSweep(int index)
     qint64 *sum = sums.data();
     for (int col = 0; col < n; ++col)
         sum[col] += stored[col];
+    if (levels.isEmpty()) {
+        if (index + 1 < k_tableSweeps)
+            return;
+        // Enough sweeps for the table: it counts those so far, this one included.
+        levels.fill(0, k_levels * n);
+        for (int s = 0; s < index; ++s)
+            countLevels(at(s));
+    }
+    countLevels(stored);
+}
+
+void SampleStore::Block::countLevels(const qint8 *stored)
+{
+    const int n = columns;
     quint16 *rows = levels.data();
     for (int col = 0; col < n; ++col)
         ++rows[(stored[col] - k_missingValue) * n + col];
@@ -220,6 +242,10 @@ void SampleStore::Block::compactLevels()
 
 void SampleStore::Block::addSummary(int sign, Counts &counts) const
 {
+    if (levels.isEmpty() && missing.isEmpty()) {
+        addSweeps(0, count, sign, counts);
+        return;
+    }
     const int n = columns;
     qint32 *out = counts.levels.data();
     for (int col = 0; col < missing.size(); ++col)
@@ -401,8 +427,11 @@ void SampleStore::completeSummaries()
             pending.append(block.data());
         }
     }
-    // The blocks apart from each other, on every processor.
-    QtConcurrent::blockingMap(pending, [](Block *block) { block->summarize(); });
+    // The blocks apart from each other, on every processor; one is not worth the threads.
+    if (pending.size() == 1)
+        pending.first()->summarize();
+    else
+        QtConcurrent::blockingMap(pending, [](Block *block) { block->summarize(); });
 }
 
 void SampleStore::append(const RfSpectrumSample &sample)

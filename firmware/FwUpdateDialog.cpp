@@ -32,6 +32,7 @@ FwUpdateDialog::FwUpdateDialog(DeviceComms *deviceComms, QWidget *parent)
     , ui(std::make_unique<Ui::FwUpdateDialog>())
     , m_deviceComms(deviceComms)
     , m_dfuUtil(new QProcess(this))
+    , m_hostStageTimer(new QTimer(this))
 {
     initFirmwareResources();
     ui->setupUi(this);
@@ -64,6 +65,15 @@ FwUpdateDialog::FwUpdateDialog(DeviceComms *deviceComms, QWidget *parent)
     });
     connect(comms, &DeviceComms::rfsaHostBLDone, this, &FwUpdateDialog::onHostBlDone);
     connect(comms, &DeviceComms::sequenceFailed, this, &FwUpdateDialog::onSequenceFailed);
+
+    m_hostStageTimer->setSingleShot(true);
+    connect(m_hostStageTimer, &QTimer::timeout, this, [this] {
+        if (m_stage != Stage::Host)
+            return;
+        m_hostOverdue = true;
+        ui->actionCancel->setEnabled(true);
+        ui->lblInfo->setText(tr("The host update takes too long; Cancel ends it"));
+    });
 
     connect(m_dfuUtil, &QProcess::started, this, [] { qCDebug(lcFirmware) << "Started"; });
     connect(m_dfuUtil, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
@@ -185,6 +195,15 @@ void FwUpdateDialog::on_actionForce_Host_triggered()
 
 void FwUpdateDialog::on_actionCancel_triggered()
 {
+    if (m_stage == Stage::Host && m_hostOverdue) {
+        // A dfu-util that never ends is stopped; its end reports the failure.
+        if (m_dfuUtil->state() != QProcess::NotRunning) {
+            m_dfuUtil->kill();
+            return;
+        }
+        hostFailed(tr("the host did not come back in its update mode"));
+        return;
+    }
     if (isUpdating())
         return;
     ui->actionStart->setEnabled(true);
@@ -250,6 +269,8 @@ void FwUpdateDialog::onRadioSectorWriteDone()
 void FwUpdateDialog::startHost()
 {
     setStage(Stage::Host);
+    m_hostOverdue = false;
+    m_hostStageTimer->start(m_hostStageLimitMs);
     ui->actionCancel->setEnabled(false);
     ui->lblInfo->setText(tr("Starting DFU mode..."));
     QTimer::singleShot(100, m_deviceComms, &DeviceComms::rfsaHostBL);
@@ -267,6 +288,9 @@ void FwUpdateDialog::onHostBlDone()
 
 void FwUpdateDialog::runDfuUtil()
 {
+    // The update may have ended while the host was looked for.
+    if (m_stage != Stage::Host)
+        return;
     // The image goes into a folder only this user can enter, written fresh for each run, and
     // dfu-util is the system's: nothing another user could replace or read.
     m_hostFolder = std::make_unique<QTemporaryDir>();
@@ -317,6 +341,8 @@ void FwUpdateDialog::onDfuUtilFinished(int exitCode, QProcess::ExitStatus exitSt
     qCDebug(lcFirmware) << exitCode
                         << QMetaEnum::fromType<QProcess::ExitStatus>().valueToKey(exitStatus);
     setStage(Stage::Idle);
+    m_hostStageTimer->stop();
+    m_hostOverdue = false;
     m_hostFolder.reset();
     ui->actionCancel->setEnabled(true);
     // A dfu-util killed by a signal has not completed, whatever its exit code reads.
@@ -342,6 +368,11 @@ void FwUpdateDialog::hostFailed(const QString &reason)
 
 void FwUpdateDialog::onSequenceFailed(const QString &workerClass, const QString &reason)
 {
+    // The host's command failed (a lost port counts as its success and never comes here).
+    if (m_stage == Stage::Host && workerClass == QLatin1String("WrkHostBL")) {
+        hostFailed(reason.isEmpty() ? tr("the host does not answer") : reason);
+        return;
+    }
     // Only a failure of the radio update's own sequences ends it.
     if (m_stage != Stage::Radio
         || !(workerClass.startsWith(QLatin1String("WrkRbl"))

@@ -8,6 +8,7 @@
 
 class DeviceComms;
 class QTemporaryDir;
+class QTimer;
 namespace Ui {
 class FwUpdateDialog;
 }
@@ -26,6 +27,9 @@ class FwUpdateDialog : public QDialog
 
 public:
     static constexpr int k_sectorSize = 4096;
+    // How long the host update may take before Cancel ends it: putting the host into its DFU
+    // mode and dfu-util's whole run take well under a minute.
+    static constexpr int k_hostStageLimitMs = 120000;
     static const QString k_radioImage;
     static const QString k_hostImage;
 
@@ -38,6 +42,7 @@ public:
 
     Ui::FwUpdateDialog *getUi() const { return ui.get(); }
     void setMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
+    void setHostStageLimit(int ms) { m_hostStageLimitMs = ms; }
 
     // The radio is (probably) in its ROM bootloader already: an interrupted update, or a
     // radio that answers nothing else. The radio update then synchronises with the bootloader
@@ -104,4 +109,9 @@ private:
     bool m_radioInBootloader = false;
     Stage m_stage = Stage::Idle;
     MessageSink m_messageSink;
+    int m_hostStageLimitMs = k_hostStageLimitMs;
+    // Runs while the host stage waits for the host or dfu-util; once it fires, Cancel ends
+    // the update.
+    QTimer *m_hostStageTimer;
+    bool m_hostOverdue = false;
 };

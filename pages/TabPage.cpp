@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "data/Constants.h"
 #include "data/HistoryJournal.h"
+#include "data/JournalFormat.h"
 #include "networks/VexaIdOverlay.h"
 #include "plots/SpectroPlot.h"
 #include "plots/WaterfallPlot.h"
@@ -56,6 +57,7 @@ int windowStart(const SampleStore &samples, int from, qint64 newest)
 
 TabPage::TabPage(const MainWindow *mainWindow, QWidget *parent)
     : QWidget(parent)
+    , m_keeper(new JournalKeeper(m_hist, JournalFormat::folder(), this))
 {
     buildWidgets(mainWindow->getUi(), false);
     setJournalling(true);
@@ -68,6 +70,7 @@ TabPage::TabPage(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *
     : QWidget(parent)
     , m_hist(std::move(hist))
     , m_playback(true)
+    , m_keeper(new JournalKeeper(m_hist, JournalFormat::folder(), this))
 {
     buildWidgets(mainWindow->getUi(), true);
     applyIntervals();
@@ -183,6 +186,9 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
     m_replotTimer.setSingleShot(true);
     m_replotTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_replotTimer, &QTimer::timeout, this, &TabPage::replotNow);
+
+    connect(m_keeper, &JournalKeeper::failed, this, &TabPage::journalFailed);
+    connect(m_keeper, &JournalKeeper::resumed, this, &TabPage::journalResumed);
 }
 
 void TabPage::connectDisplays()
@@ -249,6 +255,16 @@ bool TabPage::showsWaterfall() const
 
 void TabPage::addNewSpectrumSample(RfSpectrumSample spectrumSample)
 {
+    // The history's time never runs backwards: a clock set back (by a time service, say)
+    // moves this and the later sweeps on by the step, so the scan stays one unbroken stretch.
+    if (!m_hist.samples.isEmpty()) {
+        const qint64 newest = m_hist.samples.timestamp(m_hist.samples.size() - 1);
+        spectrumSample.timestamp += m_clockStepMs;
+        if (spectrumSample.timestamp < newest) {
+            m_clockStepMs += newest - spectrumSample.timestamp;
+            spectrumSample.timestamp = newest;
+        }
+    }
     appendSample(spectrumSample);
     const SampleStore &samples = m_hist.samples;
     const int n = samples.size();
@@ -324,9 +340,16 @@ void TabPage::fillMissingHistUntil(qint64 now)
     // One filler scan shared by every padding sample: the floor of a signed 8-bit amplitude.
     const RfSpectrumScan filler(samples.columns(), qint8(-128));
     qint64 t = samples.timestamp(samples.size() - 1);
-    while (double(now - t) > m_meanSampleInterval) {
-        t = qint64(double(t) + m_meanSampleInterval);
-        appendSample(RfSpectrumSample{t, filler, WifiScan()});
+    now += m_clockStepMs;
+    if (now - t > k_maxPaddedGapMs) {
+        // Longer than anyone stays on the other band: the computer slept, or its clock jumped.
+        // One filler marks the gap instead of hours of rows in memory and in the journal.
+        appendSample(RfSpectrumSample{qint64(double(t) + m_meanSampleInterval), filler, {}});
+    } else {
+        while (double(now - t) > m_meanSampleInterval) {
+            t = qint64(double(t) + m_meanSampleInterval);
+            appendSample(RfSpectrumSample{t, filler, WifiScan()});
+        }
     }
     m_timeBar->setRange(0, samples.size());
     followLiveEdge();
@@ -357,55 +380,62 @@ void TabPage::setNewestWifi(const WifiScan &accessPoints)
 
 template<typename Change> void TabPage::journalChange(Change change)
 {
-    ++m_revision;
-    if (!m_journalling || m_journalBroken || m_hist.samples.isEmpty())
-        return;
-    if (m_journal->isOpen())
-        change(*m_journal);
-    else
-        m_journal->begin(m_hist, MainWindow::k_appVersion);
+    m_keeper->change(change);
+    offerSave();
+}
+
+void TabPage::offerSave()
+{
+    if (m_playback && hasUnsavedChanges() && !m_toolBar->actions().contains(m_saveAction))
+        m_toolBar->insertAction(m_toolBar->actions().value(1), m_saveAction);
 }
 
 void TabPage::setJournalling(bool on)
 {
-    m_journalling = on;
-    if (!on || m_journal)
-        return;
-    m_journal = std::make_unique<HistoryJournal>();
-    connect(m_journal.get(), &HistoryJournal::failed, this, [this](const QString &reason) {
-        m_journalBroken = true;
-        emit journalFailed(reason);
-    });
+    m_keeper->setEnabled(on);
 }
 
-bool TabPage::adoptJournal(const QString &path, qint64 validBytes, quint32 lastSetNumber)
+bool TabPage::isJournalling() const
 {
-    setJournalling(true);
-    if (!m_journal->adopt(path, validBytes, lastSetNumber))
-        return false;
-    // Unsaved from the start; a recording page offers Save for it.
-    m_savedRevision = m_revision++;
-    m_toolBar->insertAction(m_toolBar->actions().value(1), m_saveAction);
-    return true;
+    return m_keeper->isEnabled();
+}
+
+void TabPage::setRecordingFile(const QString &path)
+{
+    m_keeper->setAmends(path, JournalKeeper::editsOf(m_hist));
+}
+
+bool TabPage::adoptJournal(const QString &path, const JournalReader::Result &read,
+                           const JournalKeeper::FileEdits &original)
+{
+    const bool adopted = m_keeper->adopt(path, read, original);
+    offerSave();
+    return adopted;
+}
+
+HistoryJournal *TabPage::journal() const
+{
+    return m_keeper->journal();
+}
+
+quint64 TabPage::revision() const
+{
+    return m_keeper->revision();
 }
 
 bool TabPage::hasUnsavedChanges() const
 {
-    return m_journalling && !m_hist.samples.isEmpty() && m_revision != m_savedRevision;
+    return m_keeper->hasUnsavedChanges();
 }
 
-void TabPage::markSaved(quint64 revision)
+void TabPage::markSaved(quint64 revision, const QString &path, const RfSpectrumHistory *saved)
 {
-    m_savedRevision = revision;
-    if (revision == m_revision && m_journal)
-        m_journal->discard();
+    m_keeper->markSaved(revision, m_playback ? path : QString(), saved);
 }
 
 void TabPage::discardJournal()
 {
-    if (m_journal)
-        m_journal->discard();
-    m_savedRevision = m_revision;
+    m_keeper->discard();
 }
 
 QString TabPage::bandName() const
@@ -527,15 +557,13 @@ void TabPage::onSpectroLabelRemoved(SpectroLabel label)
 void TabPage::clearHist()
 {
     // A new run: its recording holds only its own sweeps, events and labels.
-    if (m_journal)
-        m_journal->discard();
-    m_journalBroken = false;
+    m_keeper->reset();
+    m_clockStepMs = 0;
     m_firstVisibleIndex = 0;
     m_meanSampleInterval = 0.0;
     m_hist.samples.clear();
     m_hist.timeEvents.clear();
     m_hist.labels.clear();
-    m_savedRevision = ++m_revision;
     m_timeBar->setRange(0, 0);
     m_spectroPlot->clearSpectroLabels();
     m_waterfallPlot->clearData();

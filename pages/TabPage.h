@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/JournalKeeper.h"
 #include "data/ProjectInfoData.h"
 #include "data/RfSpectrumHistory.h"
 #include "data/RfSpectrumScan.h"
@@ -41,6 +42,9 @@ public:
     // Shortest time between two redraws of the displays: about the screen's refresh rate.
     // Sweeps that arrive faster update the data at once and share the next redraw.
     static constexpr int k_minReplotIntervalMs = 16;
+    // The longest stretch padded with a filler row per sweep interval; a longer gap (a
+    // computer that slept, a clock set forward) is marked by one filler row.
+    static constexpr qint64 k_maxPaddedGapMs = 10 * 60 * 1000;
 
     // A live page with an empty history.
     TabPage(const MainWindow *mainWindow, QWidget *parent);
@@ -52,22 +56,30 @@ public:
     const RfSpectrumHistory &history() const { return m_hist; }
     bool isPlayback() const { return m_playback; }
 
-    // Unsaved work. A page that keeps a journal counts every change of its history; what a
-    // save wrote is the revision it took its copy at. While the history holds sweeps that are
-    // not saved, the journal follows it, and it is deleted once they are saved or cleared.
-    // A journal is kept by the live pages and by a recording recovered from a journal.
+    // Unsaved work (see JournalKeeper). A page that keeps a journal counts every change of
+    // its history; what a save wrote is the revision it took its copy at. While the history
+    // holds changes that are not saved, the journal follows it, and it is deleted once they
+    // are saved or cleared. The live pages journal their scans, a recovered page goes on with
+    // the journal it came from, and a recording opened from a file journals its edits.
     void setJournalling(bool on);
-    bool isJournalling() const { return m_journalling; }
-    // Goes on with the journal a recovered history was read from (see HistoryJournal::adopt);
-    // the history is unsaved until it is saved, and the page offers Save.
-    bool adoptJournal(const QString &path, qint64 validBytes, quint32 lastSetNumber);
-    HistoryJournal *journal() const { return m_journal.get(); }
-    quint64 revision() const { return m_revision; }
+    bool isJournalling() const;
+    // The history was read from the recording at `path`: its edits are journalled.
+    void setRecordingFile(const QString &path);
+    // Goes on with the journal a recovered history was read from; a journal of edits names the
+    // recording, which held `original`. The history is unsaved until it is saved, and the page
+    // offers Save.
+    bool adoptJournal(const QString &path, const JournalReader::Result &read,
+                      const JournalKeeper::FileEdits &original = JournalKeeper::FileEdits());
+    JournalKeeper *journalKeeper() const { return m_keeper; }
+    HistoryJournal *journal() const;
+    quint64 revision() const;
     bool hasUnsavedChanges() const;
     // The sweeps [first, last) the time bar selects; empty (0, 0) when it selects none.
     std::pair<int, int> visibleRange() const;
-    // A copy taken at `revision` was saved; the journal goes if nothing changed since.
-    void markSaved(quint64 revision);
+    // A copy taken at `revision` was saved to `path`; the journal goes if nothing changed
+    // since. A recording page is from then on that file's.
+    void markSaved(quint64 revision, const QString &path = QString(),
+                   const RfSpectrumHistory *saved = nullptr);
     // The unsaved history is given up: its journal is deleted (the history stays on screen).
     void discardJournal();
     // A short name of the page's band for the user: "2.4 GHz" or "900 MHz".
@@ -107,6 +119,8 @@ Q_SIGNALS:
     void visibleWindowChanged();
     // The journal cannot be written: the unsaved history is no longer safe from a crash.
     void journalFailed(const QString &reason);
+    // The journal is written again, with everything unsaved.
+    void journalResumed();
     // A live sweep entered the history (not a gap filler the page padded it with).
     void sweepAdded();
     // A time event was added or removed, or the history was cleared.
@@ -168,6 +182,8 @@ private:
     // Counts a change of the history and tells the journal (which starts with the whole
     // history when it is not open yet).
     template<typename Change> void journalChange(Change change);
+    // A recording page with unsaved changes shows Save in its tool bar.
+    void offerSave();
     void appendSample(const RfSpectrumSample &sample);
 
     bool m_playback = false;
@@ -190,9 +206,7 @@ private:
     SpectrumAnalysis *m_analysis = nullptr;
     QTimer m_replotTimer;
     QElapsedTimer m_lastReplot;
-    std::unique_ptr<HistoryJournal> m_journal;
-    bool m_journalling = false;
-    bool m_journalBroken = false;
-    quint64 m_revision = 0;
-    quint64 m_savedRevision = 0;
+    JournalKeeper *m_keeper;
+    // How far the clock was set back during the scan, added to every later sweep's time.
+    qint64 m_clockStepMs = 0;
 };

@@ -44,4 +44,7 @@ struct SimulatedAnalyzerSettings
     int stallMs = 3000; // ... for this long
     int hangUpAfterSweeps = 0; // unplugged in the middle of the Nth sweep
     int replugAfterMs = 0; // plugged in again this long after being unplugged (0: never)
+    // At the command that sends the host to its firmware-update mode, the device leaves the
+    // port without acknowledging, as a host that re-enumerates as a DFU device does.
+    bool unplugAtHostBootloader = false;
 };

@@ -27,6 +27,10 @@ SimulatedDevice::SimulatedDevice(const SimulatedAnalyzerSettings &settings, QObj
             [this] { setMode(Mode::Bootloader); });
     connect(m_analyzer, &SimulatedAnalyzerProtocol::hangUpRequested, this,
             &SimulatedDevice::hangUp);
+    connect(m_analyzer, &SimulatedAnalyzerProtocol::hostBootloaderRequested, this, [this] {
+        if (m_settings.unplugAtHostBootloader)
+            hangUp();
+    });
 
     // The radio's ROM bootloader, its flash holding the firmware the radio reports.
     auto *bootloader = new SimulatedBootloader(settings.radioInfo);

@@ -69,6 +69,12 @@ const QCommandLineOption k_replugAfter(QStringLiteral("replug-after"),
                                        QStringLiteral("Plug the device in again this long after "
                                                       "it was unplugged. Default: never."),
                                        QStringLiteral("ms"));
+const QCommandLineOption k_unplugAtHostBl(QStringLiteral("unplug-at-host-bl"),
+                                          QStringLiteral("Fault: leave the port without "
+                                                         "acknowledging when the host is sent "
+                                                         "to its firmware-update mode, as a "
+                                                         "host that comes back as a DFU device "
+                                                         "does."));
 const QCommandLineOption k_carrier(QStringLiteral("carrier"),
                                    QStringLiteral("A carrier of its own, flat over WIDTH MHz "
                                                   "(default 2) at DBM (default -50) around MHZ, "
@@ -94,10 +100,11 @@ SimulatorCommandLine::SimulatorCommandLine()
                        "Counts of 0 switch a fault off."));
     m_parser.addHelpOption();
     m_parser.addVersionOption();
-    m_parser.addOptions({k_seed, k_sweepTime900, k_sweepTime2400, k_noThrottle, k_hostInfo,
-                         k_radioInfo, k_fwVersion, k_deviceVersion, k_link, k_dropAcks,
-                         k_corruptCrc, k_garbageEvery, k_stallEvery, k_stallMs, k_hangUpAfter,
-                         k_replugAfter, k_carrier, k_carrierOff, k_verbose});
+    m_parser.addOptions({k_seed,           k_sweepTime900, k_sweepTime2400, k_noThrottle,
+                         k_hostInfo,       k_radioInfo,    k_fwVersion,     k_deviceVersion,
+                         k_link,           k_dropAcks,     k_corruptCrc,    k_garbageEvery,
+                         k_stallEvery,     k_stallMs,      k_hangUpAfter,   k_replugAfter,
+                         k_unplugAtHostBl, k_carrier,      k_carrierOff,    k_verbose});
 }
 
 QString SimulatorCommandLine::helpText() const
@@ -160,6 +167,7 @@ SimulatorCommandLine::Result SimulatorCommandLine::parse(const QStringList &argu
         return Result::Error;
 
     m_settings.throttle = !m_parser.isSet(k_noThrottle);
+    m_settings.unplugAtHostBootloader = m_parser.isSet(k_unplugAtHostBl);
     if (m_parser.isSet(k_hostInfo))
         m_settings.hostInfo = m_parser.value(k_hostInfo);
     if (m_parser.isSet(k_radioInfo))

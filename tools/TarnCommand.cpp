@@ -199,6 +199,11 @@ int TarnCommand::listJournals(QTextStream &out)
         }
         const bool band900
             = RecordingFile::bandOf(summary.history) == RecordingFile::Band::Band900MHz;
+        if (summary.isAmendment()) {
+            out << "  " << summary.edits << " edits to " << printable(summary.amendedPath)
+                << (entry.inUse ? ", in use by a running program" : "") << '\n';
+            continue;
+        }
         out << "  " << (band900 ? "900 MHz" : "2.4 GHz") << ", " << summary.sweeps << " sweeps";
         if (summary.sweeps > 0)
             out << " from " << localIso(summary.firstSweepMs) << ", "
@@ -214,9 +219,9 @@ int TarnCommand::recover(QString journal, const QString &output, QTextStream &ou
 {
     const QString program = QStringLiteral("quorvex-tarn");
     if (journal.isEmpty()) {
-        // The newest that a running program does not hold and that holds sweeps.
+        // The newest that a running program does not hold and that holds something.
         for (const JournalReader::Entry &entry : JournalReader::list(JournalFormat::folder())) {
-            if (!entry.inUse && entry.summary.sweeps > 0) {
+            if (!entry.inUse && entry.summary.isReadable() && entry.summary.holdsWork()) {
                 journal = entry.path;
                 break;
             }
@@ -226,8 +231,9 @@ int TarnCommand::recover(QString journal, const QString &output, QTextStream &ou
             return Unreadable;
         }
     }
-    const JournalReader::Result result = JournalReader::read(journal);
-    if (!result.isReadable() || result.sweeps == 0) {
+    const JournalReader::Recovered recovered = JournalReader::readForRecovery(journal);
+    const JournalReader::Result &result = recovered.journal;
+    if (!result.isReadable() || !result.holdsWork()) {
         err << program << ": cannot recover " << journal << ": "
             << (result.isReadable() ? QStringLiteral("it holds no sweeps") : result.problem)
             << '\n';
@@ -235,13 +241,20 @@ int TarnCommand::recover(QString journal, const QString &output, QTextStream &ou
     }
     if (!result.damage.isEmpty())
         err << program << ": warning: " << journal << ": " << result.damage << '\n';
+    if (recovered.recordingChanged)
+        err << program << ": warning: " << result.amendedPath
+            << " has changed since the edits were made; they are applied to it as it is now\n";
     QString error;
     if (!RecordingFile::save(output, result.history, &error)) {
         err << program << ": cannot write " << output << ": " << error << '\n';
         return Unwritable;
     }
-    out << "Recovered " << result.sweeps << " sweeps from " << journal << " into " << output
-        << '\n';
+    if (result.isAmendment())
+        out << "Recovered " << result.edits << " edits to " << result.amendedPath << " from "
+            << journal << " into " << output << '\n';
+    else
+        out << "Recovered " << result.sweeps << " sweeps from " << journal << " into " << output
+            << '\n';
     return Done;
 }
 

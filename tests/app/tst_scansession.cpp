@@ -5,6 +5,7 @@
 #include "app/ScanSession.h"
 #include "data/HistoryJournal.h"
 #include "data/JournalFormat.h"
+#include "data/JournalReader.h"
 #include "data/RecordingFile.h"
 #include "pages/TabPage.h"
 #include "plots/SpectroPlot.h"
@@ -13,7 +14,12 @@
 #include "wifi/NativeWifi.h"
 
 #include <QDir>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -71,6 +77,8 @@ struct Scanning
 
 } // namespace
 
+Q_DECLARE_METATYPE(UserPrompts::UnsavedChoice)
+
 // The scan session's rules against the simulated analyzer: nothing unsaved goes without a
 // question, a lost link keeps the scan, a new run starts clean, and Scan always scans a band.
 class TestScanSession : public QObject
@@ -78,6 +86,8 @@ class TestScanSession : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Each case starts with no journal of an earlier one.
+    void init() { QDir(JournalFormat::folder()).removeRecursively(); }
     void cleanup() { NativeWifi::clearSimulatedAir(); }
 
     // The analyzer unplugged mid-scan: the page keeps its history and saves it; the next
@@ -192,6 +202,153 @@ private Q_SLOTS:
         QCOMPARE(s.window.prompts->unsavedQuestions.size(), 3);
         QVERIFY(s.window.prompts->unsavedQuestions.last().contains("2.4 GHz"));
         QVERIFY(journals().isEmpty());
+    }
+
+    // Space in the gap after a band switch, answered after the switch's restart was due: the
+    // restart waits for the answer, so exactly one set-up reaches the analyzer, no sweep is
+    // taken (and wiped) while the question is open, and a save holds what was asked about.
+    void slowAnswerInBandSwitchGap_data()
+    {
+        QTest::addColumn<Choice>("choice");
+        QTest::newRow("save") << Choice::Save;
+        QTest::newRow("discard") << Choice::Discard;
+        QTest::newRow("cancel") << Choice::Cancel;
+    }
+    void slowAnswerInBandSwitchGap()
+    {
+        QFETCH(Choice, choice);
+        Scanning s;
+        QVERIFY(s.start());
+        SimLog log(s.sim);
+        QVERIFY(s.sweepsArrive(s.page2400, 5));
+        QTemporaryDir dir;
+        RfSpectrumHistory asked;
+        s.window.prompts->answerAfterMs = 2 * ScanSession::k_bandSwitchRestartMs;
+        s.window.prompts->onOpen = [&] { asked = s.page2400->history(); };
+        s.window.prompts->unsavedAnswers = {choice};
+        s.window.prompts->fileAnswers << QUrl::fromLocalFile(dir.filePath("asked.tarn"));
+        s.ui->tabWidget->setCurrentIndex(1);
+        QTRY_VERIFY(!s.window.deviceComms()->scanning());
+        const int switched = log.entries.size();
+        s.window.scanSession()->scan();
+        QCOMPARE(s.window.prompts->unsavedQuestions.size(), 1);
+        QVERIFY(s.sweepsArrive(s.page900, 3));
+        QTest::qWait(2 * ScanSession::k_bandSwitchRestartMs);
+
+        const int setUp = log.bandCommand(1, switched);
+        QVERIFY(setUp >= 0);
+        QCOMPARE(log.bandCommand(1, setUp + 1), -1);
+        QCOMPARE(log.bandCommand(2, switched), -1);
+        // Before it, only what the stopped 2.4 GHz scan still sent.
+        for (int i = switched; i < setUp; ++i)
+            QVERIFY2(log.entries.at(i).code != 0 || log.entries.at(i).samples == 501,
+                     "a 900 MHz sweep was sent while the question was open");
+        QVERIFY(s.window.deviceComms()->scanning());
+        if (choice == Choice::Save)
+            QCOMPARE(load(dir.filePath("asked.tarn")), asked);
+        if (choice == Choice::Cancel)
+            QCOMPARE(s.page2400->history(), asked);
+        else
+            QVERIFY(s.page2400->history().samples.isEmpty());
+        // Only the 900 MHz scan now under way is journalled.
+        QTRY_COMPARE(journals().size(), choice == Choice::Cancel ? 2 : 1);
+    }
+
+    // Quit while scanning, each answer given after sweeps kept coming for a second: a save
+    // holds the history the question named and leaves no journal to recover; a discard gets
+    // no new journal from sweeps that arrive afterwards; Cancel loses none of them.
+    void quitWhileScanning_data()
+    {
+        QTest::addColumn<Choice>("choice");
+        QTest::newRow("save") << Choice::Save;
+        QTest::newRow("discard") << Choice::Discard;
+        QTest::newRow("cancel") << Choice::Cancel;
+    }
+    void quitWhileScanning()
+    {
+        QFETCH(Choice, choice);
+        Scanning s;
+        QVERIFY(s.start());
+        QVERIFY(s.sweepsArrive(s.page2400, 10));
+        QTemporaryDir dir;
+        RfSpectrumHistory asked;
+        s.window.prompts->answerAfterMs = 1000;
+        s.window.prompts->onOpen = [&] { asked = s.page2400->history(); };
+        s.window.prompts->unsavedAnswers = {choice};
+        s.window.prompts->fileAnswers << QUrl::fromLocalFile(dir.filePath("quit.tarn"));
+        QApplication::setQuitOnLastWindowClosed(false);
+        QCOMPARE(s.window.close(), choice != Choice::Cancel);
+        QVERIFY(s.window.deviceComms()->scanning());
+        QTest::qWait(1000);
+        if (choice == Choice::Cancel) {
+            // The sweeps of the second the question was open reached the page, in order.
+            QVERIFY(s.sweepsArrive(s.page2400, 5));
+            const SampleStore &samples = s.page2400->history().samples;
+            qint64 longest = 0;
+            for (int i = 1; i < samples.size(); ++i)
+                longest = qMax(longest, samples.timestamp(i) - samples.timestamp(i - 1));
+            QVERIFY2(longest < 600, qPrintable(QString::number(longest)));
+            return;
+        }
+        QCOMPARE(s.page2400->history(), asked);
+        if (choice == Choice::Save)
+            QCOMPARE(load(dir.filePath("quit.tarn")), asked);
+        QVERIFY(journals().isEmpty());
+    }
+
+    // The journal's disk fills up during a scan: the scan goes on, a mark in the status bar
+    // says it is not protected, the user is told once (the warning never holds up the sweeps),
+    // and once there is room again the journal holds the whole history.
+    void journalDiskFull()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct FileSizeLimit
+        {
+            explicit FileSizeLimit(rlim_t bytes) { set(bytes); }
+            ~FileSizeLimit() { set(RLIM_INFINITY); }
+            static void set(rlim_t bytes)
+            {
+                rlimit limit;
+                getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = bytes;
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
+        } full(40000);
+        Scanning s;
+        s.page2400->journalKeeper()->setRetryInterval(500);
+        int sweepsWhenTold = 0;
+        s.window.prompts->answerAfterMs = 1500;
+        s.window.prompts->onOpen = [&] { sweepsWhenTold = s.page2400->history().samples.size(); };
+        QVERIFY(s.start());
+        QTRY_COMPARE_WITH_TIMEOUT(s.window.prompts->warnings.size(), 1, 30000);
+        // Sweeps went on arriving while the warning was open.
+        QVERIFY(s.page2400->history().samples.size() > sweepsWhenTold + 5);
+        auto *mark = s.window.statusBar()->findChild<QLabel *>("journalMark");
+        QVERIFY(mark && mark->isVisible());
+        QVERIFY2(mark->text().contains("2.4 GHz"), qPrintable(mark->text()));
+        QVERIFY(s.page2400->journalKeeper()->isBroken());
+        QVERIFY(s.sweepsArrive(s.page2400, 30));
+        QCOMPARE(s.window.prompts->warnings.size(), 1); // tried again, not told again
+
+        FileSizeLimit::set(RLIM_INFINITY);
+        QTRY_VERIFY_WITH_TIMEOUT(!mark->isVisible(), 10000);
+        QVERIFY(s.sweepsArrive(s.page2400, 5));
+        QVERIFY(s.page2400->journal()->flush());
+        const JournalReader::Result read = JournalReader::read(s.page2400->journal()->path());
+        QVERIFY2(read.damage.isEmpty(), qPrintable(read.damage));
+        QCOMPARE(read.history.samples.toList(),
+                 s.page2400->history().samples.toList(0, read.sweeps));
+        QVERIFY(read.sweeps > 60);
+        // The broken journal is gone; the folder and the file are this user's alone.
+        QCOMPARE(journals().size(), 1);
+        const auto mode = [](const QString &path) {
+            struct stat status;
+            return ::stat(QFile::encodeName(path).constData(), &status) == 0
+                ? int(status.st_mode & 07777)
+                : -1;
+        };
+        QCOMPARE(mode(JournalFormat::folder()), 0700);
+        QCOMPARE(mode(s.page2400->journal()->path()), 0600);
     }
 
     // Scan with a recording in front scans the band scanned last, brought to the front.

@@ -8,6 +8,7 @@
 
 #include <QLocalServer>
 #include <QProcess>
+#include <QStatusBar>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -99,10 +100,13 @@ private Q_SLOTS:
 
         QuietMainWindow first;
         QSignalSpy opened(&first, &MainWindow::recordingOpened);
-        QCOMPARE(runSecondInstance({recording, "-ampl", "4"}), 0);
+        QCOMPARE(runSecondInstance({recording, "-ampl", "4", "-qc"}), 0);
         QTRY_COMPARE(opened.count(), 1);
         QCOMPARE(opened.at(0).at(0).toString(), recording);
         QCOMPARE(first.amplOffset(), 4);
+        // A hand-off never changes the mode; the running window says why.
+        QVERIFY(!first.qcMode());
+        QVERIFY(first.statusBar()->currentMessage().contains("QC mode is set only when"));
         // In a new tab, in front.
         QTabWidget *tabs = first.getUi()->tabWidget;
         QCOMPARE(tabs->count(), 3);

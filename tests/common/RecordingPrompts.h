@@ -2,10 +2,20 @@
 
 #include "app/UserPrompts.h"
 
-// Answers the main window's dialogs without showing them and records what was asked.
+#include <QEventLoop>
+#include <QTimer>
+#include <functional>
+
+// Answers the main window's dialogs without showing them and records what was asked. With
+// answerAfterMs set, each question and message is answered only after the event loop has run
+// that long, as a person who takes their time would: whatever the program does meanwhile
+// (sweeps arriving, timers firing) happens while the dialog is open.
 class RecordingPrompts : public UserPrompts
 {
 public:
+    int answerAfterMs = 0;
+    // Called when a dialog opens, before the wait.
+    std::function<void()> onOpen;
     QStringList criticals; // texts of the critical messages
     QList<QStringList> choiceLists; // items offered by each choice dialog
     QString answer; // the item chosen; empty: the dialog is cancelled
@@ -17,6 +27,7 @@ public:
     QList<UnsavedChoice> unsavedAnswers;
     // Offers of journals left unsaved: how many each offered, and the answer given.
     QList<int> recoveryOffers;
+    QList<JournalReader::Entry> offeredJournals; // those of the last offer
     RecoveryAnswer recoveryAnswer;
 
     // Progress shown: the updates heard, and after how many the user cancels (-1: never).
@@ -30,17 +41,27 @@ public:
     QStringList fileDialogs;
     QList<QUrl> fileAnswers;
 
-    void critical(QWidget *, const QString &, const QString &text) override { criticals << text; }
-    void warning(QWidget *, const QString &, const QString &text) override { warnings << text; }
+    void critical(QWidget *, const QString &, const QString &text) override
+    {
+        criticals << text;
+        takeTime();
+    }
+    void warning(QWidget *, const QString &, const QString &text) override
+    {
+        warnings << text;
+        takeTime();
+    }
     void information(QWidget *, const QString &, const QString &text) override
     {
         informations << text;
+        takeTime();
     }
 
     QUrl saveFileUrl(QWidget *, const QString &title, const QString &defaultPath,
                      const QString &) override
     {
         fileDialogs << title + QLatin1Char('|') + defaultPath;
+        takeTime();
         return fileAnswers.isEmpty() ? QUrl() : fileAnswers.takeFirst();
     }
     QUrl openFileUrl(QWidget *, const QString &title, const QString &folder,
@@ -53,17 +74,20 @@ public:
     bool question(QWidget *, const QString &, const QString &text) override
     {
         questions << text;
+        takeTime();
         return questionAnswer;
     }
 
     UnsavedChoice askUnsaved(QWidget *, const QString &, const QString &text) override
     {
         unsavedQuestions << text;
+        takeTime();
         return unsavedAnswers.isEmpty() ? UnsavedChoice::Discard : unsavedAnswers.takeFirst();
     }
     RecoveryAnswer askRecovery(QWidget *, const QList<JournalReader::Entry> &journals) override
     {
         recoveryOffers << journals.size();
+        offeredJournals = journals;
         return recoveryAnswer;
     }
 
@@ -96,5 +120,17 @@ public:
             return false;
         *choice = answer;
         return true;
+    }
+
+private:
+    void takeTime()
+    {
+        if (onOpen)
+            onOpen();
+        if (answerAfterMs > 0) {
+            QEventLoop loop;
+            QTimer::singleShot(answerAfterMs, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
     }
 };

@@ -1,10 +1,13 @@
 #include "QuorvexTest.h"
 #include "data/HistoryJournal.h"
 #include "data/JournalEncoder.h"
+#include "data/JournalKeeper.h"
 #include "data/JournalReader.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -192,7 +195,7 @@ private Q_SLOTS:
 
     // Cut at every byte of its last record, or with any byte of it flipped, a journal gives
     // back everything before that record and says how much it dropped; damage in the middle
-    // drops the rest from there.
+    // is skipped, and the records after it are read.
     void damagedJournals()
     {
         EncoderSink sink;
@@ -225,20 +228,44 @@ private Q_SLOTS:
                      qPrintable(read.damage));
         }
 
-        // A flip in the fifth sweep keeps four; the words say where, and about how many of the
-        // seven sweeps after them were dropped.
+        // A flip in the fifth sweep loses that sweep alone: the words say where and how much
+        // was skipped, and the six sweeps, the label and the last sweep after it are read.
         QByteArray middle = whole;
         middle[sink.sampleEnds.at(3) + 40] = char(middle.at(sink.sampleEnds.at(3) + 40) ^ 0x01);
         const JournalReader::Result read = readBytes(middle);
-        QCOMPARE(read.sweeps, 4);
-        QCOMPARE(read.history.samples.toList(), changes.expected.samples.toList(0, 4));
-        QVERIFY2(
-            read.damage.startsWith(QString("it is damaged at byte %1").arg(sink.sampleEnds.at(3))),
-            qPrintable(read.damage));
-        const QRegularExpressionMatch about
-            = QRegularExpression("about (\\d+) sweeps").match(read.damage);
-        QVERIFY2(about.hasMatch() && qAbs(about.captured(1).toInt() - 7) <= 1,
+        RfSpectrumHistory withoutFifth = changes.expected;
+        QList<RfSpectrumSample> kept = changes.expected.samples.toList();
+        kept.removeAt(4);
+        withoutFifth.samples = SampleStore::fromList(kept);
+        QCOMPARE(read.history, withoutFifth);
+        QVERIFY(read.readPastDamage);
+        QCOMPARE(read.validBytes, qint64(sink.sampleEnds.at(3)));
+        QVERIFY2(read.damage.startsWith(QString("it is damaged at byte %1 (a record fails its "
+                                                "checksum): %2 bytes (about 1 sweep) were skipped")
+                                            .arg(sink.sampleEnds.at(3))
+                                            .arg(sink.sampleEnds.at(4) - sink.sampleEnds.at(3))),
                  qPrintable(read.damage));
+        QVERIFY2(read.damage.endsWith("the 6 sweeps after them were read"),
+                 qPrintable(read.damage));
+
+        // A second header after sweeps is not a header: it is skipped as damage, the band stays
+        // and the sweeps after it are read. A clock set back shows no negative duration.
+        EncoderSink twice;
+        Changes again;
+        twice.encoder.header(twice.bytes, again.expected, 1765200000000, "1.0");
+        again.sweeps(twice, 3, WifiScan());
+        QByteArray header;
+        RfSpectrumHistory other;
+        other.freqInterval = QwtInterval(902.0, 928.0);
+        JournalEncoder().header(header, other, 1765200009000, "2.0");
+        twice.bytes += header.mid(JournalFormat::k_magic.size());
+        twice.sample(RfSpectrumSample{1765199990000, RfSpectrumScan(501, -90), {}});
+        const JournalReader::Result headers = readBytes(twice.bytes);
+        QCOMPARE(headers.history.freqInterval, again.expected.freqInterval);
+        QCOMPARE(headers.sweeps, 4);
+        QVERIFY2(headers.damage.contains("not what the program writes"),
+                 qPrintable(headers.damage));
+        QCOMPARE(headers.durationMs(), qint64(0));
 
         // Found by fuzzing: a header record whose checksum holds but whose content is not what
         // the program writes was taken for a header, and the journal read as one of no band.
@@ -251,6 +278,120 @@ private Q_SLOTS:
         QVERIFY(!readBytes(QByteArray()).isReadable());
         QVERIFY(!readBytes(QByteArray(200, 'x')).isReadable());
         QVERIFY(!readBytes(whole.left(JournalFormat::k_magic.size() + 6)).isReadable());
+    }
+
+    // A recovered journal goes on where it can: damaged only at its end, it is cut there and
+    // written on; read past damage in its middle, it is replaced by a new journal holding what
+    // was read, so that the records after the damage are never cut off.
+    void adoptDamaged_data()
+    {
+        QTest::addColumn<bool>("inTheMiddle");
+        QTest::newRow("at the end") << false;
+        QTest::newRow("in the middle") << true;
+    }
+    void adoptDamaged()
+    {
+        QFETCH(bool, inTheMiddle);
+        QTemporaryDir dir;
+        EncoderSink sink;
+        Changes changes;
+        sink.encoder.header(sink.bytes, changes.expected, 1765200000000, "1.0");
+        changes.sweeps(sink, 12, accessPoints(2, 1));
+        QByteArray bytes = sink.bytes;
+        if (inTheMiddle)
+            bytes[sink.sampleEnds.at(5) + 30] = char(bytes.at(sink.sampleEnds.at(5) + 30) ^ 0x10);
+        else
+            bytes.chop(7);
+        const QString path = dir.filePath("left.journal");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+
+        const JournalReader::Result read = JournalReader::read(path);
+        QCOMPARE(read.sweeps, 11);
+        QCOMPARE(read.readPastDamage, inTheMiddle);
+        RfSpectrumHistory history = read.history;
+        JournalKeeper keeper(history, dir.path());
+        QVERIFY(keeper.adopt(path, read));
+        QVERIFY(keeper.hasUnsavedChanges());
+        for (int i = 0; i < 3; ++i) {
+            const RfSpectrumSample more = sweep(100 + i, WifiScan());
+            history.samples.append(more);
+            keeper.change([&more](HistoryJournal &journal) { journal.appendSample(more); });
+        }
+        QVERIFY(keeper.journal()->flush());
+        const JournalReader::Result after = JournalReader::read(keeper.journal()->path());
+        QVERIFY2(after.damage.isEmpty(), qPrintable(after.damage));
+        QCOMPARE(after.history, history);
+        QCOMPARE(after.sweeps, 14);
+        // The damaged file went once its replacement was written; a cut one was written on.
+        QCOMPARE(keeper.journal()->path() == path, !inTheMiddle);
+        QCOMPARE(QDir(dir.path()).entryList({"*.journal"}).size(), 1);
+    }
+
+    // A journal that cannot be written stops nothing: the owner hears of it through the event
+    // loop (never inside the change), changes go on being counted, and once the journal can be
+    // written again it holds the whole history. The folder is made for this user alone.
+    void keeperOutlivesAJournalThatCannotBeWritten()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        QTemporaryDir dir;
+        // In the way of the journal folder: a file where a folder should be.
+        const QString folder = dir.filePath("blocked/unsaved");
+        QFile blocker(dir.filePath("blocked"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        RfSpectrumHistory history = emptyHistory2400();
+        JournalKeeper keeper(history, folder);
+        keeper.setEnabled(true);
+        keeper.setRetryInterval(100);
+        QSignalSpy failed(&keeper, &JournalKeeper::failed);
+        QSignalSpy resumed(&keeper, &JournalKeeper::resumed);
+        const auto add = [&](int index) {
+            const RfSpectrumSample sample = sweep(index, WifiScan());
+            history.samples.append(sample);
+            keeper.change([&sample](HistoryJournal &journal) { journal.appendSample(sample); });
+        };
+        add(0);
+        QCOMPARE(failed.count(), 0); // not inside the change
+        QVERIFY(keeper.isBroken());
+        QTRY_COMPARE(failed.count(), 1);
+        for (int i = 1; i < 20; ++i)
+            add(i);
+        QVERIFY(keeper.hasUnsavedChanges());
+        QVERIFY(QFile::remove(dir.filePath("blocked")));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::setPermissions(folder, QFile::Permissions(0x7755)));
+        QTRY_COMPARE(resumed.count(), 1);
+        QVERIFY(!keeper.isBroken());
+        QVERIFY(!(QFileInfo(folder).permissions() & QFile::Permissions(0x0077)));
+        QVERIFY(keeper.journal()->flush());
+        QCOMPARE(JournalReader::read(keeper.journal()->path()).history, history);
+
+        // The disk fills up: writing fails, and the history goes on without it.
+        struct FileSizeLimit
+        {
+            static void set(rlim_t bytes)
+            {
+                rlimit limit;
+                getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = bytes;
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            ~FileSizeLimit() { set(RLIM_INFINITY); }
+        } limit;
+        const QString brokenPath = keeper.journal()->path();
+        FileSizeLimit::set(QFileInfo(brokenPath).size() + 3000);
+        for (int i = 20; i < 40; ++i)
+            add(i);
+        QTRY_VERIFY(failed.count() >= 2);
+        QVERIFY(keeper.isBroken());
+        FileSizeLimit::set(RLIM_INFINITY);
+        QTRY_COMPARE(resumed.count(), 2);
+        add(40);
+        QVERIFY(keeper.journal()->flush());
+        QCOMPARE(JournalReader::read(keeper.journal()->path()).history, history);
+        QVERIFY(!QFile::exists(brokenPath));
     }
 };
 

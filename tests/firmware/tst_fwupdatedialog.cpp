@@ -270,9 +270,13 @@ private Q_SLOTS:
     void hostUpdate_data()
     {
         QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("portLost");
         QTest::addColumn<QString>("info");
-        QTest::newRow("done") << 0 << "Update completed";
-        QTest::newRow("failed") << 1 << "Update error";
+        QTest::newRow("done") << 0 << false << "Update completed";
+        QTest::newRow("failed") << 1 << false << "Update error";
+        // The host leaves the port at once, as one that re-enumerates as a DFU device does:
+        // that is its way of saying yes, and the update goes on.
+        QTest::newRow("port lost at the command") << 0 << true << "Update completed";
     }
 
     // Force Host: the host is sent into its DFU mode, dfu-util runs on a private copy of the
@@ -280,11 +284,13 @@ private Q_SLOTS:
     void hostUpdate()
     {
         QFETCH(int, status);
+        QFETCH(bool, portLost);
         QFETCH(QString, info);
         QTemporaryDir tools;
         qputenv("QUORVEX_DFU_UTIL", QFile::encodeName(writeDfuUtil(tools, status)));
         SimulatedAnalyzerSettings settings;
         settings.throttle = false;
+        settings.unplugAtHostBootloader = portLost;
         SimulatedAnalyzer sim(settings);
         QVERIFY(sim.start());
         QuietMainWindow window;
@@ -319,6 +325,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(tools.filePath("modes")).split('\n'), (QStringList{"600", "700"}));
         QVERIFY(!QFileInfo::exists(args.at(3))); // removed after the run
         if (status == 0) {
+            QVERIFY(window.prompts->criticals.isEmpty());
             QCOMPARE(window.prompts->informations, QStringList{"Update completed successfully!"});
             QVERIFY(!dialog->isVisible());
         } else {
@@ -327,6 +334,45 @@ private Q_SLOTS:
             QVERIFY(dialog->isVisible());
             QVERIFY(form->actionCancel->isEnabled());
         }
+    }
+
+    // A host stage that never ends (a dfu-util that hangs): past the stage's limit Cancel
+    // works again, ends dfu-util and leaves the dialog usable.
+    void hostStageLimit()
+    {
+        QTemporaryDir tools;
+        const QString path = tools.filePath("dfu-util-hangs");
+        QFile script(path);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nexec sleep 60\n");
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        qputenv("QUORVEX_DFU_UTIL", QFile::encodeName(path));
+        SimulatedAnalyzerSettings settings;
+        settings.throttle = false;
+        settings.unplugAtHostBootloader = true;
+        SimulatedAnalyzer sim(settings);
+        QVERIFY(sim.start());
+        QuietMainWindow window;
+        window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(window.deviceComms()->scanning(), 10000);
+        window.getUi()->actionStop->trigger();
+        QTRY_VERIFY(window.getUi()->actionUpdate_Firmware->isEnabled());
+        window.getUi()->actionUpdate_Firmware->trigger();
+        FwUpdateDialog *dialog = window.fwUpdateDialog();
+        Ui::FwUpdateDialog *form = dialog->getUi();
+        dialog->setHostStageLimit(6000);
+        form->actionForce_Host->trigger();
+        QVERIFY(!form->actionCancel->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(form->actionCancel->isEnabled(), 15000);
+        QVERIFY(dialog->isUpdating());
+        form->actionCancel->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->isUpdating(), 10000);
+        QCOMPARE(form->lblInfo->text(), QString("Update error"));
+        QVERIFY(form->actionStart->isEnabled() && form->actionForce_Host->isEnabled());
+        QVERIFY(window.getUi()->actionConnect->isEnabled());
+        form->actionCancel->trigger();
+        QVERIFY(!dialog->isVisible());
     }
 
     // The system's dfu-util finds no device here: the update ends in an error, promptly.

@@ -130,6 +130,20 @@ private Q_SLOTS:
         QVERIFY(fast.meanSampleInterval() > 0.0 && fast.meanSampleInterval() < 1.0);
         fast.fillMissingHistUntil(now);
         QCOMPARE(fast.hist().samples.size(), 3);
+
+        // A computer that slept for ten hours (or a clock set forward): one filler marks the
+        // gap, not a row for every second of it.
+        page.fillMissingHistUntil(now + 10 * 3600 * 1000);
+        QCOMPARE(page.hist().samples.size(), 5);
+        QCOMPARE(page.hist().samples.timestamp(4), now);
+        QVERIFY(page.hist().samples.isGapFiller(4));
+        // The clock set back by an hour: the history's time still only runs forward, and the
+        // sweeps after the step keep their spacing.
+        page.addNewSpectrumSample(sweepAt(now - 3600 * 1000));
+        page.addNewSpectrumSample(sweepAt(now - 3600 * 1000 + 1000));
+        const SampleStore &after = page.hist().samples;
+        QCOMPARE(after.timestamp(5), now);
+        QCOMPARE(after.timestamp(6), now + 1000);
     }
 
     void elapsedText_data()

@@ -66,6 +66,7 @@ private Q_SLOTS:
                                     "8",
                                     "--replug-after",
                                     "900",
+                                    "--unplug-at-host-bl",
                                     "--carrier",
                                     "2476.6,4,-55",
                                     "--carrier-off",
@@ -88,6 +89,7 @@ private Q_SLOTS:
         QCOMPARE(s.stallMs, 700);
         QCOMPARE(s.hangUpAfterSweeps, 8);
         QCOMPARE(s.replugAfterMs, 900);
+        QVERIFY(s.unplugAtHostBootloader);
         QCOMPARE(s.carrierMHz, 2476.6);
         QCOMPARE(s.carrierWidthMHz, 4.0);
         QCOMPARE(s.carrierDbm, -55.0);
@@ -190,6 +192,7 @@ private Q_SLOTS:
                                    "--stall-ms <ms>",
                                    "--hang-up-after <n>",
                                    "--replug-after <ms>",
+                                   "--unplug-at-host-bl",
                                    "--carrier <MHZ[,WIDTH[,DBM]]>",
                                    "--carrier-off",
                                    "carrier on",

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QLoggingCategory>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <ctime>
 
@@ -348,6 +349,47 @@ private Q_SLOTS:
         QFile file(m_dir.filePath("rescued.tarn"));
         QVERIFY(RecordingFile::load(file, rescued).isEmpty());
         QCOMPARE(rescued, site);
+
+        // The recording is on the disk before its journal may go: the folder is synced after
+        // the rename that put the file in place (seen in the system calls of the program).
+        const QString strace = QStandardPaths::findExecutable("strace");
+        if (!strace.isEmpty()) {
+            const QString log = m_dir.filePath("calls.log");
+            const QString traced = m_dir.filePath("traced.tarn");
+            QProcess program;
+            program.start(strace,
+                          {"-f", "-o", log, "-e",
+                           "trace=openat,rename,renameat,renameat2,linkat,fsync",
+                           QUORVEX_TARN_BINARY, "recover", journal.path(), "-o", traced});
+            QVERIFY(program.waitForFinished(60000));
+            QFile calls(log);
+            QVERIFY(calls.open(QIODevice::ReadOnly));
+            const QStringList lines = QString::fromUtf8(calls.readAll()).split('\n');
+            if (program.exitCode() != 0 && !QFile::exists(traced))
+                QSKIP("strace cannot trace programs here");
+            int renamed = -1;
+            for (int i = 0; i < lines.size() && renamed < 0; ++i) {
+                if ((lines.at(i).contains("rename") || lines.at(i).contains("linkat"))
+                    && lines.at(i).contains('"' + traced + '"'))
+                    renamed = i;
+            }
+            QVERIFY2(renamed >= 0, qPrintable(lines.join('\n')));
+            const QRegularExpression folderOpened(
+                QString("openat\\(AT_FDCWD, \"%1\", [^)]*O_DIRECTORY[^)]*\\) = (\\d+)")
+                    .arg(QRegularExpression::escape(m_dir.path())));
+            bool synced = false;
+            QString folderFd;
+            for (int i = renamed + 1; i < lines.size() && !synced; ++i) {
+                const QRegularExpressionMatch opened = folderOpened.match(lines.at(i));
+                if (opened.hasMatch())
+                    folderFd = opened.captured(1);
+                synced = !folderFd.isEmpty()
+                    && QRegularExpression(QString("fsync\\(%1\\)\\s*= 0").arg(folderFd))
+                           .match(lines.at(i))
+                           .hasMatch();
+            }
+            QVERIFY2(synced, qPrintable(lines.mid(renamed).join('\n')));
+        }
 
         // Named, and cut inside its last record: what comes before, with a warning.
         QFile cut(journal.path());
