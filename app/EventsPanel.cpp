@@ -305,7 +305,7 @@ void EventsPanel::mark(const EventFinder::Event *event)
     }
     if (event) {
         // Half a frequency step beyond the outer steps, so that the mark frames them.
-        const double half = BandAxis::of(m_page->history()).stepMHz / 2.0;
+        const double half = FrequencyAxis::of(m_page->history()).stepMegahertz() / 2.0;
         auto *shape = new QwtPlotShapeItem(markTitle());
         shape->setRect(QRectF(QPointF(event->lowerMHz - half, double(event->startMs)),
                               QPointF(event->upperMHz + half, double(event->endMs)))

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-AirWatch::AirWatch(const BandAxis &axis, int columns)
+AirWatch::AirWatch(const FrequencyAxis &axis, int columns)
     : m_axis(axis)
     , m_columns(columns)
 { }
@@ -29,7 +29,7 @@ void AirWatch::setSettings(const Settings &settings)
 bool AirWatch::addRange(const QString &key, double lowerMHz, double upperMHz)
 {
     const auto [first, last]
-        = m_axis.columnsWithin(qMin(lowerMHz, upperMHz), qMax(lowerMHz, upperMHz), m_columns);
+        = m_axis.stepsWithin(qMin(lowerMHz, upperMHz), qMax(lowerMHz, upperMHz), m_columns);
     m_ranges.remove(key);
     if (last < first)
         return false;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BandAxis.h"
 #include "BusyRule.h"
+#include "FrequencyAxis.h"
 
 #include <QHash>
 #include <QList>
@@ -35,7 +35,7 @@ public:
         qint64 timestamp = 0;
     };
 
-    AirWatch(const BandAxis &axis, int columns);
+    AirWatch(const FrequencyAxis &axis, int columns);
 
     const Settings &settings() const { return m_settings; }
     // New settings start every range's stretch anew; alerts stand until it is judged again.
@@ -82,9 +82,11 @@ private:
         void restart();
     };
 
+    // Whether the time since the last sweep was a pause; learns the usual spacing otherwise.
+    bool paused(qint64 timestamp);
     bool judge(const QString &key, Range &range, qint64 timestamp, Change *change) const;
 
-    BandAxis m_axis;
+    FrequencyAxis m_axis;
     int m_columns;
     Settings m_settings;
     BusyRule m_rule;

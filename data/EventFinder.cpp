@@ -39,7 +39,7 @@ bool EventFinder::Event::operator==(const Event &other) const
         && lastColumn == other.lastColumn && peakDbm == other.peakDbm && ongoing == other.ongoing;
 }
 
-EventFinder::EventFinder(const BandAxis &axis, int columns, const Options &options)
+EventFinder::EventFinder(const FrequencyAxis &axis, int columns, const Options &options)
     : m_axis(axis)
     , m_columns(qBound(0, columns, int(std::numeric_limits<quint16>::max())))
     , m_options(options)
@@ -196,8 +196,8 @@ QList<EventFinder::Event> EventFinder::finish()
             && double(group.busyBefore) <= m_options.quietShare * double(group.sweepsBefore);
         if (!group.seenBefore || !quiet)
             continue;
-        group.event.lowerMHz = m_axis.frequency(group.event.firstColumn);
-        group.event.upperMHz = m_axis.frequency(group.event.lastColumn);
+        group.event.lowerMHz = m_axis.megahertz(group.event.firstColumn);
+        group.event.upperMHz = m_axis.megahertz(group.event.lastColumn);
         events.append(group.event);
     }
     std::sort(events.begin(), events.end(), [](const Event &a, const Event &b) {
@@ -215,7 +215,7 @@ QList<EventFinder::Event> EventFinder::find(const RfSpectrumHistory &history,
     // A copy shares the store's blocks: sweeps that arrive meanwhile (a progress dialog runs
     // the event loop) go to the page's own store, not to this one.
     const SampleStore samples = history.samples;
-    EventFinder finder(BandAxis::of(history), samples.columns(), options);
+    EventFinder finder(FrequencyAxis::of(history), samples.columns(), options);
     const int total = samples.size();
     constexpr int k_progressEvery = SampleStore::k_blockSweeps;
     for (int i = 0; i < total; ++i) {

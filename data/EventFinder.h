@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BandAxis.h"
 #include "BusyRule.h"
+#include "FrequencyAxis.h"
 
 #include <QList>
 #include <deque>
@@ -58,11 +58,12 @@ public:
     // done of total sweeps; false stops the search.
     using Progress = std::function<bool(qint64 done, qint64 total)>;
 
-    EventFinder(const BandAxis &axis, int columns, const Options &options);
+    EventFinder(const FrequencyAxis &axis, int columns, const Options &options);
     ~EventFinder();
 
-    // The next sweep (timestamps never decrease). Values past `columns` are ignored; missing
-    // ones are quiet.
+    // The next sweep (timestamps never decrease), gap fillers included: they tell that the
+    // time until the next sweep was not seen. Values past `columns` are ignored; missing ones
+    // are quiet.
     void add(qint64 timestamp, const qint8 *values, int length);
     // The events of every sweep added, by start time (then frequency).
     QList<Event> finish();
@@ -82,8 +83,10 @@ private:
     };
 
     void close(Column &column, bool ongoing);
+    // A pause in the sweeps: every spell under way ends, and the minute before starts anew.
+    void pause();
 
-    BandAxis m_axis;
+    FrequencyAxis m_axis;
     int m_columns;
     Options m_options;
     BusyRule m_rule;

@@ -71,6 +71,4 @@ public:
     Options options;
 
     static SurveyFigures compute(const RfSpectrumHistory &history, const Options &options);
-    // The frequency of amplitude `index` of the band's sweeps, MHz.
-    static double frequencyOf(bool band900, int index);
 };

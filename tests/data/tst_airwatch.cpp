@@ -9,7 +9,7 @@ namespace {
 // A watch of 24240's range with a two-second stretch and the default threshold and limit.
 AirWatch watch24240()
 {
-    AirWatch watch(BandAxis::of(Constants::k_2400ScanParams), 501);
+    AirWatch watch(FrequencyAxis(Constants::k_2400ScanParams), 501);
     AirWatch::Settings settings;
     settings.stretchMs = 2000;
     watch.setSettings(settings);

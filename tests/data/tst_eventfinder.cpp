@@ -118,7 +118,7 @@ private Q_SLOTS:
         }
 
         // The same sweeps streamed one by one (as quorvex-tarn reads them) find the same.
-        EventFinder finder(BandAxis::of(history), 501, {});
+        EventFinder finder(FrequencyAxis::of(history), 501, {});
         for (const RfSpectrumSample &sample : air.samples())
             finder.add(sample.timestamp, reinterpret_cast<const qint8 *>(sample.scan.constData()),
                        sample.scan.size());
