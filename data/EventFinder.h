@@ -16,14 +16,18 @@ struct RfSpectrumHistory;
 //
 // Per frequency step, busy cells (as BusyRule counts them) form spells: busy sweeps no more
 // than one quiet sweep apart. A spell of a single sweep is a stray spike and is ignored; a
-// spell that lasts the minimum time is a candidate. Candidates of neighbouring steps that
-// overlap in time are merged into one event over their frequency range. The event stands when
-// the minute before each of its spells was seen (a whole minute of sweeps) and was quiet: its
-// steps were busy in no more than a small share of that minute's sweeps, so that stray hops and
-// spikes do not hide a change, while a channel that was busy all along (Wi-Fi traffic) raises
-// nothing. Gap-filler sweeps (every value -128) count neither way; a pause of more than
-// k_maxPauseMs in the sweeps (the analyzer swept the other band) leaves the minute before the
-// sweeps after it unseen.
+// spell that was seen busy for the minimum time is a candidate. Candidates of neighbouring
+// steps that overlap in time are merged into one event over their frequency range. The event
+// stands when the minute before each of its spells was seen (a whole minute of sweeps) and was
+// quiet: its steps were busy in no more than a small share of that minute's sweeps, so that
+// stray hops and spikes do not hide a change, while a channel that was busy all along (Wi-Fi
+// traffic) raises nothing.
+//
+// Only what was seen counts. Gap-filler sweeps (every value -128, written while the analyzer
+// swept the other band) count neither way, and the time between the sweeps either side of them
+// was not seen: a spell that goes on across such a gap counts only the time seen busy before
+// and after it. A pause of more than k_maxPauseMs in the sweeps ends every spell under way and
+// leaves the minute before the sweeps after it unseen.
 //
 // Sweeps are handed in one at a time, in time order, so that a recording of any length is
 // searched in one pass and in the memory of a minute of sweeps.
@@ -43,7 +47,7 @@ public:
     struct Event
     {
         qint64 startMs = 0; // first busy sweep
-        qint64 endMs = 0; // last busy sweep
+        qint64 endMs = 0; // last busy sweep (the time between includes any gap in the sweeps)
         int firstColumn = 0;
         int lastColumn = -1;
         double lowerMHz = 0.0;
@@ -92,6 +96,9 @@ private:
     BusyRule m_rule;
     std::vector<Column> m_state;
     qint64 m_sweeps = 0; // counted so far
+    qint64 m_lastMs = 0; // of the last sweep counted
+    bool m_gap = false; // gap filler came after the last sweep counted
+    qint64 m_unseenMs = 0; // the time between sweeps counted that gap filler stood for
     // The sweeps of the last minute (and the newest one older than that), with the columns
     // that were busy in each.
     std::deque<MinuteSweep> m_minute;
