@@ -233,6 +233,10 @@ void ShowWatch::onSweepAdded(TabPage *page)
         return;
     const SampleStore &samples = page->history().samples;
     const int newest = samples.size() - 1;
+    // The page padded the time the other band was swept with gap filler: a pause.
+    if (newest > 0 && samples.isGapFiller(newest - 1))
+        band->watch.addSweep(samples.timestamp(newest - 1), samples.values(newest - 1),
+                             samples.columns());
     const QList<AirWatch::Change> changes = band->watch.addSweep(
         samples.timestamp(newest), samples.values(newest), samples.columns());
     for (const AirWatch::Change &change : changes)
