@@ -36,6 +36,11 @@ SurveyFigures SurveyFigures::compute(const RfSpectrumHistory &history, const Opt
     int last = first;
     while (last < samples.size() && samples.timestamp(last) <= options.toMs)
         ++last;
+    // From the first sweep measured to the last: gap filler at either end is no sweep.
+    while (first < last && samples.isGapFiller(first))
+        ++first;
+    while (last > first && samples.isGapFiller(last - 1))
+        --last;
     figures.first = first;
     figures.last = last;
     if (last > first) {

@@ -51,10 +51,11 @@ public:
         double busyShare = 0.0; // of the stretch's sweeps at or above the threshold there
     };
 
-    // The stretch: sweeps [first, last) of the history.
+    // The stretch: sweeps [first, last) of the history, from the first sweep measured in the
+    // time asked for to the last (gap filler at either end left out; empty without one).
     int first = 0;
     int last = 0;
-    qint64 sweeps = 0; // gap fillers left out
+    qint64 sweeps = 0; // measured: gap fillers left out
     qint64 firstMs = 0;
     qint64 lastMs = 0;
     bool band900 = false;

@@ -479,7 +479,7 @@ bool SurveyReport::write(const Input &input, const QString &path, QString *error
         {tr("First sweep"), any ? localTime(figures.firstMs) : tr("no sweep in the stretch")},
         {tr("Last sweep"), any ? localTime(figures.lastMs) : tr("no sweep in the stretch")},
         {tr("Duration"), any ? duration(figures.lastMs - figures.firstMs) : duration(0)},
-        {tr("Sweeps"), QLocale().toString(figures.last - figures.first)},
+        {tr("Sweeps"), QLocale().toString(figures.sweeps)},
         {tr("Program version"), input.programVersion}};
     for (const Block &row :
          tableBlocks(&pdf, {tr("Survey"), QString()}, title, {0.3, 0.7}, content.height()))
