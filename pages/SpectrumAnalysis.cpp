@@ -379,11 +379,11 @@ void SpectrumAnalysis::showReference()
     SpectroPlot *plot = m_page->spectroPlot();
     quietly(plot, [&] {
         const int n = m_reference.levels.size();
-        // At the centres of the columns, where the spectrogram draws its own traces.
-        const QwtInterval band = plot->densityData()->interval(Qt::XAxis);
+        // At the frequencies of the steps, as the spectrogram's own traces.
+        const FrequencyAxis steps = axis();
         QVector<double> x(n);
         for (int j = 0; j < n; ++j)
-            x[j] = band.minValue() + (j + 0.5) * band.width() / n;
+            x[j] = steps.megahertz(j);
         m_referenceCurve->setSamples(x, m_reference.levels);
         QwtText caption;
         if (!m_reference.isEmpty()) {

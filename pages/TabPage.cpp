@@ -5,6 +5,7 @@
 #include "SpectrumAnalysis.h"
 #include "app/MainWindow.h"
 #include "data/Constants.h"
+#include "data/FrequencyAxis.h"
 #include "data/HistoryJournal.h"
 #include "networks/VexaIdOverlay.h"
 #include "plots/SpectroPlot.h"
@@ -207,13 +208,19 @@ void TabPage::applyIntervals()
 {
     const QwtInterval &freq = m_hist.freqInterval;
     const QwtInterval &rssi = m_hist.rssiInterval;
+    // The raster cells centred on the frequency steps, where the markers and traces are drawn.
+    int steps = m_hist.samples.columns();
+    if (steps <= 0)
+        steps = freq.contains(915.0) ? Constants::k_samplesPerScan900
+                                     : Constants::k_samplesPerScan2400;
+    const QwtInterval cells = FrequencyAxis::of(m_hist).cells(steps);
     m_spectroPlot->setAxisScale(QwtPlot::xBottom, freq.minValue(), freq.maxValue());
     m_spectroPlot->setAxisScale(QwtPlot::yLeft, rssi.minValue(), rssi.maxValue());
-    m_spectroPlot->setDataInterval(Qt::XAxis, freq);
+    m_spectroPlot->setDataInterval(Qt::XAxis, cells);
     m_spectroPlot->setDataInterval(Qt::YAxis, rssi);
     m_spectroPlot->updateAxes();
     m_waterfallPlot->setAxisScale(QwtPlot::xBottom, freq.minValue(), freq.maxValue());
-    m_waterfallPlot->setDataInterval(Qt::XAxis, freq);
+    m_waterfallPlot->setDataInterval(Qt::XAxis, cells);
     m_waterfallPlot->setDataInterval(Qt::ZAxis, rssi);
 }
 

@@ -9,6 +9,10 @@
 #include "plots/MarkerLayer.h"
 #include "plots/PlacedLabelMarker.h"
 #include "plots/SpectroPlot.h"
+#include "plots/SpectrogramData.h"
+#include "plots/TavMatrixRasterData.h"
+#include "plots/WaterfallData.h"
+#include "plots/WaterfallPlot.h"
 #include "widgets/RangeSlider.h"
 
 #include "pages/TavTabWidget.h"
@@ -407,6 +411,58 @@ private Q_SLOTS:
         QCOMPARE(int(analysis->referenceCurve()->dataSize()), 0);
         QVERIFY(analysis->referenceCaption()->text().isEmpty());
         QVERIFY(analysis->markerTable()->isColumnHidden(MarkerTable::ReferenceDelta));
+    }
+
+    // Everything drawn at a frequency step lies at FStart + i x FStep, the colour cells of both
+    // displays centred on it: on a peak (at an edge of the 900 MHz band) the marker's line and
+    // diamond, the vertices of the Max Hold and of the reference, and the middle of the
+    // density's and the waterfall's cells.
+    void drawnAtTheirSteps_data()
+    {
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("peak");
+        QTest::newRow("2.4 GHz") << 2400.0 << 0.2 << 501 << 200;
+        QTest::newRow("900 MHz") << 902.0 << 0.10325 << 252 << 251;
+    }
+
+    void drawnAtTheirSteps()
+    {
+        QFETCH(double, start);
+        QFETCH(double, step);
+        QFETCH(int, steps);
+        QFETCH(int, peak);
+        RfSpectrumHistory history;
+        history.freqInterval
+            = steps == 501 ? QwtInterval(2400.0, 2500.0) : QwtInterval(902.0, 928.0);
+        history.rssiInterval = QwtInterval(-100.0, -30.0);
+        for (int s = 0; s < 20; ++s) {
+            RfSpectrumScan scan(steps, qint8(-95));
+            scan[peak] = -40;
+            history.samples << RfSpectrumSample{k_t0 + 100 * s, scan, WifiScan()};
+        }
+        TabPage *page = open("steps", history);
+        QVERIFY(page);
+        SpectrumAnalysis *analysis = page->analysis();
+        analysis->peakAction()->trigger();
+        analysis->setReferenceAction(SpectrumTraces::Kind::MaxHold)->trigger();
+        const double at = start + peak * step;
+        // Apart by no more than a millionth of a step (sums of fractions of a megahertz).
+        const auto near = [step](double a, double b) { return qAbs(a - b) < step * 1e-6; };
+        const QPointF marker = analysis->layer()->plotMarkers().first()->value();
+        QVERIFY2(near(marker.x(), at), qPrintable(QString::number(marker.x(), 'f', 6)));
+        const QPointF vertex = page->spectroPlot()->maxHoldCurve()->sample(peak);
+        QVERIFY2(near(vertex.x(), at), qPrintable(QString::number(vertex.x(), 'f', 6)));
+        QCOMPARE(vertex.y(), -40.0);
+        QVERIFY(near(analysis->referenceCurve()->sample(peak).x(), at));
+        for (const QwtInterval &cells :
+             {page->spectroPlot()->densityData()->interval(Qt::XAxis),
+              page->spectroPlot()->highlightData()->interval(Qt::XAxis),
+              page->waterfallPlot()->waterfallData()->interval(Qt::XAxis)}) {
+            QVERIFY(near(cells.width(), steps * step));
+            QVERIFY(near(cells.minValue() + (peak + 0.5) * cells.width() / steps, at));
+        }
     }
 
     // Compare With offers the other recordings and takes the Max Hold in view of the one
