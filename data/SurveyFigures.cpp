@@ -75,8 +75,8 @@ SurveyFigures SurveyFigures::compute(const RfSpectrumHistory &history, const Opt
     // The peaks of the Max Hold trace, found as the page's peak table finds them.
     const FrequencyAxis axis = FrequencyAxis::of(history);
     const QVector<double> maxHold(highest.cbegin(), highest.cend());
-    const QList<PeakSearch::Peak> peaks
-        = PeakSearch::find(maxHold, axis, PeakSearch::separationHertz(history));
+    const QList<PeakSearch::Peak> peaks = PeakSearch::find(
+        maxHold, axis, PeakSearch::separationHertz(history), options.minProminenceDb);
     for (int p = 0; p < qMin(int(peaks.size()), int(k_peaks)); ++p) {
         const int j = peaks.at(p).step;
         figures.peaks.append(

@@ -624,9 +624,11 @@ bool SurveyReport::write(const Input &input, const QString &path, QString *error
     } else {
         blocks.append(textBlock(
             &pdf,
-            tr("The highest points of the Max Hold trace, at least %1 MHz apart; busy: the share "
-               "of sweeps at or above %2 dBm there.")
+            tr("The highest points of the Max Hold trace, at least %1 MHz apart, each rising at "
+               "least %2 dB above the dips that part it from higher ones; busy: the share of "
+               "sweeps at or above %3 dBm there.")
                 .arg(figures.band900 ? 0.5 : 1.0)
+                .arg(input.options.minProminenceDb)
                 .arg(input.options.thresholdDbm),
             font(8), width));
         QList<QStringList> peakRows;

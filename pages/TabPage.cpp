@@ -1,7 +1,7 @@
 #include "TabPage.h"
 
 #include "MarkerTable.h"
-#include "PeakTable.h"
+#include "PeakPanel.h"
 #include "SpectrumAnalysis.h"
 #include "app/MainWindow.h"
 #include "data/Constants.h"
@@ -143,7 +143,7 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
     m_analysis = new SpectrumAnalysis(this);
     auto *centre = new QHBoxLayout;
     centre->addWidget(m_viewStack, 1);
-    centre->addWidget(m_analysis->peakTable());
+    centre->addWidget(m_analysis->peakPanel());
     m_mainLayout->addLayout(centre, 1);
     m_mainLayout->addWidget(m_analysis->markerTable());
 

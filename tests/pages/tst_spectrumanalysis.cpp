@@ -3,6 +3,7 @@
 #include "data/RecordingFile.h"
 #include "data/SurveyFigures.h"
 #include "pages/MarkerTable.h"
+#include "pages/PeakPanel.h"
 #include "pages/PeakTable.h"
 #include "pages/SpectrumAnalysis.h"
 #include "pages/TabPage.h"
@@ -387,8 +388,16 @@ private Q_SLOTS:
         QCOMPARE(int(curve->size()), 501);
         for (int j = 0; j < 501; ++j)
             QCOMPARE(curve->sample(j), maxHold->sample(j));
-        QVERIFY(analysis->referenceCaption()->text().text().startsWith(
+        QVERIFY(analysis->referenceCaption()->label().text().startsWith(
             "Reference (dashed): Max Hold of this page, "));
+        // The caption is placed among the labels: clear of the marker's number and of the
+        // floor (-95 dBm) and what lies above it up to -60 dBm.
+        page->spectroPlot()->grab();
+        const QRectF caption = analysis->referenceCaption()->drawnBox();
+        QVERIFY(!caption.isEmpty());
+        QVERIFY(!caption.intersects(analysis->layer()->numbers().first()->drawnBox()));
+        QVERIFY2(caption.bottom() < page->spectroPlot()->transform(QwtPlot::yLeft, -60.0),
+                 qPrintable(QString::number(caption.bottom())));
         QCOMPARE(cell(analysis, 0, MarkerTable::ReferenceDelta), QString("0"));
         QVERIFY(analysis->clearReferenceAction()->isEnabled());
 
@@ -409,7 +418,7 @@ private Q_SLOTS:
         analysis->clearReferenceAction()->trigger();
         QVERIFY(analysis->reference().isEmpty());
         QCOMPARE(int(analysis->referenceCurve()->dataSize()), 0);
-        QVERIFY(analysis->referenceCaption()->text().isEmpty());
+        QVERIFY(analysis->referenceCaption()->label().isEmpty());
         QVERIFY(analysis->markerTable()->isColumnHidden(MarkerTable::ReferenceDelta));
     }
 
@@ -463,6 +472,66 @@ private Q_SLOTS:
             QVERIFY(near(cells.width(), steps * step));
             QVERIFY(near(cells.minValue() + (peak + 0.5) * cells.width() / steps, at));
         }
+    }
+
+    // Markers stay on their steps with their numbers as the window moves; a peak search moves
+    // only its own marker, never one the user placed, and a peak found again that holds a
+    // marker selects that marker instead of stacking another on it.
+    void markersStay()
+    {
+        TabPage *page = open("before", before());
+        QVERIFY(page);
+        SpectrumAnalysis *analysis = page->analysis();
+        const auto steps = [analysis] {
+            QList<int> list;
+            for (const MarkerSet::Marker &marker : analysis->markers().markers())
+                list << marker.step;
+            return list;
+        };
+        QWidget *canvas = page->spectroPlot()->canvas();
+        analysis->peakAction()->trigger(); // 1 on 2420.0 MHz
+        QTest::mouseDClick(canvas, Qt::LeftButton, Qt::NoModifier, pixelOf(page, 2437.0)); // 2
+        QCOMPARE(steps(), (QList<int>{100, 185}));
+        QCOMPARE(analysis->markers().selected(), 2);
+
+        // Sweeps 0 to 59: 2420.0 MHz is -70 there, the strongest peak 2420.6 MHz (-45), the
+        // next 2460.2 MHz (-48).
+        page->timeBar()->setLowerValue(0);
+        page->timeBar()->setUpperValue(60);
+        QCOMPARE(steps(), (QList<int>{100, 185}));
+        analysis->peakAction()->trigger();
+        QCOMPARE(steps(), (QList<int>{103, 185}));
+        QCOMPARE(analysis->markers().selected(), 1);
+        analysis->peakAction()->trigger();
+        QCOMPARE(steps(), (QList<int>{103, 185}));
+        analysis->nextPeakAction()->trigger();
+        QCOMPARE(steps(), (QList<int>{301, 185}));
+
+        // Marker 1 moved by the user is the user's: the next Peak places a marker of its own.
+        QTest::keyClick(canvas, Qt::Key_Right);
+        analysis->peakAction()->trigger();
+        QCOMPARE(steps(), (QList<int>{302, 185, 103}));
+        // The peak table's peak that holds a marker selects it.
+        analysis->peakTableAction()->setChecked(true);
+        analysis->selectMarker(2);
+        const PeakTable *table = analysis->peakTable();
+        QCOMPARE(table->stepAt(0), 103);
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          table->visualItemRect(table->item(0, PeakTable::Frequency)).center());
+        QCOMPARE(analysis->markers().selected(), 3);
+        QCOMPARE(steps(), (QList<int>{302, 185, 103}));
+
+        // Four of the user's own: no search takes one.
+        QTest::keyClick(canvas, Qt::Key_Delete);
+        analysis->placeMarker(2480.0);
+        analysis->placeMarker(2490.0);
+        QCOMPARE(steps(), (QList<int>{302, 185, 400, 450}));
+        QVERIFY(!analysis->peakAction()->isEnabled());
+        analysis->peak();
+        analysis->nextPeak();
+        QCOMPARE(steps(), (QList<int>{302, 185, 400, 450}));
+        QTest::keyClick(canvas, Qt::Key_Delete);
+        QVERIFY(analysis->peakAction()->isEnabled());
     }
 
     // Compare With offers the other recordings and takes the Max Hold in view of the one
