@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QPainter>
 #include <QStackedWidget>
 #include <QToolBar>
@@ -126,7 +127,16 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
     m_toolBar->addAction(ui->actionMax_Hold);
     m_toolBar->addAction(ui->actionAverage);
     m_toolBar->addSeparator();
-    m_toolBar->addAction(ui->actionVarsa_VexaIds);
+    // What shows the networks of the band, in one menu: so the tool bar fits beside a side
+    // panel at the window's smallest size.
+    m_networksMenu = new QMenu(this);
+    m_networksMenu->addAction(ui->actionVarsa_VexaIds);
+    QAction *networks = m_toolBar->addAction(tr("Networks"));
+    networks->setMenu(m_networksMenu);
+    networks->setToolTip(tr("The band's networks: VEXA IDs, and on 2.4 GHz the Wi-Fi channels, "
+                            "networks and list"));
+    if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(networks)))
+        button->setPopupMode(QToolButton::InstantPopup);
     m_mainLayout->setMenuBar(m_toolBar);
 
     m_viewStack = new QStackedWidget(this);
