@@ -5,6 +5,7 @@
 #include "pages/TabPage.h"
 #include "plots/WaterfallPlot.h"
 #include "widgets/RangeSlider.h"
+#include "widgets/WrappingDelegate.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -21,7 +22,7 @@
 
 namespace {
 
-enum Column { TimeColumn, TextColumn, FrequencyColumn, PeakColumn, DurationColumn };
+enum Column { TimeColumn, TextColumn };
 // A row's event: a found event's index, or -1 for a time event; and its start and end (ms).
 constexpr int k_foundRole = Qt::UserRole;
 constexpr int k_startRole = Qt::UserRole + 1;
@@ -81,18 +82,15 @@ EventsPanel::EventsPanel(QAction *toggleView, std::function<UserPrompts *()> pro
     m_status = new QLabel(this);
     m_status->setWordWrap(true);
 
+    // Two columns, the texts wrapped: a panel beside the pages at the window's smallest size
+    // shows every event's whole text.
     m_list = new QTreeWidget(this);
     m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setHeaderLabels({tr("Time"), tr("Event"), tr("MHz"), tr("Peak"), tr("Duration")});
-    m_list->headerItem()->setToolTip(FrequencyColumn, tr("The frequency range, MHz"));
-    m_list->headerItem()->setToolTip(PeakColumn, tr("The highest level in the event"));
-    m_list->header()->setStretchLastSection(false);
-    m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_list->header()->setSectionResizeMode(TextColumn, QHeaderView::Stretch);
-    m_list->setTextElideMode(Qt::ElideRight);
-    // Room for a found event's columns and some of an event's text.
-    setMinimumWidth(560);
+    new WrappingDelegate(m_list);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setHeaderLabels({tr("Time"), tr("Event")});
+    m_list->header()->setStretchLastSection(true);
+    m_list->header()->setSectionResizeMode(TimeColumn, QHeaderView::ResizeToContents);
 
     auto *controls = new QGridLayout;
     controls->addWidget(m_find, 0, 0, 2, 1);
@@ -114,6 +112,16 @@ EventsPanel::EventsPanel(QAction *toggleView, std::function<UserPrompts *()> pro
 QString EventsPanel::markTitle()
 {
     return QStringLiteral("Found event");
+}
+
+QString EventsPanel::foundText(const EventFinder::Event &event)
+{
+    return tr("Turned busy: %1-%2 MHz, peak %3 dBm, for %4%5")
+        .arg(event.lowerMHz, 0, 'f', 1)
+        .arg(event.upperMHz, 0, 'f', 1)
+        .arg(event.peakDbm)
+        .arg(span(event.durationMs()))
+        .arg(event.ongoing ? tr(" (still busy at the end)") : QString());
 }
 
 void EventsPanel::setPage(TabPage *page)
@@ -200,14 +208,7 @@ void EventsPanel::refresh()
         const EventFinder::Event &event = found.at(i);
         auto *item = new QTreeWidgetItem;
         item->setText(TimeColumn, clockText(event.startMs));
-        item->setText(TextColumn,
-                      event.ongoing ? tr("Turned busy (still busy at the end)")
-                                    : tr("Turned busy"));
-        item->setText(
-            FrequencyColumn,
-            QStringLiteral("%1-%2").arg(event.lowerMHz, 0, 'f', 1).arg(event.upperMHz, 0, 'f', 1));
-        item->setText(PeakColumn, tr("%1 dBm").arg(event.peakDbm));
-        item->setText(DurationColumn, span(event.durationMs()));
+        item->setText(TextColumn, foundText(event));
         item->setData(TimeColumn, k_foundRole, i);
         item->setData(TimeColumn, k_startRole, event.startMs);
         item->setData(TimeColumn, k_endRole, event.endMs);
@@ -305,7 +306,7 @@ void EventsPanel::mark(const EventFinder::Event *event)
     }
     if (event) {
         // Half a frequency step beyond the outer steps, so that the mark frames them.
-        const double half = BandAxis::of(m_page->history()).stepMHz / 2.0;
+        const double half = FrequencyAxis::of(m_page->history()).stepMegahertz() / 2.0;
         auto *shape = new QwtPlotShapeItem(markTitle());
         shape->setRect(QRectF(QPointF(event->lowerMHz - half, double(event->startMs)),
                               QPointF(event->upperMHz + half, double(event->endMs)))

@@ -47,6 +47,8 @@ public:
 
     // The title of the waterfall mark of a found event.
     static QString markTitle();
+    // A found event's row: its frequency range, peak level and duration.
+    static QString foundText(const EventFinder::Event &event);
     // The sweeps [first, last) of a page's history that show the span from startMs to endMs
     // with a margin, two minutes at least.
     static std::pair<int, int> windowAround(const TabPage *page, qint64 startMs, qint64 endMs);

@@ -6,6 +6,8 @@
 #include "UserPrompts.h"
 #include "data/AppVersion.h"
 #include "data/RecordingFile.h"
+#include "pages/PeakPanel.h"
+#include "pages/SpectrumAnalysis.h"
 #include "pages/TabPage900.h"
 #include "widgets/RangeSlider.h"
 
@@ -111,6 +113,7 @@ void RecordingActions::report(TabPage *page, const std::function<void(const QStr
     const QString path = FileLocations::withSuffix(url.toLocalFile(), QStringLiteral(".pdf"));
     // The stretch the page shows.
     SurveyReport::Input input{page->hist(), {}, AppVersion::text()};
+    input.options.minProminenceDb = page->analysis()->peakPanel()->minProminence();
     const auto [first, last] = page->visibleRange();
     if (last > first) {
         input.options.fromMs = input.history.samples.timestamp(first);

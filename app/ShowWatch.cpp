@@ -41,7 +41,7 @@ ShowWatch::ShowWatch(MainWindow &window, std::function<UserPrompts *()> prompts)
         const int columns
             = tab == 0 ? Constants::k_samplesPerScan2400 : Constants::k_samplesPerScan900;
         m_bands.push_back(std::make_unique<Band>(
-            Band{page, tab, AirWatch(BandAxis::of(page->history()), columns)}));
+            Band{page, tab, AirWatch(FrequencyAxis::of(page->history()), columns)}));
         connect(page, &TabPage::sweepAdded, this, [this, page] { onSweepAdded(page); });
         auto *picker = new RangeDragPicker(page->spectroPlot()->canvas());
         connect(picker, &RangeDragPicker::rangeDragged, this,
@@ -187,17 +187,17 @@ void ShowWatch::addRange(Band *band, const QString &key, const QString &name, do
         return;
     // The range as the band's frequency steps hold it.
     const auto [first, last] = band->watch.columnsOf(key);
-    const BandAxis axis = BandAxis::of(band->page->history());
+    const FrequencyAxis axis = FrequencyAxis::of(band->page->history());
     const QString frequencies = tr("%1-%2 MHz")
-                                    .arg(axis.frequency(first), 0, 'f', 1)
-                                    .arg(axis.frequency(last), 0, 'f', 1);
+                                    .arg(axis.megahertz(first), 0, 'f', 1)
+                                    .arg(axis.megahertz(last), 0, 'f', 1);
     Range range{band, name.isEmpty() ? frequencies : name, nullptr};
     if (removable) {
-        const double half = axis.stepMHz / 2.0;
+        const double half = axis.stepMegahertz() / 2.0;
         range.zone = new QwtPlotZoneItem;
         range.zone->setTitle(range.name);
         range.zone->setOrientation(Qt::Vertical);
-        range.zone->setInterval(axis.frequency(first) - half, axis.frequency(last) + half);
+        range.zone->setInterval(axis.megahertz(first) - half, axis.megahertz(last) + half);
         range.zone->setBrush(QColor(255, 214, 0, 40));
         range.zone->setPen(QPen(QColor(255, 214, 0, 180), 1.0, Qt::DashLine));
         range.zone->setZ(22.0);
@@ -233,6 +233,10 @@ void ShowWatch::onSweepAdded(TabPage *page)
         return;
     const SampleStore &samples = page->history().samples;
     const int newest = samples.size() - 1;
+    // The page padded the time the other band was swept with gap filler: a pause.
+    if (newest > 0 && samples.isGapFiller(newest - 1))
+        band->watch.addSweep(samples.timestamp(newest - 1), samples.values(newest - 1),
+                             samples.columns());
     const QList<AirWatch::Change> changes = band->watch.addSweep(
         samples.timestamp(newest), samples.values(newest), samples.columns());
     for (const AirWatch::Change &change : changes)

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-AirWatch::AirWatch(const BandAxis &axis, int columns)
+AirWatch::AirWatch(const FrequencyAxis &axis, int columns)
     : m_axis(axis)
     , m_columns(columns)
 { }
@@ -12,7 +12,6 @@ void AirWatch::Range::restart()
     stretch.clear();
     busy = 0;
     observedSince = -1;
-    lastSweep = -1;
     belowSince = -1;
     share = 0.0;
 }
@@ -29,7 +28,7 @@ void AirWatch::setSettings(const Settings &settings)
 bool AirWatch::addRange(const QString &key, double lowerMHz, double upperMHz)
 {
     const auto [first, last]
-        = m_axis.columnsWithin(qMin(lowerMHz, upperMHz), qMax(lowerMHz, upperMHz), m_columns);
+        = m_axis.stepsWithin(qMin(lowerMHz, upperMHz), qMax(lowerMHz, upperMHz), m_columns);
     m_ranges.remove(key);
     if (last < first)
         return false;
@@ -70,27 +69,45 @@ void AirWatch::reset()
         range.restart();
         range.alerting = false;
     }
+    m_lastSweep = -1;
+    m_gap = false;
+}
+
+bool AirWatch::paused(qint64 timestamp)
+{
+    if (m_lastSweep < 0)
+        return false;
+    const double spacing = double(timestamp - m_lastSweep);
+    if (m_gap
+        || (spacing > double(k_minPauseMs)
+            && (m_spacingMs <= 0.0 || spacing > k_pauseSpacings * m_spacingMs)))
+        return true;
+    // A slow mean of the spacing: one odd sweep moves it little.
+    m_spacingMs = m_spacingMs <= 0.0 ? spacing : m_spacingMs + (spacing - m_spacingMs) / 8.0;
+    return false;
 }
 
 QList<AirWatch::Change> AirWatch::addSweep(qint64 timestamp, const qint8 *values, int length)
 {
     QList<Change> changes;
-    if (length != m_columns
-        || std::all_of(values, values + length, [](qint8 v) { return v == -128; }))
+    if (length != m_columns)
         return changes;
+    if (std::all_of(values, values + length, [](qint8 v) { return v == -128; })) {
+        m_gap = m_lastSweep >= 0;
+        return changes;
+    }
+    // After a pause what came before says nothing about now: the stretch starts anew, the
+    // alerts standing stay until it is covered again.
+    const bool pause = paused(timestamp);
+    m_gap = false;
+    m_lastSweep = timestamp;
     const qint64 stretchMs = m_settings.stretchMs;
     for (auto it = m_ranges.begin(); it != m_ranges.end(); ++it) {
         Range &range = it.value();
-        // A pause longer than the stretch: what came before says nothing about now.
-        if (range.lastSweep >= 0 && timestamp - range.lastSweep > stretchMs) {
-            range.stretch.clear();
-            range.busy = 0;
-            range.observedSince = -1;
-            range.belowSince = -1;
-        }
+        if (pause)
+            range.restart();
         if (range.observedSince < 0)
             range.observedSince = timestamp;
-        range.lastSweep = timestamp;
         const int busy = m_rule.count(values, range.first, range.last);
         range.stretch.push_back({timestamp, busy});
         range.busy += busy;

@@ -25,6 +25,8 @@ struct EventFinder::Column
     int count = 0; // busy sweeps of the spell under way
     qint64 start = 0;
     qint64 end = 0;
+    qint64 seenMs = 0; // of the spell, seen busy: end - start less the gaps between
+    qint64 unseenAtEnd = 0; // m_unseenMs at the spell's last busy sweep
     int peak = -128;
     qint64 busyBefore = 0;
     qint64 sweepsBefore = 0;
@@ -39,7 +41,7 @@ bool EventFinder::Event::operator==(const Event &other) const
         && lastColumn == other.lastColumn && peakDbm == other.peakDbm && ongoing == other.ongoing;
 }
 
-EventFinder::EventFinder(const BandAxis &axis, int columns, const Options &options)
+EventFinder::EventFinder(const FrequencyAxis &axis, int columns, const Options &options)
     : m_axis(axis)
     , m_columns(qBound(0, columns, int(std::numeric_limits<quint16>::max())))
     , m_options(options)
@@ -51,19 +53,37 @@ EventFinder::EventFinder(const BandAxis &axis, int columns, const Options &optio
 
 EventFinder::~EventFinder() = default;
 
+void EventFinder::pause()
+{
+    for (Column &column : m_state) {
+        close(column, false);
+        column.minuteBusy = 0;
+    }
+    m_minute.clear();
+    m_minuteColumns.clear();
+}
+
 void EventFinder::add(qint64 timestamp, const qint8 *values, int length)
 {
     length = qMin(length, m_columns);
-    if (m_finished || std::all_of(values, values + length, [](qint8 v) { return v == -128; }))
+    if (m_finished)
         return;
-
-    // After a pause nothing before it tells what the minute before this sweep was like.
-    if (!m_minute.empty() && timestamp - m_minute.back().timestamp > k_maxPauseMs) {
-        m_minute.clear();
-        m_minuteColumns.clear();
-        for (Column &column : m_state)
-            column.minuteBusy = 0;
+    if (std::all_of(values, values + length, [](qint8 v) { return v == -128; })) {
+        m_gap = m_sweeps > 0;
+        return;
     }
+
+    if (m_sweeps > 0) {
+        // After a long pause nothing before it tells what the minute before this sweep was
+        // like, nor whether a spell went on; after a shorter gap a spell goes on, but the gap
+        // was not seen busy.
+        if (timestamp - m_lastMs > k_maxPauseMs)
+            pause();
+        else if (m_gap)
+            m_unseenMs += timestamp - m_lastMs;
+    }
+    m_gap = false;
+    m_lastMs = timestamp;
     // The minute before this sweep: drop what is older, keeping the newest sweep at least a
     // minute old, which tells that the whole minute was seen.
     while (m_minute.size() >= 2 && timestamp - m_minute[1].timestamp >= m_options.quietBeforeMs) {
@@ -89,6 +109,7 @@ void EventFinder::add(qint64 timestamp, const qint8 *values, int length)
         // One quiet sweep between two busy ones keeps the spell going.
         if (column.count > 0 && k - column.lastBusy <= 2) {
             ++column.count;
+            column.seenMs += timestamp - column.end - (m_unseenMs - column.unseenAtEnd);
             column.end = timestamp;
             column.peak = qMax(column.peak, value);
         } else {
@@ -96,12 +117,14 @@ void EventFinder::add(qint64 timestamp, const qint8 *values, int length)
             column.count = 1;
             column.start = timestamp;
             column.end = timestamp;
+            column.seenMs = 0;
             column.peak = value;
             column.busyBefore = column.minuteBusy;
             column.sweepsBefore = sweepsBefore;
             column.seenBefore = seen;
         }
         column.lastBusy = k;
+        column.unseenAtEnd = m_unseenMs;
         ++column.minuteBusy;
         m_minuteColumns.push_back(j);
     }
@@ -111,8 +134,8 @@ void EventFinder::add(qint64 timestamp, const qint8 *values, int length)
 
 void EventFinder::close(Column &column, bool ongoing)
 {
-    // A single busy sweep is a spike; a spell shorter than the minimum is no change.
-    if (column.count >= 2 && column.end - column.start >= m_options.minBusyMs)
+    // A single busy sweep is a spike; a spell seen busy for less than the minimum is no change.
+    if (column.count >= 2 && column.seenMs >= m_options.minBusyMs)
         column.candidates.push_back({column.start, column.end, column.peak, column.busyBefore,
                                      column.sweepsBefore, column.seenBefore, ongoing});
     column.count = 0;
@@ -196,8 +219,8 @@ QList<EventFinder::Event> EventFinder::finish()
             && double(group.busyBefore) <= m_options.quietShare * double(group.sweepsBefore);
         if (!group.seenBefore || !quiet)
             continue;
-        group.event.lowerMHz = m_axis.frequency(group.event.firstColumn);
-        group.event.upperMHz = m_axis.frequency(group.event.lastColumn);
+        group.event.lowerMHz = m_axis.megahertz(group.event.firstColumn);
+        group.event.upperMHz = m_axis.megahertz(group.event.lastColumn);
         events.append(group.event);
     }
     std::sort(events.begin(), events.end(), [](const Event &a, const Event &b) {
@@ -215,7 +238,7 @@ QList<EventFinder::Event> EventFinder::find(const RfSpectrumHistory &history,
     // A copy shares the store's blocks: sweeps that arrive meanwhile (a progress dialog runs
     // the event loop) go to the page's own store, not to this one.
     const SampleStore samples = history.samples;
-    EventFinder finder(BandAxis::of(history), samples.columns(), options);
+    EventFinder finder(FrequencyAxis::of(history), samples.columns(), options);
     const int total = samples.size();
     constexpr int k_progressEvery = SampleStore::k_blockSweeps;
     for (int i = 0; i < total; ++i) {
@@ -224,8 +247,7 @@ QList<EventFinder::Event> EventFinder::find(const RfSpectrumHistory &history,
                 *cancelled = true;
             return {};
         }
-        if (!samples.isGapFiller(i))
-            finder.add(samples.timestamp(i), samples.values(i), samples.columns());
+        finder.add(samples.timestamp(i), samples.values(i), samples.columns());
     }
     if (progress)
         progress(total, total);

@@ -30,6 +30,32 @@ int FrequencyAxis::nearestStep(double megahertz, int steps) const
     return offset - below > 0.5 ? below + 1 : below;
 }
 
+std::pair<int, int> FrequencyAxis::stepsWithin(double lowerMHz, double upperMHz, int steps) const
+{
+    // Beyond any band (and NaN): no step.
+    constexpr double k_farMHz = 1e9;
+    if (!(lowerMHz <= upperMHz) || !(upperMHz > -k_farMHz) || !(lowerMHz < k_farMHz))
+        return {steps, -1};
+    const qint64 lowerHz = std::llround(qMax(lowerMHz, -k_farMHz) * 1e6);
+    const qint64 upperHz = std::llround(qMin(upperMHz, k_farMHz) * 1e6);
+    int first = steps;
+    int last = -1;
+    for (int j = 0; j < steps; ++j) {
+        const qint64 at = hertz(j);
+        if (at < lowerHz || at > upperHz)
+            continue;
+        first = qMin(first, j);
+        last = j;
+    }
+    return {first, last};
+}
+
+QwtInterval FrequencyAxis::cells(int steps) const
+{
+    const double half = stepMegahertz() / 2.0;
+    return QwtInterval(megahertz(0) - half, megahertz(qMax(steps, 1) - 1) + half);
+}
+
 QString FrequencyAxis::megahertzText(qint64 hertz)
 {
     const qint64 magnitude = hertz < 0 ? -hertz : hertz;

@@ -26,12 +26,36 @@ int MarkerSet::add(int step)
     return number;
 }
 
-void MarkerSet::move(int number, int step)
+void MarkerSet::place(int number, int step)
 {
     for (Marker &marker : m_markers) {
         if (marker.number == number)
             marker.step = step;
     }
+}
+
+void MarkerSet::move(int number, int step)
+{
+    place(number, step);
+    if (number == m_found)
+        m_found = 0;
+}
+
+int MarkerSet::showFound(int step)
+{
+    for (const Marker &marker : qAsConst(m_markers)) {
+        if (marker.step == step) {
+            m_selected = marker.number;
+            return marker.number;
+        }
+    }
+    if (m_found != 0) {
+        place(m_found, step);
+        m_selected = m_found;
+        return m_found;
+    }
+    m_found = add(step);
+    return m_found;
 }
 
 void MarkerSet::remove(int number)
@@ -42,12 +66,15 @@ void MarkerSet::remove(int number)
         m_markers.end());
     if (m_selected == number)
         m_selected = m_markers.isEmpty() ? 0 : m_markers.constLast().number;
+    if (m_found == number)
+        m_found = 0;
 }
 
 void MarkerSet::clear()
 {
     m_markers.clear();
     m_selected = 0;
+    m_found = 0;
 }
 
 void MarkerSet::select(int number)

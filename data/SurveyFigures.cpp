@@ -24,13 +24,6 @@ QString percent(double share)
 
 } // namespace
 
-double SurveyFigures::frequencyOf(bool band900, int index)
-{
-    const ScanParams &params = band900 ? Constants::k_900ScanParams : Constants::k_2400ScanParams;
-    return params.value(QStringLiteral("FStart")).toDouble()
-        + index * params.value(QStringLiteral("FStep")).toDouble() / 1000.0;
-}
-
 SurveyFigures SurveyFigures::compute(const RfSpectrumHistory &history, const Options &options)
 {
     SurveyFigures figures;
@@ -43,6 +36,11 @@ SurveyFigures SurveyFigures::compute(const RfSpectrumHistory &history, const Opt
     int last = first;
     while (last < samples.size() && samples.timestamp(last) <= options.toMs)
         ++last;
+    // From the first sweep measured to the last: gap filler at either end is no sweep.
+    while (first < last && samples.isGapFiller(first))
+        ++first;
+    while (last > first && samples.isGapFiller(last - 1))
+        --last;
     figures.first = first;
     figures.last = last;
     if (last > first) {
@@ -77,8 +75,8 @@ SurveyFigures SurveyFigures::compute(const RfSpectrumHistory &history, const Opt
     // The peaks of the Max Hold trace, found as the page's peak table finds them.
     const FrequencyAxis axis = FrequencyAxis::of(history);
     const QVector<double> maxHold(highest.cbegin(), highest.cend());
-    const QList<PeakSearch::Peak> peaks
-        = PeakSearch::find(maxHold, axis, PeakSearch::separationHertz(history));
+    const QList<PeakSearch::Peak> peaks = PeakSearch::find(
+        maxHold, axis, PeakSearch::separationHertz(history), options.minProminenceDb);
     for (int p = 0; p < qMin(int(peaks.size()), int(k_peaks)); ++p) {
         const int j = peaks.at(p).step;
         figures.peaks.append(
@@ -109,7 +107,7 @@ SurveyFigures SurveyFigures::compute(const RfSpectrumHistory &history, const Opt
         const bool lastSegment = figures.band900 && c == figures.channels.size() - 1;
         qint64 busyCells = 0;
         for (int j = 0; j < columns; ++j) {
-            const double mhz = frequencyOf(figures.band900, j);
+            const double mhz = axis.megahertz(j);
             // 900 MHz segments meet: each step belongs to one (the band's top to the last).
             const bool inside = figures.band900 ? mhz >= channel.lowMHz
                     && (mhz < channel.highMHz || (lastSegment && mhz <= channel.highMHz))
@@ -203,11 +201,9 @@ SurveyFigures SurveyFigures::compute(const RfSpectrumHistory &history, const Opt
         int from = first;
         while (from > 0 && samples.timestamp(from - 1) >= figures.firstMs - lead)
             --from;
-        EventFinder finder(BandAxis::of(history), columns, search);
-        for (int i = from; i < last; ++i) {
-            if (!samples.isGapFiller(i))
-                finder.add(samples.timestamp(i), samples.values(i), columns);
-        }
+        EventFinder finder(axis, columns, search);
+        for (int i = from; i < last; ++i)
+            finder.add(samples.timestamp(i), samples.values(i), columns);
         for (const EventFinder::Event &event : finder.finish()) {
             if (event.startMs >= figures.firstMs)
                 figures.found.append(event);

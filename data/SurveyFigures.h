@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EventFinder.h"
+#include "PeakSearch.h"
 #include "RfSpectrumHistory.h"
 #include "VexaIdAdvisor.h"
 
@@ -20,6 +21,7 @@ public:
     {
         double thresholdDbm = -80.0;
         int minUniverses = 0;
+        double minProminenceDb = PeakSearch::k_defaultProminenceDb; // of the peaks listed
         qint64 fromMs = std::numeric_limits<qint64>::min();
         qint64 toMs = std::numeric_limits<qint64>::max();
     };
@@ -51,10 +53,11 @@ public:
         double busyShare = 0.0; // of the stretch's sweeps at or above the threshold there
     };
 
-    // The stretch: sweeps [first, last) of the history.
+    // The stretch: sweeps [first, last) of the history, from the first sweep measured in the
+    // time asked for to the last (gap filler at either end left out; empty without one).
     int first = 0;
     int last = 0;
-    qint64 sweeps = 0; // gap fillers left out
+    qint64 sweeps = 0; // measured: gap fillers left out
     qint64 firstMs = 0;
     qint64 lastMs = 0;
     bool band900 = false;
@@ -65,12 +68,11 @@ public:
     QList<TimeEvent> events; // the history's own in the stretch, in time order
     QList<EventFinder::Event> found; // that start in the stretch, in time order
     // The strongest peaks of the Max Hold trace as PeakSearch finds them (strongest first, at
-    // least 1 MHz apart, 0.5 MHz on 900 MHz; those of the page's peak table); at most k_peaks.
+    // least 1 MHz apart, 0.5 MHz on 900 MHz, standing out by the minimum prominence; those of
+    // the page's peak table); at most k_peaks.
     QList<Peak> peaks;
     static constexpr int k_peaks = 10;
     Options options;
 
     static SurveyFigures compute(const RfSpectrumHistory &history, const Options &options);
-    // The frequency of amplitude `index` of the band's sweeps, MHz.
-    static double frequencyOf(bool band900, int index);
 };

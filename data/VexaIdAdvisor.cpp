@@ -1,17 +1,12 @@
 #include "VexaIdAdvisor.h"
 
-#include "BandAxis.h"
 #include "BusyRule.h"
 #include "Constants.h"
+#include "FrequencyAxis.h"
 #include "RecordingFile.h"
 
 #include <algorithm>
 #include <vector>
-
-double VexaIdAdvisor::frequencyOf(const RfSpectrumHistory &history, int index)
-{
-    return BandAxis::of(history).frequency(index);
-}
 
 QList<VexaIdAdvisor::Score> VexaIdAdvisor::rank(const RfSpectrumHistory &history, int first,
                                                 int last, const Options &options)
@@ -45,7 +40,7 @@ QList<VexaIdAdvisor::Score> VexaIdAdvisor::rank(const RfSpectrumHistory &history
         sum[size_t(j)] = counts.sums.at(j) - fillers * SampleStore::k_missingValue;
     }
 
-    const BandAxis axis = BandAxis::of(history);
+    const FrequencyAxis axis = FrequencyAxis::of(history);
     QList<Score> scores;
     for (auto it = Constants::k_vexaIdMap.cbegin(); it != Constants::k_vexaIdMap.cend(); ++it) {
         const bool ofBand
@@ -58,7 +53,7 @@ QList<VexaIdAdvisor::Score> VexaIdAdvisor::rank(const RfSpectrumHistory &history
         qint64 busyCells = 0;
         qint64 amplitudeSum = 0;
         const auto [firstStep, lastStep]
-            = axis.columnsWithin(it.value().lowerEdge(), it.value().upperEdge(), columns);
+            = axis.stepsWithin(it.value().lowerEdge(), it.value().upperEdge(), columns);
         for (int j = firstStep; j <= lastStep; ++j) {
             busyCells += busy[size_t(j)];
             amplitudeSum += sum[size_t(j)];

@@ -36,6 +36,4 @@ public:
     {
         return rank(history, first, last, Options());
     }
-    // The frequency of amplitude `index` of a sweep of the history's band, MHz.
-    static double frequencyOf(const RfSpectrumHistory &history, int index);
 };

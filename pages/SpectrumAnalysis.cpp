@@ -1,6 +1,7 @@
 #include "SpectrumAnalysis.h"
 
 #include "MarkerTable.h"
+#include "PeakPanel.h"
 #include "PeakTable.h"
 #include "TabPage.h"
 #include "app/AnalysisHost.h"
@@ -8,8 +9,8 @@
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
 #include "plots/MarkerLayer.h"
+#include "plots/PlacedLabelMarker.h"
 #include "plots/SpectroPlot.h"
-#include "plots/SpectrogramData.h"
 #include "widgets/ToolBarFocus.h"
 
 #include <QAction>
@@ -26,7 +27,6 @@
 #include <algorithm>
 #include <functional>
 #include <qwt_plot_curve.h>
-#include <qwt_plot_textlabel.h>
 
 namespace {
 
@@ -61,15 +61,26 @@ SpectrumAnalysis::SpectrumAnalysis(TabPage *page)
     m_referenceCurve->setRenderHint(QwtPlotItem::RenderAntialiased, true);
     m_referenceCurve->setZ(24.0); // under the Max Hold and Average traces
     m_referenceCurve->attach(plot);
-    m_referenceCaption = new QwtPlotTextLabel;
-    m_referenceCaption->setMargin(4);
+    // Hanging from the canvas's top at its left (on the markers' 0 ... 1 axis), or wherever
+    // else along the top it covers no other label.
+    m_referenceCaption = new PlacedLabelMarker;
+    m_referenceCaption->setLineStyle(QwtPlotMarker::NoLine);
+    m_referenceCaption->setLabelAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    m_referenceCaption->setYAxis(QwtPlot::yRight);
+    m_referenceCaption->setVerticalRange(QwtInterval(0.0, 1.0));
+    m_referenceCaption->setDistance(4.0);
+    m_referenceCaption->setPadding(QSizeF(8.0, 4.0));
+    m_referenceCaption->setPlacementRank(2); // after the markers, VEXA IDs and Wi-Fi names
+    // Shortened where a narrow plot has no room for it, but always shown.
+    m_referenceCaption->setElidable(true);
+    m_referenceCaption->setNeverLeftOut(true);
     m_referenceCaption->setZ(30.0);
     m_referenceCaption->attach(plot);
 
     m_markerTable = new MarkerTable(page);
     m_markerTable->hide();
-    m_peakTable = new PeakTable(page);
-    m_peakTable->hide();
+    m_peakPanel = new PeakPanel(page);
+    m_peakPanel->hide();
 
     connect(m_layer, &MarkerLayer::placeRequested, this, &SpectrumAnalysis::placeMarker);
     connect(m_layer, &MarkerLayer::selectRequested, this, &SpectrumAnalysis::selectMarker);
@@ -81,15 +92,11 @@ SpectrumAnalysis::SpectrumAnalysis(TabPage *page)
     connect(m_markerTable, &MarkerTable::selectRequested, this, &SpectrumAnalysis::selectMarker);
     connect(m_markerTable, &MarkerTable::stepRequested, this, &SpectrumAnalysis::stepMarker);
     connect(m_markerTable, &MarkerTable::removeRequested, this, &SpectrumAnalysis::removeMarker);
-    connect(m_peakTable, &PeakTable::peakChosen, this, [this](int step) {
-        if (m_markers.stepOf(1) < 0) {
-            m_markers.add(step); // the lowest free number: 1
-        } else {
-            m_markers.move(1, step);
-            m_markers.select(1);
-        }
-        showMarkers(true);
+    connect(m_peakPanel->table(), &PeakTable::peakChosen, this, [this](int step) {
+        if (m_markers.showFound(step))
+            showMarkers(true);
     });
+    connect(m_peakPanel, &PeakPanel::prominenceChanged, this, &SpectrumAnalysis::refresh);
 
     buildActions();
     connect(page, &TabPage::visibleWindowChanged, this, &SpectrumAnalysis::refresh);
@@ -110,15 +117,16 @@ void SpectrumAnalysis::buildActions()
     m_toolBar->hide();
     ToolBarFocus::enable(m_toolBar);
     m_peakAction = new QAction(tr("Peak"), this);
-    m_peakAction->setToolTip(
-        tr("Put the selected marker (or a new one) on the highest point of the Max Hold in view"));
+    m_peakAction->setToolTip(tr("Put the peak marker on the strongest peak of the Max Hold in "
+                                "view (the markers you placed stay where they are)"));
     connect(m_peakAction, &QAction::triggered, this, &SpectrumAnalysis::peak);
     m_nextPeakAction = new QAction(tr("Next Peak"), this);
-    m_nextPeakAction->setToolTip(tr("Move the selected marker to the next lower peak"));
+    m_nextPeakAction->setToolTip(
+        tr("Move the peak marker to the next lower peak after the selected marker"));
     connect(m_nextPeakAction, &QAction::triggered, this, &SpectrumAnalysis::nextPeak);
     m_peakTableAction = new QAction(tr("Peaks"), this);
     m_peakTableAction->setCheckable(true);
-    m_peakTableAction->setToolTip(tr("Show the ten strongest peaks in view"));
+    m_peakTableAction->setToolTip(tr("Show the ten strongest peaks in view that stand out"));
     connect(m_peakTableAction, &QAction::toggled, this, [this] {
         refresh();
         updatePanels();
@@ -184,6 +192,11 @@ void SpectrumAnalysis::setHost(AnalysisHost *host)
 {
     m_host = host;
     refresh();
+}
+
+PeakTable *SpectrumAnalysis::peakTable() const
+{
+    return m_peakPanel->table();
 }
 
 FrequencyAxis SpectrumAnalysis::axis() const
@@ -252,22 +265,16 @@ void SpectrumAnalysis::update()
     m_traces = SpectrumTraces::fromCounts(m_statistics.counts(), history.samples, first, last,
                                           busyThreshold());
     m_peaks = PeakSearch::find(m_traces.trace(SpectrumTraces::Kind::MaxHold), axis(),
-                               PeakSearch::separationHertz(history));
-    m_peakTable->showPeaks(m_peaks, m_traces, axis());
+                               PeakSearch::separationHertz(history), m_peakPanel->minProminence());
+    m_peakPanel->table()->showPeaks(m_peaks, m_traces, axis());
     showMarkers(false);
 }
 
 void SpectrumAnalysis::peak()
 {
     ensureCurrent();
-    if (m_peaks.isEmpty())
-        return;
-    const int step = m_peaks.first().step;
-    if (m_markers.selected() == 0)
-        m_markers.add(step);
-    else
-        m_markers.move(m_markers.selected(), step);
-    showMarkers(true);
+    if (!m_peaks.isEmpty() && m_markers.showFound(m_peaks.first().step))
+        showMarkers(true);
 }
 
 void SpectrumAnalysis::nextPeak()
@@ -279,10 +286,8 @@ void SpectrumAnalysis::nextPeak()
         return;
     }
     const int next = PeakSearch::next(m_peaks, m_traces.maxHold(step), step);
-    if (next < 0)
-        return;
-    m_markers.move(m_markers.selected(), m_peaks.at(next).step);
-    showMarkers(true);
+    if (next >= 0 && m_markers.showFound(m_peaks.at(next).step))
+        showMarkers(true);
 }
 
 void SpectrumAnalysis::placeMarker(double megahertz)
@@ -349,6 +354,9 @@ void SpectrumAnalysis::showMarkers(bool replot)
     m_markerTable->showReadouts(readouts, m_markers.selected(),
                                 !m_reference.isEmpty() && (referenced || readouts.isEmpty()),
                                 m_reference.kind);
+    // Four markers of the user's own: no search takes one.
+    m_peakAction->setEnabled(m_markers.canShowFound());
+    m_nextPeakAction->setEnabled(m_markers.canShowFound());
     updatePanels();
     if (replot)
         plot->replot();
@@ -358,7 +366,7 @@ void SpectrumAnalysis::updatePanels()
 {
     const bool spectrogram = m_page->viewStack()->currentWidget() == m_page->spectroPlot();
     m_markerTable->setVisible(spectrogram && !m_markers.isEmpty());
-    m_peakTable->setVisible(spectrogram && m_peakTableAction->isChecked());
+    m_peakPanel->setVisible(spectrogram && m_peakTableAction->isChecked());
 }
 
 QString SpectrumAnalysis::windowText(const TabPage *page, int first, int last) const
@@ -379,11 +387,11 @@ void SpectrumAnalysis::showReference()
     SpectroPlot *plot = m_page->spectroPlot();
     quietly(plot, [&] {
         const int n = m_reference.levels.size();
-        // At the centres of the columns, where the spectrogram draws its own traces.
-        const QwtInterval band = plot->densityData()->interval(Qt::XAxis);
+        // At the frequencies of the steps, as the spectrogram's own traces.
+        const FrequencyAxis steps = axis();
         QVector<double> x(n);
         for (int j = 0; j < n; ++j)
-            x[j] = band.minValue() + (j + 0.5) * band.width() / n;
+            x[j] = steps.megahertz(j);
         m_referenceCurve->setSamples(x, m_reference.levels);
         QwtText caption;
         if (!m_reference.isEmpty()) {
@@ -392,9 +400,11 @@ void SpectrumAnalysis::showReference()
             caption.setColor(k_referenceColor);
             caption.setBackgroundBrush(QColor(0, 0, 0, 192));
             caption.setBorderRadius(2.0);
-            caption.setRenderFlags(Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap);
         }
-        m_referenceCaption->setText(caption);
+        const QwtInterval band = plot->axisInterval(QwtPlot::xBottom);
+        m_referenceCaption->setValue(band.minValue(), 1.0);
+        m_referenceCaption->setSlideRange(band);
+        m_referenceCaption->setLabel(caption);
     });
     m_clearReferenceAction->setEnabled(!m_reference.isEmpty());
 }

@@ -16,18 +16,19 @@
 class AnalysisHost;
 class MarkerLayer;
 class MarkerTable;
+class PeakPanel;
 class PeakTable;
+class PlacedLabelMarker;
 class QAction;
 class QActionGroup;
 class QwtPlotCurve;
-class QwtPlotTextLabel;
 class TabPage;
 
 // What a technician reads off a band page's spectrogram: up to four markers with their levels
-// (the table under the plot), the strongest peaks (the table beside it), a reference trace to
-// compare with, and exports of the scan for coordination software or as a summary. Everything
-// follows the window in view; gap fillers count in nothing. Its tool bar holds Peak, Next Peak,
-// Peaks (the table), Reference and Export.
+// (the table under the plot), the strongest peaks that stand out (the Peaks panel beside it), a
+// reference trace to compare with, and exports of the scan for coordination software or as a
+// summary. Everything follows the window in view; gap fillers count in nothing. Its tool bar
+// holds Peak, Next Peak, Peaks (the panel), Reference and Export.
 class SpectrumAnalysis : public QObject
 {
     Q_OBJECT
@@ -45,10 +46,12 @@ public:
     // page's own tool bar would not hold them at the usual window widths).
     QToolBar *toolBar() const { return m_toolBar; }
     MarkerTable *markerTable() const { return m_markerTable; }
-    PeakTable *peakTable() const { return m_peakTable; }
+    PeakPanel *peakPanel() const { return m_peakPanel; }
+    PeakTable *peakTable() const;
     MarkerLayer *layer() const { return m_layer; }
     QwtPlotCurve *referenceCurve() const { return m_referenceCurve; }
-    QwtPlotTextLabel *referenceCaption() const { return m_referenceCaption; }
+    // Placed among the spectrogram's other labels.
+    PlacedLabelMarker *referenceCaption() const { return m_referenceCaption; }
 
     const MarkerSet &markers() const { return m_markers; }
     // The traces and peaks of the window in view.
@@ -77,6 +80,8 @@ public Q_SLOTS:
     // The window in view changed (or the busy threshold): traces, peaks, markers and tables
     // follow, at once while markers or the peak table are on show, else when next asked for.
     void refresh();
+    // The peak search's marker (a new one unless it has one; see MarkerSet) on the strongest
+    // peak in view, or on the next lower peak after the selected marker.
     void peak();
     void nextPeak();
     // A new marker at the step nearest the frequency (the selected one moves there when four
@@ -117,9 +122,9 @@ private:
     QPointer<QToolBar> m_toolBar; // the window may take it
     MarkerLayer *m_layer = nullptr;
     QwtPlotCurve *m_referenceCurve = nullptr;
-    QwtPlotTextLabel *m_referenceCaption = nullptr;
+    PlacedLabelMarker *m_referenceCaption = nullptr;
     MarkerTable *m_markerTable = nullptr;
-    PeakTable *m_peakTable = nullptr;
+    PeakPanel *m_peakPanel = nullptr;
 
     QAction *m_peakAction = nullptr;
     QAction *m_nextPeakAction = nullptr;

@@ -1,6 +1,7 @@
 #include "SurveyReport.h"
 
 #include "data/Constants.h"
+#include "data/FrequencyAxis.h"
 #include "plots/ColorLookup.h"
 #include "plots/SpectroColorMap.h"
 #include "plots/SpectroStatistics.h"
@@ -207,6 +208,26 @@ Axis frequencyAxis(bool band900)
         : Axis{2400.0, 2500.0, 10.0, [](double v) { return QString::number(v, 'f', 0); }};
 }
 
+// Where the frequency steps lie across a picture, as on the screen: step j at its frequency,
+// the colours centred on it.
+struct StepMap
+{
+    FrequencyAxis steps;
+    Axis axis;
+    double width; // of the picture, in its units
+
+    double x(int step) const
+    {
+        return (steps.megahertz(step) - axis.min) / (axis.max - axis.min) * width;
+    }
+    // The fractional step at the middle of pixel column px of `pixels`.
+    double stepAt(int px, int pixels) const
+    {
+        const double mhz = axis.min + (px + 0.5) / pixels * (axis.max - axis.min);
+        return (mhz - steps.megahertz(0)) / steps.stepMegahertz();
+    }
+};
+
 void paintSpectrogram(QPainter &painter, const QRectF &rect, const SurveyReport::Input &input,
                       const SurveyFigures &figures)
 {
@@ -224,9 +245,11 @@ void paintSpectrogram(QPainter &painter, const QRectF &rect, const SurveyReport:
     if (n > 0 && rows > 0) {
         const QRect pixels = frame.picture.toAlignedRect();
         QImage image(pixels.size(), QImage::Format_RGB32);
-        const SpectroColorMap map;
+        const StepMap map{FrequencyAxis::of(input.history), frequencyAxis(figures.band900),
+                          frame.picture.width()};
+        const SpectroColorMap colorMap;
         // Premultiplied: the colours as drawn over the picture's black, as on screen.
-        const ColorLookup colors(map, QwtInterval(0.0, 0.5), true);
+        const ColorLookup colors(colorMap, QwtInterval(0.0, 0.5), true);
         std::vector<double> below(static_cast<size_t>(n));
         for (int py = 0; py < image.height(); ++py) {
             // The row's amplitude, as a fractional density row (row r spans yMin + r ... + 1).
@@ -240,15 +263,14 @@ void paintSpectrogram(QPainter &painter, const QRectF &rect, const SurveyReport:
                     + result.density.at(high * n + j) * w;
             QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(py));
             for (int px = 0; px < image.width(); ++px)
-                line[px]
-                    = colors.rgb(across(below.data(), n, (px + 0.5) / image.width() * n - 0.5));
+                line[px] = colors.rgb(across(below.data(), n, map.stepAt(px, image.width())));
         }
         painter.drawImage(frame.picture, image);
 
         // The Max Hold trace over it, as a vector line.
         QPainterPath trace;
         for (int j = 0; j < n; ++j) {
-            const double x = frame.picture.left() + (j + 0.5) / n * frame.picture.width();
+            const double x = frame.picture.left() + map.x(j);
             const double v = qBound(double(yMin), double(result.max.at(j)), double(yMax));
             const double y
                 = frame.picture.bottom() - (v - yMin) / (yMax - yMin) * frame.picture.height();
@@ -292,6 +314,8 @@ void paintWaterfall(QPainter &painter, const QRectF &rect, const SurveyReport::I
     if (sweeps > 0 && n > 0) {
         const QRect pixels = frame.picture.toAlignedRect();
         QImage image(pixels.size(), QImage::Format_RGB32);
+        const StepMap steps{FrequencyAxis::of(input.history), frequencyAxis(figures.band900),
+                            frame.picture.width()};
         std::vector<qint8> peaks(static_cast<size_t>(n));
         std::vector<double> row(static_cast<size_t>(n));
         for (int py = 0; py < image.height(); ++py) {
@@ -307,7 +331,7 @@ void paintWaterfall(QPainter &painter, const QRectF &rect, const SurveyReport::I
                 row[size_t(j)] = peaks[size_t(j)];
             QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(py));
             for (int px = 0; px < image.width(); ++px)
-                line[px] = colors.rgb(across(row.data(), n, (px + 0.5) / image.width() * n - 0.5));
+                line[px] = colors.rgb(across(row.data(), n, steps.stepAt(px, image.width())));
         }
         painter.drawImage(frame.picture, image);
     }
@@ -479,7 +503,7 @@ bool SurveyReport::write(const Input &input, const QString &path, QString *error
         {tr("First sweep"), any ? localTime(figures.firstMs) : tr("no sweep in the stretch")},
         {tr("Last sweep"), any ? localTime(figures.lastMs) : tr("no sweep in the stretch")},
         {tr("Duration"), any ? duration(figures.lastMs - figures.firstMs) : duration(0)},
-        {tr("Sweeps"), QLocale().toString(figures.last - figures.first)},
+        {tr("Sweeps"), QLocale().toString(figures.sweeps)},
         {tr("Program version"), input.programVersion}};
     for (const Block &row :
          tableBlocks(&pdf, {tr("Survey"), QString()}, title, {0.3, 0.7}, content.height()))
@@ -600,9 +624,11 @@ bool SurveyReport::write(const Input &input, const QString &path, QString *error
     } else {
         blocks.append(textBlock(
             &pdf,
-            tr("The highest points of the Max Hold trace, at least %1 MHz apart; busy: the share "
-               "of sweeps at or above %2 dBm there.")
+            tr("The highest points of the Max Hold trace, at least %1 MHz apart, each rising at "
+               "least %2 dB above the dips that part it from higher ones; busy: the share of "
+               "sweeps at or above %3 dBm there.")
                 .arg(figures.band900 ? 0.5 : 1.0)
+                .arg(input.options.minProminenceDb)
                 .arg(input.options.thresholdDbm),
             font(8), width));
         QList<QStringList> peakRows;

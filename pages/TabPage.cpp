@@ -1,10 +1,11 @@
 #include "TabPage.h"
 
 #include "MarkerTable.h"
-#include "PeakTable.h"
+#include "PeakPanel.h"
 #include "SpectrumAnalysis.h"
 #include "app/MainWindow.h"
 #include "data/Constants.h"
+#include "data/FrequencyAxis.h"
 #include "data/HistoryJournal.h"
 #include "data/JournalFormat.h"
 #include "networks/VexaIdOverlay.h"
@@ -18,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QPainter>
 #include <QStackedWidget>
 #include <QToolBar>
@@ -128,7 +130,16 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
     m_toolBar->addAction(ui->actionMax_Hold);
     m_toolBar->addAction(ui->actionAverage);
     m_toolBar->addSeparator();
-    m_toolBar->addAction(ui->actionVarsa_VexaIds);
+    // What shows the networks of the band, in one menu: so the tool bar fits beside a side
+    // panel at the window's smallest size.
+    m_networksMenu = new QMenu(this);
+    m_networksMenu->addAction(ui->actionVarsa_VexaIds);
+    QAction *networks = m_toolBar->addAction(tr("Networks"));
+    networks->setMenu(m_networksMenu);
+    networks->setToolTip(tr("The band's networks: VEXA IDs, and on 2.4 GHz the Wi-Fi channels, "
+                            "networks and list"));
+    if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(networks)))
+        button->setPopupMode(QToolButton::InstantPopup);
     m_mainLayout->setMenuBar(m_toolBar);
 
     m_viewStack = new QStackedWidget(this);
@@ -145,7 +156,7 @@ void TabPage::buildWidgets(Ui::MainWindow *ui, bool playback)
     m_analysis = new SpectrumAnalysis(this);
     auto *centre = new QHBoxLayout;
     centre->addWidget(m_viewStack, 1);
-    centre->addWidget(m_analysis->peakTable());
+    centre->addWidget(m_analysis->peakPanel());
     m_mainLayout->addLayout(centre, 1);
     m_mainLayout->addWidget(m_analysis->markerTable());
 
@@ -213,13 +224,19 @@ void TabPage::applyIntervals()
 {
     const QwtInterval &freq = m_hist.freqInterval;
     const QwtInterval &rssi = m_hist.rssiInterval;
+    // The raster cells centred on the frequency steps, where the markers and traces are drawn.
+    int steps = m_hist.samples.columns();
+    if (steps <= 0)
+        steps = freq.contains(915.0) ? Constants::k_samplesPerScan900
+                                     : Constants::k_samplesPerScan2400;
+    const QwtInterval cells = FrequencyAxis::of(m_hist).cells(steps);
     m_spectroPlot->setAxisScale(QwtPlot::xBottom, freq.minValue(), freq.maxValue());
     m_spectroPlot->setAxisScale(QwtPlot::yLeft, rssi.minValue(), rssi.maxValue());
-    m_spectroPlot->setDataInterval(Qt::XAxis, freq);
+    m_spectroPlot->setDataInterval(Qt::XAxis, cells);
     m_spectroPlot->setDataInterval(Qt::YAxis, rssi);
     m_spectroPlot->updateAxes();
     m_waterfallPlot->setAxisScale(QwtPlot::xBottom, freq.minValue(), freq.maxValue());
-    m_waterfallPlot->setDataInterval(Qt::XAxis, freq);
+    m_waterfallPlot->setDataInterval(Qt::XAxis, cells);
     m_waterfallPlot->setDataInterval(Qt::ZAxis, rssi);
 }
 

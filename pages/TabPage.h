@@ -17,6 +17,7 @@ class HistoryJournal;
 class MainWindow;
 class QAction;
 class QLabel;
+class QMenu;
 namespace Ui {
 class MainWindow;
 }
@@ -105,6 +106,8 @@ public:
     QStackedWidget *viewStack() const { return m_viewStack; }
     RangeSlider *timeBar() const { return m_timeBar; }
     QToolBar *toolBar() const { return m_toolBar; }
+    // The tool bar's menu of what shows the band's networks.
+    QMenu *networksMenu() const { return m_networksMenu; }
     QAction *wholeHistoryAction() const { return m_wholeHistoryAction; }
     QLabel *elapsedLabel() const { return m_elapsedLabel; }
     QLabel *clockLabel() const { return m_clockLabel; }
@@ -189,6 +192,7 @@ private:
     bool m_playback = false;
     QVBoxLayout *m_mainLayout = nullptr;
     QToolBar *m_toolBar = nullptr;
+    QMenu *m_networksMenu = nullptr;
     QStackedWidget *m_viewStack = nullptr;
     SpectroPlot *m_spectroPlot = nullptr;
     WaterfallPlot *m_waterfallPlot = nullptr;

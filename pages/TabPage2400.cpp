@@ -8,8 +8,8 @@
 #include "widgets/RangeSlider.h"
 #include "wifi/WifiList.h"
 
+#include <QMenu>
 #include <QTimer>
-#include <QToolBar>
 
 TabPage2400::TabPage2400(const MainWindow *mainWindow, QWidget *parent)
     : TabPage(mainWindow, parent)
@@ -51,8 +51,8 @@ void TabPage2400::addChannelAxis()
     Ui::MainWindow *ui = m_mainWindow->getUi();
     connect(ui->actionToggle_Channels, &QAction::triggered, this,
             &TabPage2400::onActionToggleChannelsToggled);
-    toolBar()->insertAction(ui->actionVarsa_VexaIds, ui->actionToggle_Channels);
-    toolBar()->insertSeparator(ui->actionVarsa_VexaIds);
+    networksMenu()->insertAction(ui->actionVarsa_VexaIds, ui->actionToggle_Channels);
+    networksMenu()->insertSeparator(ui->actionVarsa_VexaIds);
 }
 
 void TabPage2400::addWifiActions()
@@ -62,9 +62,9 @@ void TabPage2400::addWifiActions()
     Ui::MainWindow *ui = m_mainWindow->getUi();
     m_showWifiAction = ui->actionShow_Wifi;
     m_wifiListAction = ui->actionToggle_Wifi_List;
-    toolBar()->addSeparator();
-    toolBar()->addAction(m_showWifiAction);
-    toolBar()->addAction(m_wifiListAction);
+    networksMenu()->addSeparator();
+    networksMenu()->addAction(m_showWifiAction);
+    networksMenu()->addAction(m_wifiListAction);
     connect(m_showWifiAction, &QAction::toggled, this, &TabPage2400::onActionShowWifiToggled,
             Qt::UniqueConnection);
 }

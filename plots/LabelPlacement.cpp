@@ -37,7 +37,7 @@ struct Candidate
 {
     double cost;
     QRectF box;
-    bool whole; // the whole text
+    bool longest; // the longest text that fits the area (the whole text, where it fits)
 };
 
 // The boxes that the request may take, nearest to its own place first.
@@ -60,16 +60,20 @@ QVector<Candidate> candidates(const LabelPlacement::Request &request, const QRec
         = request.tops.isEmpty() ? QVector<double>{request.top} : request.tops;
     const double shortened = k_shortenedRows * (request.height + LabelPlacement::k_gap);
 
+    // A text wider than the area would be cut at its edge: a shorter one, if there is.
+    int longest = 0;
+    while (longest + 1 < request.widths.size() && request.widths.at(longest) > area.width())
+        ++longest;
     QVector<Candidate> all;
     all.reserve(request.widths.size() * centres.size() * tops.size());
-    for (int i = 0; i < request.widths.size(); ++i) {
+    for (int i = longest; i < request.widths.size(); ++i) {
         const double w = request.widths.at(i);
         for (double top : tops) {
             for (double centre : centres) {
                 const double cost = i * shortened + std::abs(top - request.top)
                     + std::abs(centre - request.centre);
                 const QRectF box(centre - w / 2.0, top, w, request.height);
-                all.append({cost, clampedInto(box, area), i == 0});
+                all.append({cost, clampedInto(box, area), i == longest});
             }
         }
     }
@@ -94,8 +98,8 @@ QVector<QRectF> LabelPlacement::place(const QRectF &area, QVector<QRectF> occupi
                 chosen = candidate.box;
                 break;
             }
-            // Only the whole text is drawn over something, never a shortened one.
-            if (request.mandatory && candidate.whole) {
+            // Only the longest text is drawn over something, never a shorter one.
+            if (request.mandatory && candidate.longest) {
                 const double covered = coveredArea(candidate.box, occupied);
                 if (covered < leastArea) {
                     leastArea = covered;

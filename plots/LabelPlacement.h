@@ -14,7 +14,8 @@ public:
     struct Request
     {
         // Box widths, the whole text's first, then those of shortened texts: a shortened text
-        // is taken where the whole one would have to move three rows further away.
+        // is taken where the whole one would have to move three rows further away, or is wider
+        // than the area.
         QVector<double> widths;
         double height = 0.0;
         // The box's own place: its horizontal centre and its top.
@@ -25,8 +26,8 @@ public:
         double maxCentre = 0.0;
         // The tops the box may take; the nearest to its own place is tried first.
         QVector<double> tops;
-        // A mandatory box is placed even when every place is taken (where it covers least);
-        // any other box is then left out.
+        // A mandatory box is placed even when every place is taken (where it covers least,
+        // with the longest text that fits the area); any other box is then left out.
         bool mandatory = true;
     };
 

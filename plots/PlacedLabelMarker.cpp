@@ -103,7 +103,7 @@ bool PlacedLabelMarker::placementRequest(const QwtScaleMap &xMap, const QwtScale
     // With no room in the band, the box goes as near its own place as the band allows.
     if (request->tops.isEmpty())
         request->tops.append(std::max(bandTop, std::min(own.top(), bandBottom - h)));
-    request->mandatory = !m_elidable;
+    request->mandatory = !m_elidable || m_neverLeftOut;
     return true;
 }
 

@@ -28,6 +28,9 @@ public:
     // Added to the text's size, it gives the box (the label's border and background).
     void setPadding(const QSizeF &padding) { m_padding = padding; }
     void setElidable(bool elidable) { m_elidable = elidable; }
+    // An elidable label that is never left out: with no clear place, it goes where it covers
+    // least.
+    void setNeverLeftOut(bool never) { m_neverLeftOut = never; }
     // Labels of lower rank are placed first; within a rank, the higher boxes first.
     void setPlacementRank(int rank) { m_rank = rank; }
     int placementRank() const { return m_rank; }
@@ -56,6 +59,7 @@ private:
     double m_distance = 0.0;
     QSizeF m_padding{0.0, 0.0};
     bool m_elidable = false;
+    bool m_neverLeftOut = false;
     int m_rank = 0;
     QRectF m_placedFor;
     QRectF m_placedBox;

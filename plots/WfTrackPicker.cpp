@@ -22,8 +22,12 @@ void WfTrackPicker::setData(const WaterfallData *data, qint64 lastTime, qint64 f
     m_data = data;
     m_numColumns = data ? data->numColumns() : 0;
     m_numRows = m_numColumns > 0 ? data->numRows() : 0;
-    const QwtInterval axisX = plot()->axisScaleDiv(xAxis()).interval().normalized();
-    m_columnWidth = m_numColumns > 0 ? axisX.width() / m_numColumns : 0.0;
+    // The cells the data spans, else the axis's range.
+    const QwtInterval dataX = data ? data->interval(Qt::XAxis) : QwtInterval();
+    const QwtInterval cellsX
+        = dataX.isValid() ? dataX : plot()->axisScaleDiv(xAxis()).interval().normalized();
+    m_columnWidth = m_numColumns > 0 ? cellsX.width() / m_numColumns : 0.0;
+    m_firstColumnMHz = cellsX.minValue();
     m_rowDuration = m_numRows > 0 ? double((lastTime - firstTime) / m_numRows) : 0.0;
 }
 
@@ -32,7 +36,6 @@ QwtText WfTrackPicker::trackerTextF(const QPointF &pos) const
     if (m_numColumns <= 0)
         return QwtText();
 
-    const QwtInterval axisX = plot()->axisScaleDiv(xAxis()).interval().normalized();
     const QwtInterval axisY = plot()->axisScaleDiv(yAxis()).interval().normalized();
     QString amplitude = tr("N/A");
     // With a single sample (or samples all at one time) rows have no duration: no row to
@@ -40,7 +43,7 @@ QwtText WfTrackPicker::trackerTextF(const QPointF &pos) const
     if (m_rowDuration > 0.0 && m_columnWidth > 0.0) {
         const double fromTop = std::ceil((axisY.maxValue() - pos.y()) / m_rowDuration);
         const double row = qMin(double(m_numRows) - fromTop, double(m_numRows - 1));
-        const double col = std::trunc((pos.x() - axisX.minValue()) / m_columnWidth);
+        const double col = std::floor((pos.x() - m_firstColumnMHz) / m_columnWidth);
         if (row >= 0.0 && row < m_numRows && col >= 0.0) {
             const int r = int(row);
             const int c = int(qMin(col, double(m_numColumns - 1)));

@@ -5,7 +5,8 @@
 class WaterfallData;
 
 // The waterfall's mouse read-out: frequency, time of day and the amplitude of the sample
-// row and frequency column under the mouse, in a dark box.
+// row and frequency column under the mouse (the column whose cell is drawn there), in a dark
+// box.
 class WfTrackPicker : public QwtPlotPicker
 {
     Q_OBJECT
@@ -25,6 +26,7 @@ protected:
 
 private:
     double m_columnWidth = 0.0;
+    double m_firstColumnMHz = 0.0; // where the first column's cell begins
     double m_rowDuration = 0.0;
     int m_numColumns = 0;
     int m_numRows = 0;

@@ -48,8 +48,8 @@ int TarnEvents::run(const QString &fileName, const EventFinder::Options &options
             if (RecordingFile::bandOf(history) == RecordingFile::Band::Rejected)
                 return;
             if (!finder) {
-                finder = std::make_unique<EventFinder>(BandAxis::of(history), sample.scan.size(),
-                                                       options);
+                finder = std::make_unique<EventFinder>(FrequencyAxis::of(history),
+                                                       sample.scan.size(), options);
                 first = sample.timestamp;
             }
             finder->add(sample.timestamp, reinterpret_cast<const qint8 *>(sample.scan.constData()),

@@ -210,12 +210,9 @@ int main(int argc, char **argv)
     SpectrumAnalysis *recorded = window.page(2)->analysis();
     ui->actionMax_Hold->setChecked(true);
     recorded->peakAction()->trigger();
-    for (int further = 1; further <= 2; ++further) {
-        recorded->placeMarker(2400.0);
-        recorded->peakAction()->trigger();
-        for (int i = 0; i < further; ++i)
-            recorded->nextPeakAction()->trigger();
-    }
+    const QList<PeakSearch::Peak> peaks = recorded->peaks();
+    for (int i = 1; i <= 2 && i < peaks.size(); ++i)
+        recorded->placeMarker(recorded->axis().megahertz(peaks.at(i).step));
     recorded->placeMarker(2457.0);
     recorded->peakTableAction()->setChecked(true);
     runFor(500);

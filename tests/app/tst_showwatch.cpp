@@ -9,6 +9,8 @@
 #include "data/RecordingFile.h"
 #include "networks/VexaIdPanel.h"
 #include "networks/VexaIdTableView.h"
+#include "pages/PeakPanel.h"
+#include "pages/SpectrumAnalysis.h"
 #include "pages/TabPage.h"
 #include "pages/TavTabWidget.h"
 #include "plots/SpectroPlot.h"
@@ -86,6 +88,51 @@ class TestShowWatch : public QObject
 
 private Q_SLOTS:
     void cleanup() { NativeWifi::clearSimulatedAir(); }
+
+    // At the window's smallest sensible size, 1280 x 720, with the events panel open beside a
+    // live page that shows its peaks: every button of the page's tool bar is on it (none in
+    // its overflow menu), and every event's whole text is shown, wrapped in its row.
+    void fitsAt1280()
+    {
+        QuietMainWindow window;
+        window.resize(1280, 720);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        TabPage *page = window.page(0);
+        const QStringList texts{ShowWatch::raisedText("2440.0-2446.0 MHz", 0.38),
+                                ShowWatch::clearedText("2440.0-2446.0 MHz", 0.04),
+                                ShowWatch::unwatchedText("24240"), "Doors open"};
+        for (int i = 0; i < texts.size(); ++i)
+            page->placeTimeEvent(
+                {QDateTime::fromMSecsSinceEpoch(QuietAir::k_start + 1000 * i), texts.at(i)});
+        ShowWatch *watch = window.showWatch();
+        clickToolBarAction(window.getUi()->toolBar, watch->eventsDock()->toggleViewAction());
+        page->analysis()->peakTableAction()->setChecked(true);
+        QVERIFY(page->analysis()->peakPanel()->isVisible());
+
+        for (QAction *action : page->toolBar()->actions()) {
+            if (!action->isSeparator())
+                QTRY_VERIFY2(page->toolBar()->widgetForAction(action)->isVisible(),
+                             qPrintable(action->text()));
+        }
+        QTreeWidget *list = watch->eventsPanel()->list();
+        QCOMPARE(list->topLevelItemCount(), texts.size());
+        for (int i = 0; i < texts.size(); ++i) {
+            QTreeWidgetItem *item = list->topLevelItem(i);
+            QCOMPARE(item->text(1), texts.at(i));
+            // The height of the text wrapped at the column's width (less the style's margins).
+            const int needed = list->fontMetrics()
+                                   .boundingRect(QRect(0, 0, list->columnWidth(1) - 8, 10000),
+                                                 Qt::TextWordWrap, texts.at(i))
+                                   .height();
+            QTRY_VERIFY2(list->visualItemRect(item).height() >= needed,
+                         qPrintable(QString("%1 < %2: %3")
+                                        .arg(list->visualItemRect(item).height())
+                                        .arg(needed)
+                                        .arg(texts.at(i))));
+        }
+        QVERIFY(list->fontMetrics().horizontalAdvance(texts.at(1)) > list->columnWidth(1));
+    }
 
     // Against the simulated analyzer: a carrier comes and goes over the range of a VEXA ID
     // the user chose, and over a range dragged on the spectrogram.
@@ -281,14 +328,11 @@ private Q_SLOTS:
         QVERIFY(window.prompts->progressUpdates >= 2);
         QCOMPARE(list->topLevelItemCount(), 2);
         const QTreeWidgetItem *header = list->headerItem();
-        QCOMPARE((QStringList{header->text(0), header->text(1), header->text(2), header->text(3),
-                              header->text(4)}),
-                 (QStringList{"Time", "Event", "MHz", "Peak", "Duration"}));
+        QCOMPARE(header->columnCount(), 2);
+        QCOMPARE((QStringList{header->text(0), header->text(1)}), (QStringList{"Time", "Event"}));
         const QTreeWidgetItem *found = list->topLevelItem(0);
-        QCOMPARE(found->text(1), QString("Turned busy"));
-        QCOMPARE(found->text(2), QString("2440.0-2443.8"));
-        QCOMPARE(found->text(3), QString("-55 dBm"));
-        QCOMPARE(found->text(4), QString("00:00:29"));
+        QCOMPARE(found->text(1),
+                 QString("Turned busy: 2440.0-2443.8 MHz, peak -55 dBm, for 00:00:29"));
         QCOMPARE(list->topLevelItem(1)->text(1), QString("Doors open"));
         QCOMPARE(panel->statusLabel()->text(), QString("1 event found in 00:04:59 of sweeps."));
 

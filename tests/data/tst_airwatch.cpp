@@ -9,7 +9,7 @@ namespace {
 // A watch of 24240's range with a two-second stretch and the default threshold and limit.
 AirWatch watch24240()
 {
-    AirWatch watch(BandAxis::of(Constants::k_2400ScanParams), 501);
+    AirWatch watch(FrequencyAxis(Constants::k_2400ScanParams), 501);
     AirWatch::Settings settings;
     settings.stretchMs = 2000;
     watch.setSettings(settings);
@@ -117,6 +117,66 @@ private Q_SLOTS:
         watch.reset();
         QVERIFY(!watch.isAlerting("24240"));
         QCOMPARE(watch.share("24240"), 0.0);
+    }
+
+    // A pause shorter than the stretch: stretch 5 s, ten quiet seconds, 4 s without sweeps of
+    // the band (the other band swept; the page pads the time with gap filler, or the sweeps
+    // just stop coming), then a burst of three sweeps over the whole range. The stretch is
+    // covered again only 5 s after the pause, where the burst is 3 of 50 sweeps: nothing is
+    // raised. A carrier that then stays raises its alert.
+    void shortPause_data()
+    {
+        QTest::addColumn<bool>("padded");
+        QTest::newRow("no sweeps") << false;
+        QTest::newRow("gap filler") << true;
+    }
+
+    void shortPause()
+    {
+        QFETCH(bool, padded);
+        QuietAir air(400);
+        air.filler(100, 140);
+        air.carrier(361, 405, 140, 143, -60);
+        air.carrier(361, 405, 250, 400, -60);
+        AirWatch watch = watch24240();
+        AirWatch::Settings settings = watch.settings();
+        settings.stretchMs = 5000;
+        watch.setSettings(settings);
+        QVERIFY(feed(watch, air, 0, 100).isEmpty());
+        QVERIFY(feed(watch, air, padded ? 100 : 140, 250).isEmpty());
+        const QList<AirWatch::Change> changes = feed(watch, air, 250, 400);
+        QCOMPARE(changes.size(), 1);
+        QVERIFY(changes.first().raised);
+        QVERIFY(changes.first().timestamp < air.time(250) + 5000);
+    }
+
+    // The limit itself raises nothing, a cell more does: a stretch of 2 s holds 20 sweeps, and
+    // every fifth sweep is busy over the whole range of 45 steps (180 of 900 cells, 20 %); one
+    // sweep in each stretch from the 50th on has a busy cell more.
+    void atTheLimit_data()
+    {
+        QTest::addColumn<bool>("cellMore");
+        QTest::newRow("at the limit") << false;
+        QTest::newRow("a cell more") << true;
+    }
+
+    void atTheLimit()
+    {
+        QFETCH(bool, cellMore);
+        AirWatch watch = watch24240();
+        const auto [first, last] = watch.columnsOf("24240");
+        QCOMPARE(last - first + 1, 45);
+        QList<AirWatch::Change> changes;
+        for (int s = 0; s < 100; ++s) {
+            QVector<qint8> sweep(501, qint8(-95));
+            if (s % 5 == 0)
+                std::fill(sweep.begin() + first, sweep.begin() + last + 1, qint8(-60));
+            if (cellMore && s >= 50 && s % 20 == 1)
+                sweep[first + 10] = qint8(-60);
+            changes += watch.addSweep(QuietAir::k_start + 100 * s, sweep.constData(), 501);
+        }
+        QCOMPARE(changes.size(), cellMore ? 1 : 0);
+        QCOMPARE(watch.share("24240"), double(4 * 45 + (cellMore ? 1 : 0)) / double(20 * 45));
     }
 
     // The threshold rounds up to a whole dBm as the advisor's does; sweeps of another length

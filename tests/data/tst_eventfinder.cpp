@@ -62,8 +62,12 @@ private Q_SLOTS:
             for (int i = 700; i < 3000; i += 97)
                 air.carrier(0, 500, i, i + 1, -40);
         }) << QList<Expected>{};
+        // Two seconds from the first busy sweep to the last is enough; a sweep less is not.
+        QTest::newRow("two seconds")
+            << 3000 << Site([](QuietAir &air) { air.carrier(200, 219, 1000, 1021, -55); })
+            << QList<Expected>{{1000, 1020, 200, 219}};
         QTest::newRow("shorter than two seconds")
-            << 3000 << Site([](QuietAir &air) { air.carrier(200, 219, 1000, 1019, -55); })
+            << 3000 << Site([](QuietAir &air) { air.carrier(200, 219, 1000, 1020, -55); })
             << QList<Expected>{};
         // One quiet sweep inside is bridged; two end it.
         QTest::newRow("a dropout of one sweep") << 3000 << Site([](QuietAir &air) {
@@ -86,6 +90,24 @@ private Q_SLOTS:
             air.filler(600, 650);
             air.filler(1100, 1120);
         }) << QList<Expected>{{1000, 1299, 200, 219}};
+        // A spike in the last sweep before the other band was swept and one in the first
+        // after: no neighbours, however long (70 s) or short (3 s) the gap between them.
+        QTest::newRow("spikes around a long gap") << 3000 << Site([](QuietAir &air) {
+            air.carrier(240, 240, 1499, 1500, -55);
+            air.filler(1500, 2200);
+            air.carrier(240, 240, 2200, 2201, -55);
+        }) << QList<Expected>{};
+        QTest::newRow("spikes around a short gap") << 3000 << Site([](QuietAir &air) {
+            air.carrier(240, 240, 1499, 1500, -55);
+            air.filler(1500, 1530);
+            air.carrier(240, 240, 1530, 1531, -55);
+        }) << QList<Expected>{};
+        // Busy for 2.9 s from first to last sweep, but seen busy for 0.9 s before the gap and
+        // 0.4 s after it: too short.
+        QTest::newRow("seen busy too briefly around a gap") << 3000 << Site([](QuietAir &air) {
+            air.carrier(200, 219, 1000, 1030, -55);
+            air.filler(1010, 1025);
+        }) << QList<Expected>{};
         // A minute of filler before the carrier: the minute before it was not seen.
         QTest::newRow("after a long gap") << 3000 << Site([](QuietAir &air) {
             air.filler(1000, 1700);
@@ -118,7 +140,7 @@ private Q_SLOTS:
         }
 
         // The same sweeps streamed one by one (as quorvex-tarn reads them) find the same.
-        EventFinder finder(BandAxis::of(history), 501, {});
+        EventFinder finder(FrequencyAxis::of(history), 501, {});
         for (const RfSpectrumSample &sample : air.samples())
             finder.add(sample.timestamp, reinterpret_cast<const qint8 *>(sample.scan.constData()),
                        sample.scan.size());

@@ -3,12 +3,17 @@
 #include "data/RecordingFile.h"
 #include "data/SurveyFigures.h"
 #include "pages/MarkerTable.h"
+#include "pages/PeakPanel.h"
 #include "pages/PeakTable.h"
 #include "pages/SpectrumAnalysis.h"
 #include "pages/TabPage.h"
 #include "plots/MarkerLayer.h"
 #include "plots/PlacedLabelMarker.h"
 #include "plots/SpectroPlot.h"
+#include "plots/SpectrogramData.h"
+#include "plots/TavMatrixRasterData.h"
+#include "plots/WaterfallData.h"
+#include "plots/WaterfallPlot.h"
 #include "widgets/RangeSlider.h"
 
 #include "pages/TavTabWidget.h"
@@ -383,8 +388,16 @@ private Q_SLOTS:
         QCOMPARE(int(curve->size()), 501);
         for (int j = 0; j < 501; ++j)
             QCOMPARE(curve->sample(j), maxHold->sample(j));
-        QVERIFY(analysis->referenceCaption()->text().text().startsWith(
+        QVERIFY(analysis->referenceCaption()->label().text().startsWith(
             "Reference (dashed): Max Hold of this page, "));
+        // The caption is placed among the labels: clear of the marker's number and of the
+        // floor (-95 dBm) and what lies above it up to -60 dBm.
+        page->spectroPlot()->grab();
+        const QRectF caption = analysis->referenceCaption()->drawnBox();
+        QVERIFY(!caption.isEmpty());
+        QVERIFY(!caption.intersects(analysis->layer()->numbers().first()->drawnBox()));
+        QVERIFY2(caption.bottom() < page->spectroPlot()->transform(QwtPlot::yLeft, -60.0),
+                 qPrintable(QString::number(caption.bottom())));
         QCOMPARE(cell(analysis, 0, MarkerTable::ReferenceDelta), QString("0"));
         QVERIFY(analysis->clearReferenceAction()->isEnabled());
 
@@ -405,8 +418,120 @@ private Q_SLOTS:
         analysis->clearReferenceAction()->trigger();
         QVERIFY(analysis->reference().isEmpty());
         QCOMPARE(int(analysis->referenceCurve()->dataSize()), 0);
-        QVERIFY(analysis->referenceCaption()->text().isEmpty());
+        QVERIFY(analysis->referenceCaption()->label().isEmpty());
         QVERIFY(analysis->markerTable()->isColumnHidden(MarkerTable::ReferenceDelta));
+    }
+
+    // Everything drawn at a frequency step lies at FStart + i x FStep, the colour cells of both
+    // displays centred on it: on a peak (at an edge of the 900 MHz band) the marker's line and
+    // diamond, the vertices of the Max Hold and of the reference, and the middle of the
+    // density's and the waterfall's cells.
+    void drawnAtTheirSteps_data()
+    {
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("peak");
+        QTest::newRow("2.4 GHz") << 2400.0 << 0.2 << 501 << 200;
+        QTest::newRow("900 MHz") << 902.0 << 0.10325 << 252 << 251;
+    }
+
+    void drawnAtTheirSteps()
+    {
+        QFETCH(double, start);
+        QFETCH(double, step);
+        QFETCH(int, steps);
+        QFETCH(int, peak);
+        RfSpectrumHistory history;
+        history.freqInterval
+            = steps == 501 ? QwtInterval(2400.0, 2500.0) : QwtInterval(902.0, 928.0);
+        history.rssiInterval = QwtInterval(-100.0, -30.0);
+        for (int s = 0; s < 20; ++s) {
+            RfSpectrumScan scan(steps, qint8(-95));
+            scan[peak] = -40;
+            history.samples << RfSpectrumSample{k_t0 + 100 * s, scan, WifiScan()};
+        }
+        TabPage *page = open("steps", history);
+        QVERIFY(page);
+        SpectrumAnalysis *analysis = page->analysis();
+        analysis->peakAction()->trigger();
+        analysis->setReferenceAction(SpectrumTraces::Kind::MaxHold)->trigger();
+        const double at = start + peak * step;
+        // Apart by no more than a millionth of a step (sums of fractions of a megahertz).
+        const auto near = [step](double a, double b) { return qAbs(a - b) < step * 1e-6; };
+        const QPointF marker = analysis->layer()->plotMarkers().first()->value();
+        QVERIFY2(near(marker.x(), at), qPrintable(QString::number(marker.x(), 'f', 6)));
+        const QPointF vertex = page->spectroPlot()->maxHoldCurve()->sample(peak);
+        QVERIFY2(near(vertex.x(), at), qPrintable(QString::number(vertex.x(), 'f', 6)));
+        QCOMPARE(vertex.y(), -40.0);
+        QVERIFY(near(analysis->referenceCurve()->sample(peak).x(), at));
+        for (const QwtInterval &cells :
+             {page->spectroPlot()->densityData()->interval(Qt::XAxis),
+              page->spectroPlot()->highlightData()->interval(Qt::XAxis),
+              page->waterfallPlot()->waterfallData()->interval(Qt::XAxis)}) {
+            QVERIFY(near(cells.width(), steps * step));
+            QVERIFY(near(cells.minValue() + (peak + 0.5) * cells.width() / steps, at));
+        }
+    }
+
+    // Markers stay on their steps with their numbers as the window moves; a peak search moves
+    // only its own marker, never one the user placed, and a peak found again that holds a
+    // marker selects that marker instead of stacking another on it.
+    void markersStay()
+    {
+        TabPage *page = open("before", before());
+        QVERIFY(page);
+        SpectrumAnalysis *analysis = page->analysis();
+        const auto steps = [analysis] {
+            QList<int> list;
+            for (const MarkerSet::Marker &marker : analysis->markers().markers())
+                list << marker.step;
+            return list;
+        };
+        QWidget *canvas = page->spectroPlot()->canvas();
+        analysis->peakAction()->trigger(); // 1 on 2420.0 MHz
+        QTest::mouseDClick(canvas, Qt::LeftButton, Qt::NoModifier, pixelOf(page, 2437.0)); // 2
+        QCOMPARE(steps(), (QList<int>{100, 185}));
+        QCOMPARE(analysis->markers().selected(), 2);
+
+        // Sweeps 0 to 59: 2420.0 MHz is -70 there, the strongest peak 2420.6 MHz (-45), the
+        // next 2460.2 MHz (-48).
+        page->timeBar()->setLowerValue(0);
+        page->timeBar()->setUpperValue(60);
+        QCOMPARE(steps(), (QList<int>{100, 185}));
+        analysis->peakAction()->trigger();
+        QCOMPARE(steps(), (QList<int>{103, 185}));
+        QCOMPARE(analysis->markers().selected(), 1);
+        analysis->peakAction()->trigger();
+        QCOMPARE(steps(), (QList<int>{103, 185}));
+        analysis->nextPeakAction()->trigger();
+        QCOMPARE(steps(), (QList<int>{301, 185}));
+
+        // Marker 1 moved by the user is the user's: the next Peak places a marker of its own.
+        QTest::keyClick(canvas, Qt::Key_Right);
+        analysis->peakAction()->trigger();
+        QCOMPARE(steps(), (QList<int>{302, 185, 103}));
+        // The peak table's peak that holds a marker selects it.
+        analysis->peakTableAction()->setChecked(true);
+        analysis->selectMarker(2);
+        const PeakTable *table = analysis->peakTable();
+        QCOMPARE(table->stepAt(0), 103);
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          table->visualItemRect(table->item(0, PeakTable::Frequency)).center());
+        QCOMPARE(analysis->markers().selected(), 3);
+        QCOMPARE(steps(), (QList<int>{302, 185, 103}));
+
+        // Four of the user's own: no search takes one.
+        QTest::keyClick(canvas, Qt::Key_Delete);
+        analysis->placeMarker(2480.0);
+        analysis->placeMarker(2490.0);
+        QCOMPARE(steps(), (QList<int>{302, 185, 400, 450}));
+        QVERIFY(!analysis->peakAction()->isEnabled());
+        analysis->peak();
+        analysis->nextPeak();
+        QCOMPARE(steps(), (QList<int>{302, 185, 400, 450}));
+        QTest::keyClick(canvas, Qt::Key_Delete);
+        QVERIFY(analysis->peakAction()->isEnabled());
     }
 
     // Compare With offers the other recordings and takes the Max Hold in view of the one

@@ -16,8 +16,8 @@ WifiApInfo ap(const QString &ssid, const QString &bssid, int channel, int rssi)
 }
 
 // A 2.4 GHz site: a floor near -95 dBm, an access point busy on channel 6 in every third
-// sweep, a carrier at 2450 MHz in every sweep, some gap filler, access points on channels 1,
-// 6 and 11 that get stronger over time, and one time event.
+// sweep, a carrier at 2450 MHz in every sweep, gap filler at the start, inside and at the end,
+// access points on channels 1, 6 and 11 that get stronger over time, and one time event.
 RfSpectrumHistory site2400(const ProjectInfoData &project)
 {
     RfSpectrumHistory history;
@@ -35,7 +35,7 @@ RfSpectrumHistory site2400(const ProjectInfoData &project)
             }
         }
         scan[250] = qint8(-41);
-        if (s >= 300 && s < 320)
+        if (s < 15 || (s >= 300 && s < 320) || s >= 590)
             scan.fill(qint8(-128));
         const WifiScan aps{ap("Stage-Net", "02:00:00:00:00:01", 6, -70 + s / 60),
                            ap("", "02:00:00:00:00:02", 1, -55),
@@ -116,16 +116,32 @@ private Q_SLOTS:
         QCOMPARE(progress.last(), 100);
         const QString report = text(path);
 
-        // The title block; what is missing says so.
+        // The title block; what is missing says so. The sweeps are those measured, the first
+        // and the last of them too: gap filler is no sweep.
+        qint64 measured = 0;
+        qint64 firstMs = -1;
+        qint64 lastMs = -1;
+        for (const RfSpectrumSample &sample : history.samples.toList(0, history.samples.size())) {
+            if (std::all_of(sample.scan.cbegin(), sample.scan.cend(),
+                            [](qint8 v) { return v == -128; }))
+                continue;
+            ++measured;
+            firstMs = firstMs < 0 ? sample.timestamp : firstMs;
+            lastMs = sample.timestamp;
+        }
+        const qint64 seconds = (lastMs - firstMs) / 1000;
         QCOMPARE(row(report, "Project name"), QString("Project name Arena Tour"));
         QCOMPARE(row(report, "Project ID"), QString("Project ID not given"));
         QCOMPARE(row(report, "Scan location"), QString("Scan location Hall B"));
         QCOMPARE(row(report, "Technician"), QString("Technician Jo"));
         QCOMPARE(row(report, "Band"), QString("Band 2.4 GHz (2400 to 2500 MHz)"));
-        QCOMPARE(row(report, "First sweep"), "First sweep " + localTime(k_t0));
-        QCOMPARE(row(report, "Last sweep"), "Last sweep " + localTime(k_t0 + 59900));
-        QCOMPARE(row(report, "Duration"), QString("Duration 0:00:59"));
-        QCOMPARE(row(report, "Sweeps"), QString("Sweeps 600"));
+        QCOMPARE(row(report, "First sweep"), "First sweep " + localTime(firstMs));
+        QCOMPARE(row(report, "Last sweep"), "Last sweep " + localTime(lastMs));
+        QCOMPARE(row(report, "Duration"),
+                 QString("Duration 0:%1:%2")
+                     .arg(seconds / 60, 2, 10, QChar('0'))
+                     .arg(seconds % 60, 2, 10, QChar('0')));
+        QCOMPARE(row(report, "Sweeps"), "Sweeps " + QString::number(measured));
         QCOMPARE(row(report, "Program version"), QString("Program version 1.2.3"));
 
         // The channel table: busy share of each channel's 22 MHz at -80 dBm and the highest

@@ -172,6 +172,9 @@ private Q_SLOTS:
         // Not even the shortest fits: left out.
         elidable.widths = {80, 70};
         QVERIFY(LabelPlacement::place(area, wall, {elidable}).at(0).isEmpty());
+        // Wider than the whole area, the whole text would be cut at its edge: shortened.
+        elidable.widths = {500, 300};
+        QCOMPARE(LabelPlacement::place(area, {}, {elidable}).at(0), QRectF(0, 100, 300, 20));
         // A mandatory box is drawn whole all the same, where it covers least.
         LabelPlacement::Request whole = request(130, 100, 80, 10);
         const QRectF forced = LabelPlacement::place(area, wall, {whole}).at(0);
