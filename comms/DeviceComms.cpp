@@ -64,12 +64,11 @@ DeviceComms::DeviceComms(QObject *parent)
     m_thread.start(QThread::TimeCriticalPriority);
     while (!m_thread.isRunning() || !m_thread.eventDispatcher())
         QThread::yieldCurrentThread();
-    SerialComms::setSerialPortThread(&m_thread);
 
     // A port that loses its device while a sequence runs ends that sequence with an error; with
     // none running, nobody else would tell the session.
     QObject *host = m_thread.workerHost();
-    connect(SerialComms::portWatch(), &SerialPortWatch::portLost, host,
+    connect(SerialComms::portWatch(&m_thread), &SerialPortWatch::portLost, host,
             [this, host](const QString &portName) {
                 const auto workers
                     = host->findChildren<SequenceWorker *>(QString(), Qt::FindDirectChildrenOnly);
@@ -112,19 +111,14 @@ void DeviceComms::terminateCommsThread()
     if (!m_thread.isRunning())
         return;
     QObject *host = m_thread.workerHost();
-    QThread *home = thread();
     const QString portName = m_portName;
-    QMetaObject::invokeMethod(host, [this, host, home, portName] {
+    QMetaObject::invokeMethod(host, [this, host, portName] {
         const QObjectList workers = host->children();
         qCDebug(lcComms) << "Deleting the live sequences:" << workers;
         qDeleteAll(workers);
         auto *disconnect = new WrkDisconnectCmd(portName, this, ScanParams(), host);
-        // The port goes back to the controller's thread, so that the next communication thread
-        // can take it over; then this thread ends.
-        auto end = [host, home] {
-            SerialComms::setSerialPortThread(home);
-            host->thread()->quit();
-        };
+        // The thread ends, and its port with it.
+        auto end = [host] { host->thread()->quit(); };
         connect(disconnect, &SequenceWorker::finished, host, end);
         connect(disconnect, &SequenceWorker::error, host, end);
         connect(disconnect, &SequenceWorker::timeout, host, end);

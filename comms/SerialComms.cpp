@@ -3,6 +3,8 @@
 #include "CommsLog.h"
 #include "SerialPortWatch.h"
 
+#include <QHash>
+#include <QMutex>
 #include <QSerialPort>
 #include <QThread>
 
@@ -15,31 +17,47 @@ bool isLostPortError(QSerialPort::SerialPortError portError)
     return portError == QSerialPort::ResourceError || portError == QSerialPort::ReadError;
 }
 
-// The one port of the process, from static initialisation (so it first belongs to the main
-// thread) to process exit. A port that has lost its device is closed, whether or not a protocol
-// object is listening at that moment: it would otherwise keep its thread busy with the error.
-// The close is queued because the error is reported from inside the port's own notifier; the
-// watch, a child of the port (so it moves with it), then reports the loss once.
-QSerialPort *sharedPort()
+// The ports of the communication threads, one each. A port that has lost its device is
+// closed, whether or not a protocol object is listening at that moment: it would otherwise keep
+// its thread busy with the error. The close is queued because the error is reported from inside
+// the port's own notifier; the watch, a child of the port, then reports the loss once. A port
+// goes when its thread finishes.
+QMutex s_portsMutex;
+QHash<QThread *, QSerialPort *> s_ports;
+
+QSerialPort *makePort(QThread *thread)
 {
-    static QSerialPort port;
-    auto *watch = new SerialPortWatch(&port);
-    QObject::connect(&port, &QSerialPort::errorOccurred, &port,
-                     [watch](QSerialPort::SerialPortError portError) {
+    auto *port = new QSerialPort;
+    auto *watch = new SerialPortWatch(port);
+    QObject::connect(port, &QSerialPort::errorOccurred, port,
+                     [port, watch](QSerialPort::SerialPortError portError) {
                          if (!isLostPortError(portError))
                              return;
                          QMetaObject::invokeMethod(
-                             &port,
-                             [watch] {
-                                 if (port.isOpen() && isLostPortError(port.error())) {
-                                     qCWarning(lcComms) << "Closing lost port" << port.portName();
-                                     port.close();
-                                     emit watch->portLost(port.portName());
+                             port,
+                             [port, watch] {
+                                 if (port->isOpen() && isLostPortError(port->error())) {
+                                     qCWarning(lcComms) << "Closing lost port" << port->portName();
+                                     port->close();
+                                     emit watch->portLost(port->portName());
                                  }
                              },
                              Qt::QueuedConnection);
                      });
-    return &port;
+    if (port->thread() != thread)
+        port->moveToThread(thread);
+    // Emitted by the finishing thread itself, before its objects go.
+    QObject::connect(
+        thread, &QThread::finished, port,
+        [thread, port] {
+            {
+                QMutexLocker lock(&s_portsMutex);
+                s_ports.remove(thread);
+            }
+            delete port;
+        },
+        Qt::DirectConnection);
+    return port;
 }
 
 // The port reports a device under /dev by its bare name ("ttyACM0" for "/dev/ttyACM0"); both
@@ -59,10 +77,18 @@ QString toHex(const QByteArray &bytes, char separator)
 
 } // namespace
 
-QSerialPort *const SerialComms::m_port = sharedPort();
+QSerialPort *SerialComms::portOf(QThread *thread)
+{
+    QMutexLocker lock(&s_portsMutex);
+    QSerialPort *&port = s_ports[thread];
+    if (!port)
+        port = makePort(thread);
+    return port;
+}
 
 SerialComms::SerialComms(const QString &portName, QObject *parent)
     : QObject(parent)
+    , m_port(portOf(QThread::currentThread()))
 {
     if (!portName.isEmpty() && !isCurrentPort(portName, *m_port)) {
         if (m_port->isOpen())
@@ -99,17 +125,9 @@ SerialComms::SerialComms(const QString &portName, QObject *parent)
 
 SerialComms::~SerialComms() = default;
 
-void SerialComms::setSerialPortThread(QThread *thread)
+SerialPortWatch *SerialComms::portWatch(QThread *thread)
 {
-    qCDebug(lcComms) << "Port thread:" << m_port->thread();
-    qCDebug(lcComms) << "Work thread:" << thread;
-    if (m_port->thread() != thread)
-        m_port->moveToThread(thread);
-}
-
-SerialPortWatch *SerialComms::portWatch()
-{
-    return m_port->findChild<SerialPortWatch *>(QString(), Qt::FindDirectChildrenOnly);
+    return portOf(thread)->findChild<SerialPortWatch *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 void SerialComms::closePort()

@@ -8,11 +8,11 @@ class QSerialPort;
 class QThread;
 class SerialPortWatch;
 
-// Base of the protocols spoken to the analyzer. Every protocol object reads and writes the one
-// serial port of the process, which outlives them: an object opens the port (or reuses it
-// when it is already open under the same name), clears what is pending, and receives the
-// port's readyRead in readData() for as long as it lives. Protocol objects and the port live
-// on the communication thread.
+// Base of the protocols spoken to the analyzer. Every protocol object reads and writes the
+// serial port of its thread, which outlives it: each communication thread (one per analyzer)
+// has one port, made on first use and closed when the thread ends. An object opens the port (or
+// reuses it when it is already open under the same name), clears what is pending, and receives
+// the port's readyRead in readData() for as long as it lives.
 class SerialComms : public QObject
 {
     Q_OBJECT
@@ -22,10 +22,10 @@ public:
     SerialComms(const QString &portName, QObject *parent = nullptr);
     ~SerialComms() override;
 
-    // Moves the shared port to `thread`; must run in the thread that owns the port.
-    static void setSerialPortThread(QThread *thread);
-    // Reports the loss of the port's device; it lives on the port's thread.
-    static SerialPortWatch *portWatch();
+    // The serial port of `thread` (made when it has none yet), living on that thread.
+    static QSerialPort *portOf(QThread *thread);
+    // Reports the loss of the device of `thread`'s port; it lives on that thread.
+    static SerialPortWatch *portWatch(QThread *thread);
 
     void closePort();
     void printReceiveData();
@@ -52,8 +52,8 @@ protected:
     static QString hex(const QByteArray &bytes);
     static QString spacedHex(const QByteArray &bytes);
 
-    // The one serial port of the process.
-    static QSerialPort *const m_port;
+    // The serial port of the thread this object was made on.
+    QSerialPort *const m_port;
 
     // Bytes received and not yet parsed.
     QByteArray m_receiveData;

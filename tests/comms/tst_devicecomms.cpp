@@ -4,10 +4,12 @@
 #include "comms/SequenceWorker.h"
 #include "data/Constants.h"
 #include "sim/SimulatedAnalyzer.h"
+#include "sim/SimulatedSweepGenerator.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
 #include <QFileInfo>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <sys/resource.h>
@@ -235,6 +237,44 @@ private Q_SLOTS:
         QVERIFY(sync.wait());
         QCOMPARE(spectrumRequests(received), requests);
         QVERIFY(m_messages.isEmpty());
+    }
+
+    // Two analyzers on one computer, one per band: each session has its own communication
+    // thread and port, both scan at once, and each gets exactly its own analyzer's sweeps.
+    void twoAnalyzersAtOnce()
+    {
+        SimulatedAnalyzer sim2400(fastSettings());
+        SimulatedAnalyzerSettings settings900 = fastSettings();
+        settings900.seed = 11;
+        SimulatedAnalyzer sim900(settings900);
+        QVERIFY(sim2400.start() && sim900.start());
+        m_comms.reset();
+        struct Session
+        {
+            QList<RfSpectrumScan> sweeps; // outlives the session's last sweep
+            DeviceComms comms;
+        } a, b;
+        a.comms.setPortName(sim2400.portName());
+        b.comms.setPortName(sim900.portName());
+        for (Session *s : {&a, &b}) {
+            connect(&s->comms, &DeviceComms::rfsaGetSpecNoInitDone, &s->comms,
+                    [s](qint64, RfSpectrumScan scan) { s->sweeps.append(scan); });
+            s->comms.connectToDevice(true);
+        }
+        QTRY_VERIFY(a.comms.connected() && b.comms.connected());
+        a.comms.sendRfSetupAndScan(Constants::k_2400ScanParams);
+        b.comms.sendRfSetupAndScan(Constants::k_900ScanParams);
+        QTRY_VERIFY_WITH_TIMEOUT(a.sweeps.size() >= 20 && b.sweeps.size() >= 20, 30000);
+        QVERIFY(a.comms.scanning() && b.comms.scanning());
+        // Sweep k of each is its own simulator's k-th sweep of its band.
+        const SimulatedSweepGenerator site7(7);
+        const SimulatedSweepGenerator site11(11);
+        const double step2400 = std::round(0.2 * 65536.0) / 65536.0;
+        const double step900 = std::round(0.10325 * 65536.0) / 65536.0;
+        for (int k = 0; k < 20; ++k) {
+            QCOMPARE(a.sweeps.at(k), site7.sweep(2400.0, step2400, 501, quint64(k)));
+            QCOMPARE(b.sweeps.at(k), site11.sweep(902.0, step900, 252, quint64(k)));
+        }
     }
 
     // A Stop given the moment the scan is reported (as a user's Space right after Scan, or a

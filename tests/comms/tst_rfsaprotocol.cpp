@@ -5,6 +5,7 @@
 
 #include <QRandomGenerator>
 #include <QSerialPort>
+#include <QThread>
 #include <functional>
 
 // The protocol object on a port that never opens (no port name is set in this program), fed
@@ -16,7 +17,7 @@ public:
         : RfsaSerialComms(QString())
     { }
     using RfsaSerialComms::receiveBytes;
-    static QSerialPort *port() { return m_port; }
+    static QSerialPort *port() { return portOf(QThread::currentThread()); }
     QByteArray buffered() const { return m_receiveData; }
 };
 

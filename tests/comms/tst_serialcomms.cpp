@@ -6,6 +6,7 @@
 #include "sim/SimulatedPty.h"
 
 #include <QSerialPort>
+#include <QThread>
 
 // A protocol that leaves received bytes in the port, so that the tests see what is pending.
 class IdleComms : public SerialComms
@@ -15,7 +16,7 @@ public:
         : SerialComms(portName)
     { }
     void readData() override { }
-    static QSerialPort *port() { return m_port; }
+    static QSerialPort *port() { return portOf(QThread::currentThread()); }
     void setReceived(const QByteArray &bytes) { m_receiveData = bytes; }
 };
 
