@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ChildProcess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -105,7 +107,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QProcess m_process;
+    ChildProcess m_process;
     quint16 m_port = 0;
     QString m_listener;
 };

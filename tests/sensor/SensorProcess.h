@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ChildProcess.h"
+
 #include <QProcess>
 #include <QtTest>
 #include <csignal>
@@ -54,6 +56,6 @@ public:
     void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
 
 private:
-    QProcess m_process;
+    ChildProcess m_process;
     QString m_log;
 };

@@ -134,7 +134,10 @@ private Q_SLOTS:
         // itself with the next number.
         QVERIFY(waitFor(
             [&] {
-                return std::any_of(viewer.states.begin(), viewer.states.end(),
+                const auto scanning
+                    = std::find_if(viewer.states.begin(), viewer.states.end(),
+                                   [](const SensorStatus &s) { return s.state == "scanning"; });
+                return std::any_of(scanning, viewer.states.end(),
                                    [](const SensorStatus &s) { return s.state == "no-analyzer"; });
             },
             30000));
