@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -60,8 +61,32 @@ ArchiveIndex::ArchiveIndex(QString folder)
 
 ArchiveIndex::~ArchiveIndex()
 {
-    if (m_marksFd >= 0)
-        ::close(m_marksFd);
+    unlock();
+}
+
+bool ArchiveIndex::lock(QString *error)
+{
+    const QString path = QDir(m_folder).filePath(QStringLiteral("lock"));
+    m_lockFd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (m_lockFd < 0) {
+        *error = tr("%1 cannot be made: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+        return false;
+    }
+    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        *error = tr("another quorvex-sensor uses the data folder %1").arg(m_folder);
+        unlock();
+        return false;
+    }
+    return true;
+}
+
+void ArchiveIndex::unlock()
+{
+    for (int *fd : {&m_marksFd, &m_lockFd}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
 }
 
 QString ArchiveIndex::path(const ArchiveSegment &segment) const

@@ -37,6 +37,11 @@ public:
     QString folder() const { return m_folder; }
     QString path(const ArchiveSegment &segment) const;
 
+    // Takes the folder's lock (the file "lock"), so that no second sensor uses it. False, with
+    // *error, when another holds it.
+    bool lock(QString *error);
+    bool isLocked() const { return m_lockFd >= 0; }
+    void unlock();
     // Reads the segments and opens the marks (both empty for a new folder). False, with
     // *error, when either exists and cannot be read: starting over would give sequence
     // numbers again.
@@ -55,4 +60,5 @@ public:
 private:
     const QString m_folder;
     int m_marksFd = -1;
+    int m_lockFd = -1;
 };

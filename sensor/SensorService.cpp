@@ -211,7 +211,10 @@ void SensorService::onConnectFailed(const QString &reason, int retryMs)
 void SensorService::onMessage(const QString &topic, const QByteArray &payload)
 {
     SensorControl command;
-    const QString problem = SensorControl::parse(payload, &command);
+    // No command is near this long; a longer payload is not read at all.
+    const QString problem = payload.size() > k_maxCommandBytes
+        ? tr("it is longer than any command")
+        : SensorControl::parse(payload, &command);
     if (!problem.isEmpty()) {
         qCWarning(lcSensor).noquote() << QStringLiteral("Ignored a command of %1 bytes on %2: %3")
                                              .arg(payload.size())

@@ -31,6 +31,7 @@ public:
     static constexpr int k_stopWaitMs = 2000;
     // Events kept while the broker is away.
     static constexpr int k_maxEvents = 100;
+    static constexpr int k_maxCommandBytes = 65536;
 
     explicit SensorService(SensorConfig config, QObject *parent = nullptr);
     ~SensorService() override;

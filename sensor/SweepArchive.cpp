@@ -11,11 +11,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QSet>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <limits>
-#include <sys/file.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -66,19 +62,12 @@ bool SweepArchive::open(QString *error)
     }
     // A venue's recordings are nobody else's business on a shared computer.
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString lockPath = QDir(folder).filePath(QStringLiteral("lock"));
-    m_lockFd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
-        *error = m_lockFd < 0
-            ? tr("%1 cannot be made: %2").arg(lockPath, QString::fromLocal8Bit(strerror(errno)))
-            : tr("another quorvex-sensor uses the data folder %1").arg(folder);
-        if (m_lockFd >= 0)
-            ::close(m_lockFd);
-        m_lockFd = -1;
+    if (!m_index.lock(error))
+        return false;
+    if (!m_index.load(error)) {
+        m_index.unlock();
         return false;
     }
-    if (!m_index.load(error))
-        return false;
     recoverEarlierRuns();
 
     m_nextSeq = std::max(m_index.nextSeqFloor, m_index.reservedEnd);
@@ -147,16 +136,18 @@ void SweepArchive::recoverEarlierRuns()
 
 void SweepArchive::close()
 {
-    if (m_lockFd < 0)
+    if (!m_index.isLocked())
         return;
     m_checkTimer.stop();
     m_marksTimer.stop();
+    // Sweeps held in memory go to disk if they can now.
+    if (m_full && m_options.freeBytes() >= m_options.reserveBytes)
+        leaveFull();
     closeSegment();
     m_files.finish();
     m_index.writeMarks();
     m_cache.clear();
-    ::close(m_lockFd);
-    m_lockFd = -1;
+    m_index.unlock();
 }
 
 quint64 SweepArchive::append(const SensorBand &band, qint64 timestamp, const RfSpectrumScan &scan)

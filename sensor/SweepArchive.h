@@ -127,7 +127,6 @@ private:
     SegmentCache m_cache;
     SegmentFiles m_files;
     HeldSweeps m_held;
-    int m_lockFd = -1;
     std::unique_ptr<HistoryJournal> m_journal;
     SensorBand m_openBand;
     RfSpectrumHistory m_open;
