@@ -80,8 +80,8 @@ int main(int argc, char **argv)
         return 1;
     }
     // The simulated analyzer at the link's rate, in a process of its own.
-    QProcess simulator;
-    simulator.start(QStringLiteral(QUORVEX_SIM_PROGRAM), {});
+    ChildProcess simulator;
+    simulator.start(QStringLiteral(QUORVEX_SIM_PROGRAM), QStringList());
     if (!simulator.waitForReadyRead(10000)) {
         std::printf("quorvex-sim does not start\n");
         return 1;
