@@ -56,7 +56,7 @@ bool SensorService::start(QString *error)
     connect(m_publisher.get(), &SweepPublisher::caughtUp, this, [this](quint64 sweeps, qint64 ms) {
         publishEvent(tr("Caught up after the broker was away: %1 sweeps published in %2 s")
                          .arg(sweeps)
-                         .arg(double(ms) / 1000.0, 0, 'f', 1));
+                         .arg(double(ms) / 1000.0, 0, 'f', 2));
         publishState();
     });
     connect(m_archive.get(), &SweepArchive::storageChanged, this,
