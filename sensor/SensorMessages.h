@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QString>
 
 // The sensor's topics and its JSON messages, wire format version 1 (quorvex-sensor(1), WIRE
@@ -84,3 +85,5 @@ struct SensorControl
     static QByteArray bandCommand(int mhz);
     static QByteArray replayCommand(quint64 fromSeq, quint64 toSeq, const QString &replyTopic);
 };
+
+Q_DECLARE_METATYPE(SensorEvent)

@@ -4,6 +4,7 @@
 #include "data/RfSpectrumScan.h"
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QVector>
 
 // Sweeps of one band with consecutive sequence numbers, as a sweeps message carries them: the
@@ -27,3 +28,5 @@ struct SweepBatch
     RfSpectrumScan scan(int i) const;
     void append(qint64 timestamp, const qint8 *sweepValues);
 };
+
+Q_DECLARE_METATYPE(SweepBatch)

@@ -1,0 +1,3 @@
+#include "VenueLog.h"
+
+Q_LOGGING_CATEGORY(lcVenue, "quorvex.venue")
