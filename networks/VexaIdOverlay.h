@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VexaIdDesc.h"
+#include "data/VexaIdDesc.h"
 
 #include <QColor>
 #include <QList>

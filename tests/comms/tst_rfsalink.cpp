@@ -1,6 +1,7 @@
 #include "MessageCapture.h"
 #include "QuorvexTest.h"
 #include "RfsaSignalMirror.h"
+#include "comms/RfsaFrame.h"
 #include "data/Constants.h"
 #include "sim/SimulatedAnalyzer.h"
 
@@ -262,7 +263,7 @@ private Q_SLOTS:
         }
         QCOMPARE(received.count(), 8);
         QCOMPARE(received.at(1).at(1).toByteArray(),
-                 RfsaSerialComms::freqToRadioFormat(params.value("FStart").toDouble()));
+                 RfsaFrame::freqToRadioFormat(params.value("FStart").toDouble()));
 
         QSignalSpy ack(m_mirror.get(), &RfsaSignalMirror::getSpecNoInitAck);
         QSignalSpy sweeps(m_mirror.get(), &RfsaSignalMirror::getSpecNoInitDone);
