@@ -434,3 +434,18 @@ bool SampleStore::operator==(const SampleStore &other) const
     }
     return true;
 }
+
+int SampleStore::windowStart(int from, qint64 newest, qint64 width) const
+{
+    // Timestamps never decrease: a binary search.
+    int low = from;
+    int high = m_size - 1;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (newest - timestamp(middle) > width)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return qMax(low, from);
+}
