@@ -9,6 +9,7 @@
 #   make soak   the program under scheduled faults for SOAK_MINUTES (10), by hand
 #   make test-leaks  the tests with LeakSanitizer on
 #   make package  a Debian package (build/package/quorvex_*.deb), checked with lintian
+#   make venue  a local broker and two simulated sensors publishing to it (VENUE_PORT, 18830)
 
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
@@ -17,7 +18,7 @@ BENCH_DIR := build/bench
 PACKAGE_DIR := build/package
 RUN_ARGS ?= -simulate
 
-.PHONY: deps run build test test-leaks bench fuzz soak format package clean
+.PHONY: deps run build test test-leaks bench fuzz soak format package venue clean
 
 deps:
 	@tools/install-deps
@@ -72,6 +73,14 @@ package: deps
 	rm -f $(PACKAGE_DIR)/quorvex_*.deb
 	cd $(PACKAGE_DIR) && cpack -G DEB
 	lintian --fail-on error,warning --display-info $(PACKAGE_DIR)/quorvex_*.deb
+
+# A venue on this computer: a broker on localhost only and two simulated sensors, "North stand"
+# (a carrier that comes and goes) and "South stand"; Ctrl+C stops them.
+VENUE_PORT ?= 18830
+venue: deps
+	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DQUORVEX_BUILD_TESTS=OFF
+	cmake --build $(RELEASE_DIR) --target quorvex-sensor -j $(JOBS)
+	tools/venue-demo $(RELEASE_DIR) $(VENUE_PORT)
 
 format:
 	tools/check-format clang-format --fix

@@ -223,7 +223,8 @@ private Q_SLOTS:
         dialog->getUi()->actionStart->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(dialog->getUi()->lblInfo->text(), QString("Update completed"),
                                   60000);
-        QVERIFY(window.prompts->criticals.isEmpty());
+        QVERIFY2(window.prompts->criticals.isEmpty(),
+                 qPrintable(window.prompts->criticals.join('|')));
         QCOMPARE(sim.flash().left(carriedRadioImage().size()), carriedRadioImage());
     }
 

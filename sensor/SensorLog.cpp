@@ -1,0 +1,3 @@
+#include "SensorLog.h"
+
+Q_LOGGING_CATEGORY(lcSensor, "quorvex.sensor")
