@@ -9,7 +9,7 @@
 #include "data/Constants.h"
 #include "data/FrequencyAxis.h"
 #include "networks/VexaIdOverlay.h"
-#include "plots/PassLineMarker.h"
+#include "plots/LabelledLine.h"
 #include "plots/ReplotPacer.h"
 #include "plots/SpectroPlot.h"
 #include "plots/WaterfallPlot.h"
@@ -401,7 +401,9 @@ QPixmap TabPage::takeSnapshot()
 
 void TabPage::setQcMode()
 {
-    (new PassLineMarker(tr("QC Pass Line"), -40.0, font()))->attach(m_spectroPlot);
+    auto *line = new LabelledLine(tr("QC Pass Line"), font(), Qt::white);
+    line->setValue(0.0, -40.0);
+    line->attach(m_spectroPlot);
 }
 
 QToolBar *TabPage::toolBar() const

@@ -1,15 +1,15 @@
-#include "PassLineMarker.h"
+#include "LabelledLine.h"
 
 #include <QBrush>
 #include <QFont>
 #include <QPen>
 #include <qwt_text.h>
 
-PassLineMarker::PassLineMarker(const QString &text, double level, const QFont &font)
+LabelledLine::LabelledLine(const QString &text, const QFont &font, const QColor &line)
 {
     setRenderHint(QwtPlotItem::RenderAntialiased, true);
     setLineStyle(QwtPlotMarker::HLine);
-    setLinePen(Qt::white, 2.0, Qt::SolidLine);
+    setLinePen(line, 2.0, Qt::SolidLine);
     QwtText label(text, QwtText::PlainText);
     label.setBorderRadius(2.0);
     label.setColor(Qt::white);
@@ -20,5 +20,4 @@ PassLineMarker::PassLineMarker(const QString &text, double level, const QFont &f
     label.setFont(labelFont);
     setLabel(label);
     setLabelAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    setValue(0.0, level);
 }
