@@ -2,13 +2,15 @@
 #include "ui_MainWindow.h"
 
 #include "AnalysisHost.h"
-#include "AppLog.h"
+#include "DebugConsoles.h"
 #include "FileLocations.h"
 #include "FirmwareOffer.h"
 #include "HandOffServer.h"
 #include "HelpMenu.h"
+#include "JournalMark.h"
 #include "JournalRecovery.h"
 #include "LaunchOptions.h"
+#include "LaunchSetup.h"
 #include "ProjectInfoDialog.h"
 #include "RecordingActions.h"
 #include "ScanSession.h"
@@ -20,24 +22,20 @@
 #include "data/AppVersion.h"
 #include "data/RecordingFile.h"
 #include "firmware/FwUpdateDialog.h"
+#include "pages/PageActions.h"
 #include "pages/TabPage2400.h"
 #include "pages/TabPage900.h"
 #include "pages/TavTabWidget.h"
-#include "sim/SimulatedAnalyzer.h"
-#include "widgets/DebugWindow.h"
 #include "widgets/ToolBarFocus.h"
-#include "wifi/NativeWifi.h"
 #include "wifi/WifiList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 
 const QString MainWindow::k_appVersion = AppVersion::text();
 
@@ -49,10 +47,18 @@ MainWindow::MainWindow(QWidget *parent)
 {
     ui->setupUi(this);
     setWindowTitle(tr("Quorvex"));
+    m_launch = std::make_unique<LaunchSetup>(
+        this, m_deviceComms,
+        LaunchSetup::Hooks{[this] { return m_prompts.get(); },
+                           [this] {
+                               for (TabPage *p : pages())
+                                   p->setQcMode();
+                               m_session->setQcMode(true);
+                           },
+                           [this](int offset) { m_session->setAmplOffset(offset); }});
     WindowGeometry::restore(*this);
     m_panels = new SidePanels(
-        this, ui.get(), [this] { return pages(); },
-        [this] { return page(ui->tabWidget->currentIndex()); });
+        this, ui.get(), [this] { return pages(); }, [this] { return tabWidget()->current(); });
     buildToolBar();
     buildStatusBar();
 
@@ -96,8 +102,6 @@ MainWindow::~MainWindow()
     ui->tabWidget->disconnect(m_watch);
     // The controller's last disconnect goes to the simulated analyzer, so it ends first.
     m_deviceComms.terminateCommsThread();
-    if (m_simulator)
-        NativeWifi::clearSimulatedAir();
 }
 
 void MainWindow::setUserPrompts(std::unique_ptr<UserPrompts> prompts)
@@ -120,51 +124,22 @@ void MainWindow::addPage(TabPage *page, const QString &title)
 {
     // The recommendation follows the window in view of the page in front.
     connect(page, &TabPage::visibleWindowChanged, this, [this, page] {
-        if (page == this->page(ui->tabWidget->currentIndex()))
+        if (page == this->tabWidget()->current())
             m_panels->updateRecommendation();
     });
-    // A journal that cannot be written leaves the scan unprotected: a mark in the status bar
-    // says so while it lasts, and the user is told once for each cause.
-    connect(page, &TabPage::journalFailed, this, [this, page](const QString &reason) {
-        updateJournalMark();
-        if (m_journalProblemsTold.contains(reason))
-            return;
-        m_journalProblemsTold.insert(reason);
-        m_prompts->warning(this, tr("Unsaved scan at risk"),
-                           tr("The %1 scan cannot be kept safe from a crash: %2. Scanning goes "
-                              "on; Quorvex tries again every minute. Save it to keep it.")
-                               .arg(page->bandName(), reason));
-    });
-    connect(page, &TabPage::journalResumed, this, &MainWindow::updateJournalMark);
-    connect(page, &QObject::destroyed, this, &MainWindow::updateJournalMark, Qt::QueuedConnection);
+    m_journalMark->watch(page);
     m_analysis->attach(page);
     connect(page, &TabPage::reportRequested, this, [this, page] {
         m_recordings->report(page, [this](const QString &text) { statusBar()->showMessage(text); });
     });
-    const int index = ui->tabWidget->addTab(page, title);
-    ui->tabWidget->setTabToolTip(index, title);
-}
-
-void MainWindow::updateJournalMark()
-{
-    QStringList at;
-    QString reason;
-    for (TabPage *p : pages()) {
-        if (p->journalKeeper()->isBroken()) {
-            at.append(ui->tabWidget->tabText(ui->tabWidget->indexOf(p)));
-            reason = p->journalKeeper()->problem();
-        }
-    }
-    m_journalMark->setVisible(!at.isEmpty());
-    m_journalMark->setText(tr("Not protected from a crash: %1").arg(at.join(QStringLiteral(", "))));
-    m_journalMark->setToolTip(reason);
+    tabWidget()->addPage(page, title);
 }
 
 void MainWindow::buildPages()
 {
     TavTabWidget *tabs = tabWidget();
-    addPage(new TabPage2400(this, tabs), tr("2.4 GHz"));
-    addPage(new TabPage900(this, tabs), tr("900 MHz"));
+    addPage(new TabPage2400(pageActions(), tabs), tr("2.4 GHz"));
+    addPage(new TabPage900(pageActions(), tabs), tr("900 MHz"));
     for (int index : {0, 1}) {
         tabs->tabBar()->setTabButton(index, QTabBar::LeftSide, nullptr);
         tabs->tabBar()->setTabButton(index, QTabBar::RightSide, nullptr);
@@ -183,6 +158,12 @@ void MainWindow::buildSession()
         {ui->actionRecord, ui->actionStop, ui->actionConnect, ui->actionDisconnect, ui->actionOpen},
         this);
     m_session->setPrompts(m_prompts.get());
+    connect(ui->actionConnect, &QAction::triggered, m_session,
+            [this] { m_session->connectAnalyzer(portOverride(), debugMode()); });
+    connect(ui->actionDisconnect, &QAction::triggered, &m_deviceComms,
+            &DeviceComms::disconnectFromDevice);
+    connect(ui->actionRecord, &QAction::triggered, m_session, &ScanSession::scan);
+    connect(ui->actionStop, &QAction::triggered, m_session, &ScanSession::stop);
     m_session->setSaver([this](TabPage *page) { return savePage(page); });
     m_session->setParamsFilter(
         [this](ScanParams params) { return scanParamsWithOverrides(std::move(params)); });
@@ -206,17 +187,12 @@ TavTabWidget *MainWindow::tabWidget() const
 
 TabPage *MainWindow::page(int index) const
 {
-    return qobject_cast<TabPage *>(ui->tabWidget->widget(index));
+    return tabWidget()->page(index);
 }
 
 QList<TabPage *> MainWindow::pages() const
 {
-    QList<TabPage *> result;
-    for (int i = 0; i < ui->tabWidget->count(); ++i) {
-        if (TabPage *p = page(i))
-            result.append(p);
-    }
-    return result;
+    return tabWidget()->pages();
 }
 
 void MainWindow::buildToolBar()
@@ -227,6 +203,11 @@ void MainWindow::buildToolBar()
     ui->toolBar->addWidget(m_help->button());
     ui->toolBar->addSeparator();
     ui->toolBar->addAction(ui->actionQuit);
+    connect(ui->actionQuit, &QAction::triggered, this, &QWidget::close);
+    connect(ui->actionSnapshot, &QAction::triggered, this,
+            [this] { m_recordings->snapshot(tabWidget()->current()); });
+    connect(ui->actionUpdate_Firmware, &QAction::triggered, this,
+            [this] { fwUpdateDialog()->open(); });
     ui->toolBar->toggleViewAction()->setEnabled(false);
     ToolBarFocus::enable(ui->toolBar);
 }
@@ -242,10 +223,8 @@ void MainWindow::buildStatusBar()
         else
             m_prompts->information(fwUpdateDialog(), title, text);
     });
-    m_journalMark = new QLabel(this);
-    m_journalMark->setObjectName(QStringLiteral("journalMark"));
-    m_journalMark->setStyleSheet(QStringLiteral("color: #ff8c42; font-weight: bold;"));
-    m_journalMark->hide();
+    m_journalMark = new JournalMark(
+        tabWidget(), [this] { return m_prompts.get(); }, this);
     statusBar()->addPermanentWidget(m_journalMark);
     statusBar()->addPermanentWidget(new QLabel(QStringLiteral("A: v") + k_appVersion, this));
     statusBar()->addPermanentWidget(m_firmware->radioVersionLabel());
@@ -276,21 +255,7 @@ int MainWindow::offerRecovery()
 void MainWindow::parseArgs(const QStringList &args, bool *fileOpened)
 {
     const LaunchOptions options = LaunchOptions::parse(args);
-    for (int i = 0; i < options.debugConsoles; ++i)
-        setDebugMode();
-    if (options.qc)
-        setQcMode();
-    m_rbwOverride = options.rbw.value_or(m_rbwOverride);
-    m_fstepOverride = options.fstep.value_or(m_fstepOverride);
-    if (options.ampl) {
-        m_amplOffset = *options.ampl;
-        m_session->setAmplOffset(m_amplOffset);
-    }
-    // The simulated analyzer's port is the one to use while it runs.
-    if (options.simulate)
-        startSimulator();
-    if (options.port && !m_simulator)
-        m_portOverride = *options.port;
+    m_launch->apply(options);
     for (const QString &path : options.files) {
         QFile file(path);
         openFile(file);
@@ -304,86 +269,26 @@ void MainWindow::onHandOff(QStringList args)
     // QC mode drops unsaved scans without a question: only a start of its own sets it, never
     // a second start that hands its command line over.
     const QString qc = QStringLiteral("-qc");
-    if (args.contains(qc) && !m_qcMode)
+    if (args.contains(qc) && !qcMode())
         statusBar()->showMessage(
             tr("QC mode is set only when Quorvex starts: quit it and start it with -qc"));
     args.removeAll(qc);
     parseArgs(args, nullptr);
 }
 
-void MainWindow::startSimulator()
-{
-    if (m_simulator)
-        return;
-    // QUORVEX_SIM_RADIO_VERSION makes the simulated radio report (and hold in its flash)
-    // another firmware version, so that the update can be tried.
-    SimulatedAnalyzerSettings settings;
-    const QString radioVersion = qEnvironmentVariable("QUORVEX_SIM_RADIO_VERSION");
-    if (!radioVersion.isEmpty())
-        settings.radioInfo = radioVersion;
-    auto simulator = std::make_unique<SimulatedAnalyzer>(settings);
-    if (!simulator->start()) {
-        m_prompts->critical(
-            this, tr("Error"),
-            tr("Unable to start the simulated analyzer: %1").arg(simulator->errorString()));
-        return;
-    }
-    m_simulator = std::move(simulator);
-    m_portOverride = m_simulator->portName();
-    // The computer's Wi-Fi then hears the access points of the simulated site.
-    NativeWifi::setSimulatedAir(m_simulator->air());
-    qCInfo(lcApp).noquote() << "Simulated analyzer on" << m_portOverride;
-}
-
 DebugWindow *MainWindow::debugWindow() const
 {
-    return m_debugWindow.data();
+    return m_launch->debugWindow();
 }
 
 void MainWindow::setDebugMode()
 {
-    m_debugMode = true;
-
-    // A console of its own beside the window; a repeated "-debug" opens a further one.
-    QStringList ports;
-    for (const auto &port : m_deviceComms.ports())
-        ports.append(port.first);
-    auto *console = new DebugWindow(this, ports);
-    console->setWindowFlags(Qt::Window);
-    console->show();
-    console->placeBeside(this);
-    console->setFileChooser([this](QWidget *parent) {
-        const QUrl url = m_prompts->saveFileUrl(parent, tr("Save Log"),
-                                                QDir::homePath() + QStringLiteral("/quorvex.log"),
-                                                tr("Log Files:") + QStringLiteral(" *.log *.txt"));
-        return url.isLocalFile() ? url.toLocalFile() : QString();
-    });
-    console->setErrorSink([this](QWidget *parent, const QString &text) {
-        m_prompts->critical(parent, tr("Error"), text);
-    });
-    m_debugWindow = console;
-
-    console->attachTo(&m_deviceComms);
-
-    DeviceComms::printPortsInfo();
+    m_launch->openConsole();
 }
 
 void MainWindow::setQcMode()
 {
-    m_qcMode = true;
-    for (TabPage *p : pages())
-        p->setQcMode();
-    m_deviceComms.setNoCommError(true);
-    m_session->setQcMode(true);
-}
-
-ScanParams MainWindow::scanParamsWithOverrides(ScanParams params) const
-{
-    if (m_rbwOverride >= 32)
-        params.insert("RBW", m_rbwOverride);
-    if (m_fstepOverride > 0.0)
-        params.insert("FStep", m_fstepOverride);
-    return params;
+    m_launch->setQcMode();
 }
 
 bool MainWindow::openFile(QFile &file)
@@ -392,7 +297,8 @@ bool MainWindow::openFile(QFile &file)
     const bool opened = m_recordings->open(
         file, [this, &path](const RfSpectrumHistory &history, const QString &title) {
             // Its edits are journalled until they are saved.
-            addRecordingPage(history, title)->setRecordingFile(path);
+            TabPage *page = addRecordingPage(history, title);
+            page->journalKeeper()->setAmends(path, JournalKeeper::editsOf(page->history()));
         });
     if (opened)
         Q_EMIT recordingOpened(file.fileName());
@@ -403,8 +309,8 @@ TabPage *MainWindow::addRecordingPage(const RfSpectrumHistory &history, const QS
 {
     TavTabWidget *tabs = tabWidget();
     TabPage *recording = RecordingFile::bandOf(history) == RecordingFile::Band::Band900MHz
-        ? static_cast<TabPage *>(new TabPage900(history, this, tabs))
-        : static_cast<TabPage *>(new TabPage2400(history, this, tabs));
+        ? static_cast<TabPage *>(new TabPage900(history, pageActions(), tabs))
+        : static_cast<TabPage *>(new TabPage2400(history, pageActions(), tabs));
     recording->vexaIdSelection(m_panels->selectedVexaIds());
     addPage(recording, title);
     const int index = tabs->count() - 1;
@@ -418,7 +324,7 @@ TabPage *MainWindow::addRecordingPage(const RfSpectrumHistory &history, const QS
 
 void MainWindow::on_actionSave_triggered()
 {
-    savePage(page(ui->tabWidget->currentIndex()));
+    savePage(tabWidget()->current());
 }
 
 bool MainWindow::savePage(TabPage *page)
@@ -433,36 +339,11 @@ void MainWindow::on_actionOpen_triggered()
         FileLocations::remember(FileLocations::Kind::Recording, file.fileName());
 }
 
-void MainWindow::on_actionSnapshot_triggered()
-{
-    m_recordings->snapshot(page(ui->tabWidget->currentIndex()));
-}
-
-void MainWindow::on_actionConnect_triggered()
-{
-    m_session->connectAnalyzer(m_portOverride, m_debugMode);
-}
-
-void MainWindow::on_actionDisconnect_triggered()
-{
-    m_deviceComms.disconnectFromDevice();
-}
-
 void MainWindow::onDcConnectedChanged(bool connected)
 {
     // A fresh connection starts scanning at once, unless a firmware update is on offer.
     if (connected && !fwUpdateDialog()->isVisible())
         m_session->scan();
-}
-
-void MainWindow::on_actionRecord_triggered()
-{
-    m_session->scan();
-}
-
-void MainWindow::on_actionStop_triggered()
-{
-    m_session->stop();
 }
 
 void MainWindow::setProjectInfoToHist()
@@ -497,7 +378,7 @@ void MainWindow::on_tabWidget_tabCloseRequested(int index)
 
 void MainWindow::on_actionToggle_View_triggered()
 {
-    if (TabPage *front = page(ui->tabWidget->currentIndex()))
+    if (TabPage *front = tabWidget()->current())
         front->toggleView();
     updateToggleViewText();
 }
@@ -505,7 +386,7 @@ void MainWindow::on_actionToggle_View_triggered()
 // The action names the view of the page in front; every page keeps its own.
 void MainWindow::updateToggleViewText()
 {
-    const TabPage *front = page(ui->tabWidget->currentIndex());
+    const TabPage *front = tabWidget()->current();
     ui->actionToggle_View->setText(front && front->showsWaterfall() ? tr("Waterfall View")
                                                                     : tr("Spectrogram View"));
 }
@@ -516,32 +397,14 @@ void MainWindow::on_actionProject_Info_triggered()
     m_projectInfoDialog->show();
 }
 
-void MainWindow::onVexaIdSelection(QList<int> ids)
-{
-    m_panels->showVexaIds(ids);
-}
-
-void MainWindow::on_actionUpdate_Firmware_triggered()
-{
-    fwUpdateDialog()->open();
-}
-
-void MainWindow::on_actionQuit_triggered()
-{
-    close();
-}
-
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // The scan goes on while the questions are open, but what it sends waits: a save writes
     // the history the question named, and a discarded one gets no new sweeps (nor journal).
-    m_session->holdSweeps();
-    if (!m_session->releaseUnsaved(pages(), tr("Quorvex is quitting."))) {
-        m_session->releaseHeldSweeps();
+    if (!m_session->releaseForQuit(pages(), tr("Quorvex is quitting."))) {
         event->ignore();
         return;
     }
-    m_session->dropHeldSweeps();
     event->accept();
     // Other windows (About, the manual, a debug console) do not keep the program running:
     // they close too, and the last window closed ends it.
@@ -559,4 +422,20 @@ FwUpdateDialog *MainWindow::fwUpdateDialog() const
 void MainWindow::setManualViewFactory(std::function<ManualView *()> factory)
 {
     m_help->setManualViewFactory(std::move(factory));
+}
+
+PageActions MainWindow::pageActions() const
+{
+    return {ui->actionSnapshot,
+            ui->actionSave,
+            ui->actionToggle_View,
+            ui->actionMax_Hold,
+            ui->actionAverage,
+            ui->actionVarsa_VexaIds,
+            ui->actionStop,
+            ui->actionRecord,
+            ui->actionToggle_Channels,
+            ui->actionShow_Wifi,
+            ui->actionToggle_Wifi_List,
+            ui->dockWidgetContentsWifiList};
 }

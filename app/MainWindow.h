@@ -1,15 +1,12 @@
 #pragma once
 
+#include "LaunchSetup.h"
 #include "comms/DeviceComms.h"
 #include "data/ProjectInfoData.h"
 #include "data/RfSpectrumHistory.h"
-#include "data/ScanParams.h"
 
 #include <QMainWindow>
-#include <QPointer>
-#include <QSet>
 #include <QStringList>
-#include <QUrl>
 #include <functional>
 #include <memory>
 
@@ -19,10 +16,11 @@ class FirmwareOffer;
 class FwUpdateDialog;
 class HandOffServer;
 class HelpMenu;
+class JournalMark;
 class ManualView;
+struct PageActions;
 class ProjectInfoDialog;
 class QFile;
-class QLabel;
 class RecordingActions;
 class ScanSession;
 class ShowWatch;
@@ -67,10 +65,10 @@ public:
     // Replaces the dialogs that put questions to the user (tests answer them).
     void setUserPrompts(std::unique_ptr<UserPrompts> prompts);
     // The simulated analyzer started by "-simulate", or none.
-    SimulatedAnalyzer *simulator() const { return m_simulator.get(); }
+    SimulatedAnalyzer *simulator() const { return m_launch->simulator(); }
     // The serial port named by "-port" or served by the simulated analyzer; Connect then uses
     // it without searching.
-    QString portOverride() const { return m_portOverride; }
+    QString portOverride() const { return m_launch->portOverride(); }
 
     // Applies a command line; the first entry (the program path) is skipped. fileOpened, when
     // given, is set when a file path that exists was found, whether or not it could be opened.
@@ -82,15 +80,18 @@ public:
     void setDebugMode();
     void setQcMode();
 
-    bool debugMode() const { return m_debugMode; }
-    bool qcMode() const { return m_qcMode; }
-    int rbwOverride() const { return m_rbwOverride; }
-    int amplOffset() const { return m_amplOffset; }
-    double fstepOverride() const { return m_fstepOverride; }
-
-    // A band's scan parameters with the command-line replacements: "RBW" from -rbw when it is
-    // 32 or more, "FStep" from -fstep when it is above 0.
-    ScanParams scanParamsWithOverrides(ScanParams params) const;
+    bool debugMode() const { return m_launch->debugMode(); }
+    bool qcMode() const { return m_launch->qcMode(); }
+    int rbwOverride() const { return m_launch->overrides().rbw; }
+    int amplOffset() const { return m_launch->overrides().ampl; }
+    double fstepOverride() const { return m_launch->overrides().fstep; }
+    // A band's scan parameters with the command-line replacements.
+    ScanParams scanParamsWithOverrides(ScanParams params) const
+    {
+        return m_launch->overrides().apply(std::move(params));
+    }
+    // The window's actions that band pages show.
+    PageActions pageActions() const;
 
     // Saves a page's history as a recording, asking where; true once it is written.
     bool savePage(TabPage *page);
@@ -101,7 +102,6 @@ public Q_SLOTS:
     bool openFile(QFile &file);
     void saveWindowGeometry();
     void setProjectInfoToHist();
-    void onVexaIdSelection(QList<int> ids);
 
 Q_SIGNALS:
     // A recording was read and accepted; its page is opened by the recording tabs.
@@ -114,32 +114,22 @@ protected:
 
 private Q_SLOTS:
     void startupActions();
-    void on_actionConnect_triggered();
-    void on_actionDisconnect_triggered();
     void onDcConnectedChanged(bool connected);
-    void on_actionRecord_triggered();
-    void on_actionStop_triggered();
     void on_actionSave_triggered();
     void on_actionOpen_triggered();
-    void on_actionSnapshot_triggered();
     void on_actionToggle_View_triggered();
     void on_actionProject_Info_triggered();
-    void on_actionUpdate_Firmware_triggered();
     void on_tabWidget_tabCloseRequested(int index);
     void on_tabWidget_currentChanged(int index);
-    void on_actionQuit_triggered();
 
 private:
     void buildPages();
     // A band page into a new tab, titled and tool-tipped.
     void addPage(TabPage *page, const QString &title);
     void updateToggleViewText();
-    // The status bar's mark of pages whose unsaved work no journal keeps at the moment.
-    void updateJournalMark();
     void buildToolBar();
     void buildStatusBar();
     void buildSession();
-    void startSimulator();
     // A recording page for a history, in a new tab (disabled while scanning, else in front).
     TabPage *addRecordingPage(const RfSpectrumHistory &history, const QString &title);
     QList<TabPage *> pages() const;
@@ -147,27 +137,18 @@ private:
     std::unique_ptr<Ui::MainWindow> ui;
     std::unique_ptr<UserPrompts> m_prompts;
     // Declared before the controller, so the controller's last disconnect still reaches it.
-    std::unique_ptr<SimulatedAnalyzer> m_simulator;
+    std::unique_ptr<LaunchSetup> m_launch;
     DeviceComms m_deviceComms;
-    QString m_portOverride;
     ProjectInfoDialog *m_projectInfoDialog = nullptr;
     FirmwareOffer *m_firmware = nullptr;
     HelpMenu *m_help = nullptr;
     SidePanels *m_panels = nullptr;
-    QPointer<DebugWindow> m_debugWindow;
     ScanSession *m_session = nullptr;
     ShowWatch *m_watch = nullptr;
     std::unique_ptr<RecordingActions> m_recordings;
     AnalysisHost *m_analysis = nullptr;
 
-    bool m_debugMode = false;
-    bool m_qcMode = false;
-    int m_rbwOverride = -1;
-    int m_amplOffset = 0;
-    double m_fstepOverride = -1.0;
     HandOffServer *m_handOff = nullptr;
     ProjectInfoData m_projectInfo;
-    QLabel *m_journalMark = nullptr;
-    // The journal failures the user has been told of, by their reason.
-    QSet<QString> m_journalProblemsTold;
+    JournalMark *m_journalMark = nullptr;
 };

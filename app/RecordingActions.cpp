@@ -47,7 +47,7 @@ bool RecordingActions::save(TabPage *page)
 {
     if (!page || !m_prompts)
         return false;
-    const quint64 revision = page->revision();
+    const quint64 revision = page->journalKeeper()->revision();
     const RfSpectrumHistory history = page->hist();
     const QUrl url = m_prompts->saveFileUrl(
         m_window, tr("Save Recording"),

@@ -114,7 +114,7 @@ bool ScanSession::releaseUnsaved(const QList<TabPage *> &pages, const QString &w
         }
     }
     for (TabPage *page : qAsConst(discarded))
-        page->discardJournal();
+        page->journalKeeper()->discard();
     return true;
 }
 
@@ -318,4 +318,15 @@ void ScanSession::routeSweep(qint64 timestamp, RfSpectrumScan scan)
     sweepsArrived();
     if (TabPage *front = livePage(index))
         front->onNewSpecScan(timestamp, scan);
+}
+
+bool ScanSession::releaseForQuit(const QList<TabPage *> &pages, const QString &why)
+{
+    holdSweeps();
+    if (!releaseUnsaved(pages, why)) {
+        releaseHeldSweeps();
+        return false;
+    }
+    dropHeldSweeps();
+    return true;
 }

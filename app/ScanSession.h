@@ -79,6 +79,9 @@ public:
     void holdSweeps() { m_gate = Gate::Held; }
     void releaseHeldSweeps();
     void dropHeldSweeps();
+    // The window is closing: releaseUnsaved() with the sweeps held while the questions are
+    // open. True when the program may quit (and no sweep reaches a page any more).
+    bool releaseForQuit(const QList<TabPage *> &pages, const QString &why);
 
 public Q_SLOTS:
     void scan();

@@ -1,48 +1,13 @@
 #include "DeviceComms.h"
 
-#include "PortAccess.h"
-#include "firmware/WrkRblAutoBaud.h"
-#include "firmware/WrkRblCmdBankErase.h"
-#include "firmware/WrkRblCmdCrc32.h"
-#include "firmware/WrkRblCmdDownload.h"
-#include "firmware/WrkRblCmdGetChipId.h"
-#include "firmware/WrkRblCmdGetStatus.h"
-#include "firmware/WrkRblCmdMemoryRead.h"
-#include "firmware/WrkRblCmdMemoryWrite.h"
-#include "firmware/WrkRblCmdPing.h"
-#include "firmware/WrkRblCmdReset.h"
-#include "firmware/WrkRblCmdSectorErase.h"
-#include "firmware/WrkRblCmdSendData.h"
-#include "firmware/WrkRblCmdSetCcfg.h"
-#include "firmware/WrkRblWriteSector.h"
-
 #include "CommsLog.h"
+#include "PortAccess.h"
 #include "SerialComms.h"
 #include "SerialPortWatch.h"
 #include "WrkConnect.h"
-#include "WrkConnectCmd.h"
 #include "WrkDisconnectCmd.h"
-#include "WrkGetCalibration.h"
-#include "WrkGetDeviceVer.h"
-#include "WrkGetFwVer.h"
-#include "WrkGetInfoStr.h"
-#include "WrkGetLastError.h"
-#include "WrkGetRfParams.h"
-#include "WrkGetSpecNoInit.h"
-#include "WrkHostBL.h"
-#include "WrkInitParameter.h"
-#include "WrkResetToBootloader.h"
 #include "WrkScan.h"
-#include "WrkSetFBand.h"
-#include "WrkSetFStart.h"
-#include "WrkSetFStep.h"
-#include "WrkSetFStop.h"
-#include "WrkSetRBW.h"
-#include "WrkSetSpan.h"
-#include "WrkSetSpanIndex.h"
-#include "WrkSetStepCount.h"
 #include "WrkSetup.h"
-#include "WrkSync.h"
 
 #include <QCoreApplication>
 #include <QSerialPortInfo>
@@ -58,7 +23,7 @@ QString hexId(bool has, quint16 id)
 } // namespace
 
 DeviceComms::DeviceComms(QObject *parent)
-    : QObject(parent)
+    : DeviceCommands(parent)
     , m_portSource(&DeviceComms::systemPorts)
 {
     m_thread.start(QThread::TimeCriticalPriority);
@@ -85,17 +50,17 @@ DeviceComms::~DeviceComms()
     terminateCommsThread();
 }
 
-template<typename Worker> void DeviceComms::startWorkerInThread(const ScanParams &parameters)
+void DeviceComms::startSequence(MakeSequence make, const char *name, const ScanParams &parameters)
 {
     if (!m_thread.isRunning()) {
-        qCWarning(lcComms) << "No communication thread for" << Worker::staticMetaObject.className();
+        qCWarning(lcComms) << "No communication thread for" << name;
         return;
     }
     QObject *host = m_thread.workerHost();
     // The port name is taken now, on this thread; the posted call never reads the controller.
     const QString portName = m_portName;
     QMetaObject::invokeMethod(
-        host, [this, host, portName, parameters] { new Worker(portName, this, parameters, host); });
+        host, [this, host, portName, parameters, make] { make(portName, this, parameters, host); });
     setBusy(true);
 }
 
@@ -206,19 +171,19 @@ void DeviceComms::connectToDevice(bool debug)
         showCritical(accessProblem);
         return;
     }
-    startWorkerInThread<WrkConnect>({{QStringLiteral("skipFwVersions"), debug}});
+    start<WrkConnect>({{QStringLiteral("skipFwVersions"), debug}});
 }
 
 void DeviceComms::disconnectFromDevice()
 {
     if (m_connected)
-        startWorkerInThread<WrkDisconnectCmd>();
+        start<WrkDisconnectCmd>();
 }
 
 void DeviceComms::sendRfSetupAndScan(const ScanParams &parameters)
 {
     if (m_connected)
-        startWorkerInThread<WrkSetup>(parameters);
+        start<WrkSetup>(parameters);
 }
 
 void DeviceComms::setPortName(const QString &portName)
@@ -274,7 +239,7 @@ void DeviceComms::onSequenceFinished(const QString &workerClass)
 
     if (workerClass == QLatin1String("WrkSetup")) {
         QThread::yieldCurrentThread();
-        startWorkerInThread<WrkScan>();
+        start<WrkScan>();
         reportScanning(true);
     } else if (workerClass == QLatin1String("WrkScan")) {
         reportScanning(false);
@@ -339,187 +304,4 @@ void DeviceComms::onPortLost(const QString &portName)
     endSession();
     if (!m_noCommError)
         showCritical(tr("Communication error! No response received"));
-}
-
-void DeviceComms::rfsaConnect()
-{
-    startWorkerInThread<WrkConnectCmd>();
-}
-
-void DeviceComms::rfsaDisconnect()
-{
-    startWorkerInThread<WrkDisconnectCmd>();
-}
-
-void DeviceComms::rfsaGetDeviceVer()
-{
-    startWorkerInThread<WrkGetDeviceVer>();
-}
-
-void DeviceComms::rfsaGetFwVer()
-{
-    startWorkerInThread<WrkGetFwVer>();
-}
-
-void DeviceComms::rfsaGetRfParams(RfsaSerialComms::FBand band)
-{
-    startWorkerInThread<WrkGetRfParams>({{QStringLiteral("FBand"), int(band)}});
-}
-
-void DeviceComms::rfsaGetLastError()
-{
-    startWorkerInThread<WrkGetLastError>();
-}
-
-void DeviceComms::rfsaSync()
-{
-    startWorkerInThread<WrkSync>();
-}
-
-void DeviceComms::rfsaHostBL()
-{
-    startWorkerInThread<WrkHostBL>();
-}
-
-void DeviceComms::rfsaSetFBand(RfsaSerialComms::SetFBand band)
-{
-    startWorkerInThread<WrkSetFBand>({{QStringLiteral("FBand"), int(band)}});
-}
-
-void DeviceComms::rfsaSetFStart(double frequencyMHz)
-{
-    startWorkerInThread<WrkSetFStart>({{QStringLiteral("FStart"), frequencyMHz}});
-}
-
-void DeviceComms::rfsaSetFStop(double frequencyMHz)
-{
-    startWorkerInThread<WrkSetFStop>({{QStringLiteral("FStop"), frequencyMHz}});
-}
-
-void DeviceComms::rfsaSetSpanIndex(quint8 index)
-{
-    startWorkerInThread<WrkSetSpanIndex>({{QStringLiteral("SpanIndex"), int(index)}});
-}
-
-void DeviceComms::rfsaSetFStep(double frequencyKHz)
-{
-    startWorkerInThread<WrkSetFStep>({{QStringLiteral("FStep"), frequencyKHz}});
-}
-
-void DeviceComms::rfsaSetRBW(quint8 rbwRegValue)
-{
-    startWorkerInThread<WrkSetRBW>({{QStringLiteral("RBW"), int(rbwRegValue)}});
-}
-
-void DeviceComms::rfsaSetStepCount(quint16 stepCount)
-{
-    startWorkerInThread<WrkSetStepCount>({{QStringLiteral("StepCount"), int(stepCount)}});
-}
-
-void DeviceComms::rfsaSetSpan(quint16 FrequencyMHz)
-{
-    startWorkerInThread<WrkSetSpan>({{QStringLiteral("Span"), int(FrequencyMHz)}});
-}
-
-void DeviceComms::rfsaInitParameter()
-{
-    startWorkerInThread<WrkInitParameter>();
-}
-
-void DeviceComms::rfsaGetSpecNoInit()
-{
-    startWorkerInThread<WrkGetSpecNoInit>();
-}
-
-void DeviceComms::rfsaGetCalibration()
-{
-    startWorkerInThread<WrkGetCalibration>();
-}
-
-void DeviceComms::rfsaResetToBootloader()
-{
-    startWorkerInThread<WrkResetToBootloader>();
-}
-
-void DeviceComms::rfsaGetInfoString(quint8 cpu, quint8 str)
-{
-    startWorkerInThread<WrkGetInfoStr>(
-        {{QStringLiteral("Cpu"), int(cpu)}, {QStringLiteral("String"), int(str)}});
-}
-
-void DeviceComms::rblAutoBaud()
-{
-    startWorkerInThread<WrkRblAutoBaud>();
-}
-
-void DeviceComms::rblCmdPing()
-{
-    startWorkerInThread<WrkRblCmdPing>();
-}
-
-void DeviceComms::rblCmdDownload(quint32 address, quint32 size)
-{
-    startWorkerInThread<WrkRblCmdDownload>(
-        {{QStringLiteral("address"), address}, {QStringLiteral("size"), size}});
-}
-
-void DeviceComms::rblCmdGetStatus()
-{
-    startWorkerInThread<WrkRblCmdGetStatus>();
-}
-
-void DeviceComms::rblCmdSendData(const QByteArray &data)
-{
-    startWorkerInThread<WrkRblCmdSendData>({{QStringLiteral("data"), data}});
-}
-
-void DeviceComms::rblCmdReset()
-{
-    startWorkerInThread<WrkRblCmdReset>();
-}
-
-void DeviceComms::rblCmdSectorErase(quint32 address)
-{
-    startWorkerInThread<WrkRblCmdSectorErase>({{QStringLiteral("address"), address}});
-}
-
-void DeviceComms::rblCmdCrc32(quint32 address, quint32 size, quint32 readRepeat)
-{
-    startWorkerInThread<WrkRblCmdCrc32>({{QStringLiteral("address"), address},
-                                         {QStringLiteral("size"), size},
-                                         {QStringLiteral("readRepeat"), readRepeat}});
-}
-
-void DeviceComms::rblCmdGetChipId()
-{
-    startWorkerInThread<WrkRblCmdGetChipId>();
-}
-
-void DeviceComms::rblCmdMemoryRead(quint32 address, quint32 size)
-{
-    startWorkerInThread<WrkRblCmdMemoryRead>(
-        {{QStringLiteral("address"), address}, {QStringLiteral("size"), size}});
-}
-
-void DeviceComms::rblCmdMemoryWrite(quint32 address, const QByteArray &data)
-{
-    startWorkerInThread<WrkRblCmdMemoryWrite>(
-        {{QStringLiteral("address"), address}, {QStringLiteral("data"), data}});
-}
-
-void DeviceComms::rblCmdBankErase()
-{
-    startWorkerInThread<WrkRblCmdBankErase>();
-}
-
-void DeviceComms::rblCmdSetCcfg(quint32 fieldId, quint32 fieldValue)
-{
-    startWorkerInThread<WrkRblCmdSetCcfg>(
-        {{QStringLiteral("fieldId"), fieldId}, {QStringLiteral("fieldValue"), fieldValue}});
-}
-
-void DeviceComms::rblWriteSector(quint32 address, const QByteArray &data)
-{
-    startWorkerInThread<WrkRblWriteSector>(
-        {{QStringLiteral("address"), address}, {QStringLiteral("data"), data}});
 }

@@ -1,10 +1,7 @@
 #pragma once
 
 #include "DevComsThread.h"
-#include "RfParams.h"
-#include "RfsaSerialComms.h"
-#include "data/RfSpectrumScan.h"
-#include "data/ScanParams.h"
+#include "DeviceCommands.h"
 
 #include <QList>
 #include <QObject>
@@ -14,10 +11,10 @@
 #include <functional>
 
 // The session with the analyzer, on the main thread: finds candidate serial ports, remembers the
-// chosen one, starts a command sequence on the communication thread for every request, keeps
-// the connected, busy and scanning states, turns the sequences' outcomes into those states and
-// into error messages, and re-emits every completion of the protocol.
-class DeviceComms : public QObject
+// chosen one, starts a command sequence on the communication thread for every request (the
+// requests and their completions are DeviceCommands'), keeps the connected, busy and scanning
+// states, and turns the sequences' outcomes into those states and into error messages.
+class DeviceComms : public DeviceCommands
 {
     Q_OBJECT
     Q_PROPERTY(bool connected READ connected WRITE setConnected NOTIFY connectedChanged)
@@ -87,44 +84,6 @@ public Q_SLOTS:
     // A disconnect that failed or stayed unanswered: the session is over all the same.
     void onDisconnectUnanswered(const QString &workerClass);
 
-    void rfsaConnect();
-    void rfsaDisconnect();
-    void rfsaGetDeviceVer();
-    void rfsaGetFwVer();
-    void rfsaGetRfParams(RfsaSerialComms::FBand band);
-    void rfsaGetLastError();
-    void rfsaSync();
-    void rfsaHostBL();
-    void rfsaSetFBand(RfsaSerialComms::SetFBand band);
-    void rfsaSetFStart(double frequencyMHz);
-    void rfsaSetFStop(double frequencyMHz);
-    void rfsaSetSpanIndex(quint8 index);
-    void rfsaSetFStep(double frequencyKHz);
-    void rfsaSetRBW(quint8 rbwRegValue);
-    void rfsaSetStepCount(quint16 stepCount);
-    void rfsaSetSpan(quint16 FrequencyMHz);
-    void rfsaInitParameter();
-    void rfsaGetSpecNoInit();
-    void rfsaGetCalibration();
-    void rfsaResetToBootloader();
-    void rfsaGetInfoString(quint8 cpu, quint8 str);
-
-    // The radio's ROM bootloader (once the radio has been reset into it).
-    void rblAutoBaud();
-    void rblCmdPing();
-    void rblCmdDownload(quint32 address, quint32 size);
-    void rblCmdGetStatus();
-    void rblCmdSendData(const QByteArray &data);
-    void rblCmdReset();
-    void rblCmdSectorErase(quint32 address);
-    void rblCmdCrc32(quint32 address, quint32 size, quint32 readRepeat);
-    void rblCmdGetChipId();
-    void rblCmdMemoryRead(quint32 address, quint32 size);
-    void rblCmdMemoryWrite(quint32 address, const QByteArray &data);
-    void rblCmdBankErase();
-    void rblCmdSetCcfg(quint32 fieldId, quint32 fieldValue);
-    void rblWriteSector(quint32 address, const QByteArray &data);
-
 Q_SIGNALS:
     void log(QString logMsg);
     void stopScanning();
@@ -135,46 +94,11 @@ Q_SIGNALS:
     // A sequence ended by its time-out (reason empty) or with an error.
     void sequenceFailed(QString workerClass, QString reason);
 
-    void rfsaConnectDone();
-    void rfsaDisconnectDone();
-    void rfsaGetDeviceVerDone(QString devVer);
-    void rfsaGetFwVerDone(QString fwVer);
-    void rfsaGetRfParamsDone(RfParams params);
-    void rfsaGetLastErrorDone(int lastError);
-    void rfsaSyncDone();
-    void rfsaHostBLDone();
-    void rfsaSetFBandDone();
-    void rfsaSetFStartDone();
-    void rfsaSetFStopDone();
-    void rfsaSetSpanIndexDone();
-    void rfsaSetFStepDone();
-    void rfsaSetRBWDone();
-    void rfsaSetStepCountDone();
-    void rfsaSetSpanDone();
-    void rfsaInitParameterDone();
-    void rfsaGetSpecNoInitDone(qint64 timeStamp, RfSpectrumScan spectrum);
-    void rfsaGetCalibrationDone(qint64 timeStamp, RfSpectrumScan spectrum);
-    void rfsaResetToBootloaderDone();
-    void rfsaGetInfoStrDone(quint8 cpu, quint8 str, QString data);
-
-    void rblAutoBaudDone();
-    void rblCmdPingDone();
-    void rblCmdDownloadDone();
-    void rblCmdGetStatusDone(quint8 status);
-    void rblCmdSendDataDone();
-    void rblCmdResetDone();
-    void rblCmdSectorEraseDone();
-    void rblCmdCrc32Done(quint32 crc);
-    void rblCmdGetChipIdDone(quint32 chipId);
-    void rblCmdMemoryReadDone(QByteArray data);
-    void rblCmdMemoryWriteDone();
-    void rblCmdBankEraseDone();
-    void rblCmdSetCcfgDone();
-    void rblWriteSectorDone();
+protected:
+    // Posts the creation of the sequence on the communication thread and marks the session busy.
+    void startSequence(MakeSequence make, const char *name, const ScanParams &parameters) override;
 
 private:
-    // Posts the creation of a `Worker` on the communication thread and marks the session busy.
-    template<typename Worker> void startWorkerInThread(const ScanParams &parameters = {});
     // The port lost its device while no sequence was running.
     void onPortLost(const QString &portName);
     // After a failure: not busy, not scanning, not connected.

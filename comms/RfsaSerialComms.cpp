@@ -1,30 +1,27 @@
 #include "RfsaSerialComms.h"
 
 #include "CommsLog.h"
+#include "RfsaFrame.h"
 
 #include <QDateTime>
 #include <QSerialPort>
 #include <QStringList>
-#include <QtEndian>
-#include <cmath>
 #include <cstring>
 
 namespace {
 
-// Big-endian unsigned field of `size` bytes at `offset`; bytes beyond the payload read as zero.
-quint64 readUnsigned(const QByteArray &payload, int offset, int size)
-{
-    quint64 value = 0;
-    for (int i = 0; i < size; ++i) {
-        const int at = offset + i;
-        value = (value << 8) | (at < payload.size() ? quint8(payload.at(at)) : 0u);
-    }
-    return value;
-}
+// The protocol's types cross threads in queued signals under the names the signals use; they
+// are known by those names before main() runs in every program that holds this code.
+[[maybe_unused]] const bool k_metaTypesRegistered = [] {
+    qRegisterMetaType<RfParams>("RfParams");
+    qRegisterMetaType<RfsaSerialComms::FBand>("RfsaSerialComms::FBand");
+    qRegisterMetaType<RfsaSerialComms::SetFBand>("RfsaSerialComms::SetFBand");
+    return true;
+}();
 
 double readDouble(const QByteArray &payload, int offset)
 {
-    const quint64 bits = readUnsigned(payload, offset, 8);
+    const quint64 bits = RfsaFrame::readUnsigned(payload, offset, 8);
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
@@ -37,13 +34,6 @@ QString textOf(const QByteArray &payload)
     return QString::fromUtf8(end < 0 ? payload : payload.left(end));
 }
 
-QByteArray bigEndian16(quint16 value)
-{
-    QByteArray bytes(2, '\0');
-    qToBigEndian(value, bytes.data());
-    return bytes;
-}
-
 } // namespace
 
 RfsaSerialComms::RfsaSerialComms(const QString &portName, QObject *parent)
@@ -51,77 +41,6 @@ RfsaSerialComms::RfsaSerialComms(const QString &portName, QObject *parent)
 {
     // The acknowledgement of a disconnect closes the port.
     QObject::connect(this, &RfsaSerialComms::disconnectDone, m_port, &QSerialPort::close);
-}
-
-QByteArray RfsaSerialComms::createFrame(quint8 cmd, const QByteArray &payload)
-{
-    QByteArray frame;
-    frame.reserve(payload.size() + 5);
-    frame.append(char(k_startByte));
-    frame.append(char(quint8(payload.size())));
-    frame.append(char(cmd));
-    frame.append(payload);
-    frame.append(bigEndian16(calcCrc16(frame.mid(1))));
-    return frame;
-}
-
-quint16 RfsaSerialComms::calcCrc16(const QByteArray &data)
-{
-    // Byte-wise form of the CCITT polynomial 0x1021, most significant bit first.
-    quint16 crc = k_crcInit;
-    for (const char byte : data) {
-        crc = quint16((crc >> 8) | (crc << 8));
-        crc ^= quint8(byte);
-        crc ^= quint16((crc & 0xFF) >> 4);
-        crc ^= quint16(crc << 12);
-        crc ^= quint16((crc & 0xFF) << 5);
-    }
-    return crc;
-}
-
-void RfsaSerialComms::appendCrc16(QByteArray &data)
-{
-    data.append(bigEndian16(calcCrc16(data)));
-}
-
-bool RfsaSerialComms::checkCrc16(const QByteArray &frame)
-{
-    if (frame.size() < 3)
-        return false;
-    const quint16 received = quint16(readUnsigned(frame, frame.size() - 2, 2));
-    return received == calcCrc16(frame.mid(1, frame.size() - 3));
-}
-
-QByteArray RfsaSerialComms::freqToRadioFormat(double frequencyMHz)
-{
-    // The format holds 0 to 65535 + 65535/65536 MHz; anything else (a negative value, NaN) is
-    // brought to the nearest end rather than wrapped to an unrelated frequency.
-    constexpr double k_max = 65535.0 + 65535.0 / 65536.0;
-    double value = frequencyMHz;
-    if (!(value >= 0.0))
-        value = 0.0;
-    if (value > k_max)
-        value = k_max;
-    quint32 integer = quint32(std::floor(value));
-    quint32 fraction = quint32(std::lround((value - integer) * 65536.0));
-    // A value just below a whole MHz rounds to a full unit: it belongs to the next MHz.
-    if (fraction >= 65536) {
-        ++integer;
-        fraction = 0;
-    }
-    return bigEndian16(quint16(integer)) + bigEndian16(quint16(fraction));
-}
-
-QByteArray RfsaSerialComms::stepToRadioFormat(double frequencyKHz)
-{
-    double scaled = std::round(frequencyKHz * 65536.0 / 1000.0);
-    if (!(scaled >= 0.0))
-        scaled = 0.0;
-    if (scaled > 4294967295.0)
-        scaled = 4294967295.0;
-    QByteArray bytes(4, '\0');
-    qToBigEndian(quint32(scaled), bytes.data());
-    return bytes;
 }
 
 void RfsaSerialComms::connect()
@@ -166,12 +85,12 @@ void RfsaSerialComms::setFBand(RfsaSerialComms::SetFBand band)
 
 void RfsaSerialComms::setFStart(double frequencyMHz)
 {
-    sendCommand(CmdSetFStart, freqToRadioFormat(frequencyMHz));
+    sendCommand(CmdSetFStart, RfsaFrame::freqToRadioFormat(frequencyMHz));
 }
 
 void RfsaSerialComms::setFStop(double frequencyMHz)
 {
-    sendCommand(CmdSetFStop, freqToRadioFormat(frequencyMHz));
+    sendCommand(CmdSetFStop, RfsaFrame::freqToRadioFormat(frequencyMHz));
 }
 
 void RfsaSerialComms::setSpanIndex(quint8 index)
@@ -181,7 +100,7 @@ void RfsaSerialComms::setSpanIndex(quint8 index)
 
 void RfsaSerialComms::setFStep(double frequencyKHz)
 {
-    sendCommand(CmdSetFStep, stepToRadioFormat(frequencyKHz));
+    sendCommand(CmdSetFStep, RfsaFrame::stepToRadioFormat(frequencyKHz));
 }
 
 void RfsaSerialComms::setRBW(quint8 rbwRegValue)
@@ -191,12 +110,12 @@ void RfsaSerialComms::setRBW(quint8 rbwRegValue)
 
 void RfsaSerialComms::setStepCount(quint16 stepCount)
 {
-    sendCommand(CmdSetStepCount, bigEndian16(stepCount));
+    sendCommand(CmdSetStepCount, RfsaFrame::bigEndian16(stepCount));
 }
 
 void RfsaSerialComms::setSpan(quint16 FrequencyMHz)
 {
-    sendCommand(CmdSetSpan, bigEndian16(FrequencyMHz));
+    sendCommand(CmdSetSpan, RfsaFrame::bigEndian16(FrequencyMHz));
 }
 
 void RfsaSerialComms::initParameter() { }
@@ -238,7 +157,7 @@ void RfsaSerialComms::readData()
 
 void RfsaSerialComms::sendCommand(quint8 cmd, const QByteArray &payload)
 {
-    sendFrame(createFrame(cmd, payload));
+    sendFrame(RfsaFrame::createFrame(cmd, payload));
 }
 
 void RfsaSerialComms::sendFrame(const QByteArray &frame)
@@ -257,7 +176,7 @@ void RfsaSerialComms::receiveBytes(const QByteArray &bytes)
     for (;;) {
         if (m_receiveData.size() < 5)
             return;
-        if (quint8(m_receiveData.at(0)) != k_startByte) {
+        if (quint8(m_receiveData.at(0)) != RfsaFrame::k_startByte) {
             emit log(QStringLiteral("Data Corruption! ") + hex(m_receiveData));
             qCCritical(lcComms).noquote() << "Data Corruption!" << spacedHex(m_receiveData);
             m_receiveData.clear();
@@ -273,12 +192,12 @@ void RfsaSerialComms::parseFrame()
 {
     const int length = quint8(m_receiveData.at(1)) + 5;
     const QByteArray frame = m_receiveData.left(length);
-    if (quint8(frame.at(0)) != k_startByte) {
+    if (quint8(frame.at(0)) != RfsaFrame::k_startByte) {
         emit error(tr("Bad data received"));
         m_receiveData.clear();
         return;
     }
-    if (!checkCrc16(frame)) {
+    if (!RfsaFrame::checkCrc16(frame)) {
         emit log(QStringLiteral("CRC error: ") + hex(frame));
         emit error(tr("Crc error on received data"));
         m_receiveData.clear();
@@ -431,8 +350,8 @@ void RfsaSerialComms::appendSamples(const QByteArray &payload)
 void RfsaSerialComms::parseRfParams(const QByteArray &payload)
 {
     if (m_rfEntryCount == k_noTable) {
-        const quint8 count = quint8(readUnsigned(payload, 0, 1));
-        const quint16 sweepCount = quint16(readUnsigned(payload, 1, 2));
+        const quint8 count = quint8(RfsaFrame::readUnsigned(payload, 0, 1));
+        const quint16 sweepCount = quint16(RfsaFrame::readUnsigned(payload, 1, 2));
         m_rfEntryIndex = 0;
         emit log(
             QStringLiteral("RF Params - RBW Count: %1 Sweep Count: %2").arg(count).arg(sweepCount));
@@ -450,8 +369,8 @@ void RfsaSerialComms::parseRfParams(const QByteArray &payload)
 
     RfParamsEntry entry;
     entry.rbw = readDouble(payload, 0);
-    entry.ifValue = int(readUnsigned(payload, 8, 2));
-    entry.setting = int(readUnsigned(payload, 10, 1));
+    entry.ifValue = int(RfsaFrame::readUnsigned(payload, 8, 2));
+    entry.setting = int(RfsaFrame::readUnsigned(payload, 10, 1));
     emit log(QStringLiteral("Entry %1 - RBW: %2 IF: %3 Setting: %4")
                  .arg(m_rfEntryIndex)
                  .arg(QString::number(entry.rbw, 'g', 6))
@@ -468,7 +387,7 @@ void RfsaSerialComms::parseRfParams(const QByteArray &payload)
 void RfsaSerialComms::parseLastError(const QByteArray &payload)
 {
     const qint64 timeStamp = QDateTime::currentMSecsSinceEpoch();
-    const int code = int(readUnsigned(payload, 0, 2));
+    const int code = int(RfsaFrame::readUnsigned(payload, 0, 2));
     emit log(QStringLiteral("Last Error: %1").arg(code));
     emit getLastErrorDone(code);
 

@@ -4,12 +4,10 @@
 #include "SerialComms.h"
 #include "data/RfSpectrumScan.h"
 
-// The analyzer's own protocol. Frames in both directions are 0x2A, payload length, command
-// code, payload and a CRC-16 (high byte first) over everything after the start byte. Every
-// command operation sends one frame; the analyzer acknowledges it with a frame carrying the
-// command's code and then sends the command's data frames, which the parser decodes into the
-// completion signals. A sweep arrives as data frames of up to 255 samples closed by a
-// last-error frame.
+// The analyzer's own protocol, in the frames of RfsaFrame. Every command operation sends one
+// frame; the analyzer acknowledges it with a frame carrying the command's code and then sends
+// the command's data frames, which the parser decodes into the completion signals. A sweep arrives
+// as data frames of up to 255 samples closed by a last-error frame.
 class RfsaSerialComms : public SerialComms
 {
     Q_OBJECT
@@ -22,23 +20,7 @@ public:
     enum SetFBand { SetFBand_900MHz = 1, SetFBand_2400MHz = 2 };
     Q_ENUM(SetFBand)
 
-    static constexpr quint8 k_startByte = 0x2A;
-    static constexpr quint16 k_crcInit = 0x002A;
-
     RfsaSerialComms(const QString &portName, QObject *parent = nullptr);
-
-    // A complete frame: start byte, length, code, payload, CRC.
-    static QByteArray createFrame(quint8 cmd, const QByteArray &payload = QByteArray());
-    // CRC-16 (polynomial 0x1021, initial value 0x002A, no reflection, no final XOR).
-    static quint16 calcCrc16(const QByteArray &data);
-    static void appendCrc16(QByteArray &data);
-    // True when the last two bytes of `frame` are the CRC of everything between its start byte
-    // and them.
-    static bool checkCrc16(const QByteArray &frame);
-    // A frequency in MHz as 16-bit integer part and 16-bit fraction (1/65536 MHz), big-endian.
-    static QByteArray freqToRadioFormat(double frequencyMHz);
-    // A step in kHz as MHz in 16.16 fixed point, big-endian.
-    static QByteArray stepToRadioFormat(double frequencyKHz);
 
 public Q_SLOTS:
     void connect();

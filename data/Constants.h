@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ScanParams.h"
-#include "networks/VexaIdDesc.h"
+#include "VexaIdDesc.h"
 
 #include <QList>
 #include <QMap>

@@ -1,5 +1,7 @@
 #include "SampleStore.h"
 
+#include "BlockSummary.h"
+
 #include <QHash>
 #include <QSharedData>
 #include <QtConcurrent>
@@ -13,20 +15,6 @@ quint64 nextSerial()
 {
     static std::atomic<quint64> serial{0};
     return ++serial;
-}
-
-// out = max(out, values), column by column. In runs of a fixed length, so that the compiler
-// turns them into vector instructions at the optimisation level the program is built with.
-void raise(qint8 *out, const qint8 *values, int n)
-{
-    constexpr int k_run = 32;
-    int col = 0;
-    for (; col + k_run <= n; col += k_run) {
-        for (int k = 0; k < k_run; ++k)
-            out[col + k] = std::max(out[col + k], values[col + k]);
-    }
-    for (; col < n; ++col)
-        out[col] = std::max(out[col], values[col]);
 }
 
 bool allMissing(const qint8 *values, int length)
@@ -52,11 +40,12 @@ struct SampleStore::Block : QSharedData
         : serial(nextSerial())
         , columns(columns)
         , summarized(summarizing)
+        , summary(columns)
     {
         // The arrays grow with what the block holds: a short history (a small recording, a
         // journal of a few sweeps) costs its own size, not a whole block's.
         if (summarizing)
-            resetSummary();
+            summary.reset();
     }
 
     // A copy about to be appended to: a new identity.
@@ -70,16 +59,8 @@ struct SampleStore::Block : QSharedData
         , runs(other.runs)
         , odd(other.odd)
         , summarized(other.summarized)
-        , fillers(other.fillers)
-        , missing(other.missing)
-        , levels(other.levels)
-        , lowLevel(other.lowLevel)
-        , highLevel(other.highLevel)
-        , sums(other.sums)
-        , groupMax(other.groupMax)
+        , summary(other.summary)
     { }
-
-    static constexpr int k_tableSweeps = 64;
 
     bool isFull() const { return count == k_blockSweeps; }
     const qint8 *at(int index) const
@@ -116,28 +97,13 @@ struct SampleStore::Block : QSharedData
     QVector<Run> runs;
     QHash<int, QByteArray> odd; // the own values of sweeps whose length is not `columns`
 
-    // The summary. While the block is open, row (v + 128) of `levels` counts the sweeps with
-    // value v at each column, for every v. A full block keeps the rows lowLevel ... highLevel
-    // of the values above -128 that occur, and the row of -128 (no signal) in `missing`. A
-    // block of fewer than k_tableSweeps sweeps keeps no rows at all: counting its sweeps one
-    // by one is cheaper than the table of every level, which a short history (a small
-    // recording, a journal of a few sweeps) would otherwise pay for in full.
+    // Whether the summary counts every sweep held (a block filled in bulk is summarised once
+    // it is complete).
     bool summarized;
-    int fillers = 0;
-    QVector<quint16> missing;
-    QVector<quint16> levels;
-    int lowLevel = 0;
-    int highLevel = k_levels - 1;
-    QVector<qint64> sums;
-    QByteArray groupMax; // per group of k_groupSweeps sweeps, `columns` values
+    BlockSummary summary;
 
 private:
-    void resetSummary();
     void summarizeSweep(int index);
-    // Adds one sweep's values to the table of levels.
-    void countLevels(const qint8 *stored);
-    // A full block keeps the counts of the values that occur only.
-    void compactLevels();
 };
 
 void SampleStore::Block::add(qint64 timestamp, const qint8 *own, int length,
@@ -164,102 +130,32 @@ void SampleStore::Block::add(qint64 timestamp, const qint8 *own, int length,
         return;
     summarizeSweep(count - 1);
     if (isFull())
-        compactLevels();
-}
-
-void SampleStore::Block::resetSummary()
-{
-    fillers = 0;
-    missing.clear();
-    levels.clear();
-    lowLevel = 0;
-    highLevel = k_levels - 1;
-    sums.fill(0, columns);
-    groupMax.clear();
+        summary.compact();
 }
 
 void SampleStore::Block::summarize()
 {
-    resetSummary();
+    summary.reset();
     for (int index = 0; index < count; ++index)
         summarizeSweep(index);
     if (isFull())
-        compactLevels();
+        summary.compact();
     summarized = true;
 }
 
 void SampleStore::Block::summarizeSweep(int index)
 {
-    const int n = columns;
-    if (isGapFiller(index))
-        ++fillers;
-    const qint8 *stored = at(index);
-    if (index % k_groupSweeps == 0) {
-        groupMax.append(reinterpret_cast<const char *>(stored), n);
-    } else {
-        raise(reinterpret_cast<qint8 *>(groupMax.data()) + groupMax.size() - n, stored, n);
-    }
-    qint64 *sum = sums.data();
-    for (int col = 0; col < n; ++col)
-        sum[col] += stored[col];
-    if (levels.isEmpty()) {
-        if (index + 1 < k_tableSweeps)
-            return;
-        // Enough sweeps for the table: it counts those so far, this one included.
-        levels.fill(0, k_levels * n);
-        for (int s = 0; s < index; ++s)
-            countLevels(at(s));
-    }
-    countLevels(stored);
-}
-
-void SampleStore::Block::countLevels(const qint8 *stored)
-{
-    const int n = columns;
-    quint16 *rows = levels.data();
-    for (int col = 0; col < n; ++col)
-        ++rows[(stored[col] - k_missingValue) * n + col];
-}
-
-void SampleStore::Block::compactLevels()
-{
-    const int n = columns;
-    const auto rowUsed = [&](int level) {
-        const quint16 *row = levels.constData() + level * n;
-        return std::any_of(row, row + n, [](quint16 c) { return c != 0; });
-    };
-    int low = 1;
-    int high = k_levels - 1;
-    while (low <= high && !rowUsed(low))
-        ++low;
-    while (high >= low && !rowUsed(high))
-        --high;
-    missing = levels.mid(0, n);
-    levels = low <= high ? levels.mid(low * n, (high - low + 1) * n) : QVector<quint16>();
-    lowLevel = low;
-    highLevel = high;
+    summary.addSweep(index, at(0), isGapFiller(index));
 }
 
 void SampleStore::Block::addSummary(int sign, Counts &counts) const
 {
-    if (levels.isEmpty() && missing.isEmpty()) {
+    if (!summary.hasTable()) {
         addSweeps(0, count, sign, counts);
         return;
     }
-    const int n = columns;
-    qint32 *out = counts.levels.data();
-    for (int col = 0; col < missing.size(); ++col)
-        out[col] += sign * missing.at(col);
-    for (int level = lowLevel; level <= highLevel; ++level) {
-        const quint16 *row = levels.constData() + (level - lowLevel) * n;
-        qint32 *target = out + level * n;
-        for (int col = 0; col < n; ++col)
-            target[col] += sign * row[col];
-    }
-    for (int col = 0; col < n; ++col)
-        counts.sums[col] += sign * sums.at(col);
+    summary.addTo(sign, counts);
     counts.sweeps += sign * count;
-    counts.fillers += sign * fillers;
 }
 
 void SampleStore::Block::addSweeps(int from, int to, int sign, Counts &counts) const
@@ -502,13 +398,10 @@ void SampleStore::maxima(int first, int last, qint8 *out) const
             const int group = s / k_groupSweeps;
             const int groupEnd = qMin((group + 1) * k_groupSweeps, block.count);
             if (s == group * k_groupSweeps && groupEnd <= to) {
-                raise(out,
-                      reinterpret_cast<const qint8 *>(block.groupMax.constData())
-                          + qsizetype(group) * n,
-                      n);
+                BlockSummary::raise(out, block.summary.groupMaxima(group), n);
                 s = groupEnd;
             } else {
-                raise(out, block.at(s), n);
+                BlockSummary::raise(out, block.at(s), n);
                 ++s;
             }
         }
@@ -540,4 +433,19 @@ bool SampleStore::operator==(const SampleStore &other) const
             return false;
     }
     return true;
+}
+
+int SampleStore::windowStart(int from, qint64 newest, qint64 width) const
+{
+    // Timestamps never decrease: a binary search.
+    int low = from;
+    int high = m_size - 1;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (newest - timestamp(middle) > width)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return qMax(low, from);
 }

@@ -55,6 +55,9 @@ public:
     int columns() const { return m_columns; }
 
     qint64 timestamp(int i) const;
+    // The first index from `from` on whose sample is no more than `width` ms older than
+    // `newest`, never past the last: the start of the window of that width ending at `newest`.
+    int windowStart(int from, qint64 newest, qint64 width) const;
     // Sweep i's `columns()` values, in place.
     const qint8 *values(int i) const;
     // Sweep i's own length, and its own values (as a recording holds them) in place.

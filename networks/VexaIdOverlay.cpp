@@ -37,6 +37,9 @@ VexaIdOverlay::~VexaIdOverlay()
 
 void VexaIdOverlay::showVexaIds(QList<int> ids)
 {
+    if (m_inBand)
+        ids.erase(std::remove_if(ids.begin(), ids.end(), [this](int id) { return !m_inBand(id); }),
+                  ids.end());
     std::sort(ids.begin(), ids.end(), vexaIdLessThan);
     m_vexaIds = ids;
     createPlotItems();
@@ -44,7 +47,8 @@ void VexaIdOverlay::showVexaIds(QList<int> ids)
 
 void VexaIdOverlay::showVexaId(int id)
 {
-    if (m_vexaIds.contains(id) || !Constants::k_vexaIdMap.contains(id))
+    if (m_vexaIds.contains(id) || !Constants::k_vexaIdMap.contains(id)
+        || (m_inBand && !m_inBand(id)))
         return;
     m_vexaIds.append(id);
     std::sort(m_vexaIds.begin(), m_vexaIds.end(), vexaIdLessThan);

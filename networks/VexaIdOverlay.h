@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VexaIdDesc.h"
+#include "data/VexaIdDesc.h"
 
 #include <QColor>
 #include <QList>
@@ -28,6 +28,10 @@ public:
     VexaIdOverlay(const VexaIdOverlay &) = delete;
     VexaIdOverlay &operator=(const VexaIdOverlay &) = delete;
 
+    // Which IDs the plot's band holds; the others are never shown.
+    using BandFilter = bool (*)(int id);
+    void setBand(BandFilter inBand) { m_inBand = inBand; }
+
     void showVexaIds(QList<int> ids);
     void showVexaId(int id);
     void hideVexaId(int id);
@@ -50,5 +54,6 @@ private:
     QList<QwtPlotMarker *> m_markerItems;
     QList<int> m_vexaIds;
     QMap<int, int> m_levels;
+    BandFilter m_inBand = nullptr;
     QTimer m_replotTimer; // coalesces the redraws of several changes in one event-loop turn
 };

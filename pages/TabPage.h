@@ -1,31 +1,27 @@
 #pragma once
 
 #include "data/JournalKeeper.h"
+#include "data/PageHistory.h"
 #include "data/ProjectInfoData.h"
-#include "data/RfSpectrumHistory.h"
 #include "data/RfSpectrumScan.h"
 #include "data/ScanParams.h"
 
-#include <QElapsedTimer>
 #include <QPixmap>
-#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <utility>
 
 class HistoryJournal;
-class MainWindow;
 class QAction;
 class QLabel;
 class QMenu;
-namespace Ui {
-class MainWindow;
-}
+struct PageActions;
 class QStackedWidget;
+class PageTimeBar;
+class PageToolBar;
 class QToolBar;
-class QToolButton;
-class QVBoxLayout;
 class RangeSlider;
+class ReplotPacer;
 class SpectroPlot;
 class SpectrumAnalysis;
 class VexaIdOverlay;
@@ -43,18 +39,16 @@ public:
     // Shortest time between two redraws of the displays: about the screen's refresh rate.
     // Sweeps that arrive faster update the data at once and share the next redraw.
     static constexpr int k_minReplotIntervalMs = 16;
-    // The longest stretch padded with a filler row per sweep interval; a longer gap (a
-    // computer that slept, a clock set forward) is marked by one filler row.
-    static constexpr qint64 k_maxPaddedGapMs = 10 * 60 * 1000;
+    static constexpr qint64 k_maxPaddedGapMs = PageHistory::k_maxPaddedGapMs;
 
     // A live page with an empty history.
-    TabPage(const MainWindow *mainWindow, QWidget *parent);
+    TabPage(const PageActions &actions, QWidget *parent);
     // A playback page showing a stored history.
-    TabPage(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *parent);
+    TabPage(RfSpectrumHistory hist, const PageActions &actions, QWidget *parent);
     ~TabPage() override;
 
-    RfSpectrumHistory hist() const { return m_hist; }
-    const RfSpectrumHistory &history() const { return m_hist; }
+    RfSpectrumHistory hist() const { return m_history->history(); }
+    const RfSpectrumHistory &history() const { return m_history->history(); }
     bool isPlayback() const { return m_playback; }
 
     // Unsaved work (see JournalKeeper). A page that keeps a journal counts every change of
@@ -62,18 +56,13 @@ public:
     // holds changes that are not saved, the journal follows it, and it is deleted once they
     // are saved or cleared. The live pages journal their scans, a recovered page goes on with
     // the journal it came from, and a recording opened from a file journals its edits.
-    void setJournalling(bool on);
-    bool isJournalling() const;
-    // The history was read from the recording at `path`: its edits are journalled.
-    void setRecordingFile(const QString &path);
     // Goes on with the journal a recovered history was read from; a journal of edits names the
     // recording, which held `original`. The history is unsaved until it is saved, and the page
     // offers Save.
     bool adoptJournal(const QString &path, const JournalReader::Result &read,
                       const JournalKeeper::FileEdits &original = JournalKeeper::FileEdits());
-    JournalKeeper *journalKeeper() const { return m_keeper; }
+    JournalKeeper *journalKeeper() const { return m_history->keeper(); }
     HistoryJournal *journal() const;
-    quint64 revision() const;
     bool hasUnsavedChanges() const;
     // The sweeps [first, last) the time bar selects; empty (0, 0) when it selects none.
     std::pair<int, int> visibleRange() const;
@@ -81,8 +70,6 @@ public:
     // since. A recording page is from then on that file's.
     void markSaved(quint64 revision, const QString &path = QString(),
                    const RfSpectrumHistory *saved = nullptr);
-    // The unsaved history is given up: its journal is deleted (the history stays on screen).
-    void discardJournal();
     // A short name of the page's band for the user: "2.4 GHz" or "900 MHz".
     QString bandName() const;
     // The current display with the watermark over its canvas.
@@ -98,24 +85,20 @@ public:
     // (ms since the epoch): what fillMissingHist() does up to the present.
     void fillMissingHistUntil(qint64 now);
 
-    // "hh:mm:ss" of an elapsed time; the hours wrap after 24.
-    static QString elapsedText(qint64 elapsedMs);
-
     SpectroPlot *spectroPlot() const { return m_spectroPlot; }
     WaterfallPlot *waterfallPlot() const { return m_waterfallPlot; }
     QStackedWidget *viewStack() const { return m_viewStack; }
     RangeSlider *timeBar() const { return m_timeBar; }
-    QToolBar *toolBar() const { return m_toolBar; }
+    QToolBar *toolBar() const;
     // The tool bar's menu of what shows the band's networks.
-    QMenu *networksMenu() const { return m_networksMenu; }
-    QAction *wholeHistoryAction() const { return m_wholeHistoryAction; }
-    QLabel *elapsedLabel() const { return m_elapsedLabel; }
-    QLabel *clockLabel() const { return m_clockLabel; }
+    QMenu *networksMenu() const;
+    QAction *wholeHistoryAction() const;
+    QLabel *elapsedLabel() const;
     VexaIdOverlay *vexaIdOverlay() const { return m_vexaIdOverlay.get(); }
     // Markers, peaks, the reference trace and exports of the spectrogram.
     SpectrumAnalysis *analysis() const { return m_analysis; }
     int firstVisibleIndex() const { return m_firstVisibleIndex; }
-    double meanSampleInterval() const { return m_meanSampleInterval; }
+    double meanSampleInterval() const { return m_history->meanSampleInterval(); }
 
 Q_SIGNALS:
     // The displays show another stretch of the history (a new sweep, the time bar moved).
@@ -145,9 +128,10 @@ public Q_SLOTS:
     void clearHist();
     void fillMissingHist();
     void setProjectInfo(ProjectInfoData data);
-    virtual void vexaIdSelection(QList<int> vexaIds) = 0;
-    virtual void vexaIdSelected(int vexaId) = 0;
-    virtual void vexaIdDeselected(int vexaId) = 0;
+    // The VEXA IDs selected in the window's panel; those of the page's band are drawn.
+    void vexaIdSelection(QList<int> vexaIds);
+    void vexaIdSelected(int vexaId);
+    void vexaIdDeselected(int vexaId);
     void onTimeBarMoved();
     void onTimeEventAdded(TimeEvent event);
     void onTimeEventRemoved(TimeEvent event);
@@ -163,54 +147,29 @@ protected:
     // Moves the start of the live window up until it spans no more than the time window
     // before the newest sample, then shows it.
     void followLiveEdge();
-    // The VEXA ID hooks for a band: only the IDs `inBand` accepts reach the overlay.
-    using VexaIdFilter = bool (*)(int vexaId);
-    void showVexaIdsOfBand(QList<int> vexaIds, VexaIdFilter inBand);
-    void showVexaIdOfBand(int vexaId, VexaIdFilter inBand);
-    void hideVexaIdOfBand(int vexaId, VexaIdFilter inBand);
     // The newest sample's access points are replaced by a newer Wi-Fi scan.
     void setNewestWifi(const WifiScan &accessPoints);
 
-    RfSpectrumHistory m_hist;
-
 private:
-    void buildWidgets(Ui::MainWindow *ui, bool playback);
+    void buildWidgets(const PageActions &actions, bool playback);
     // The labels of a page without samples: no time elapsed, the clock now.
     void showNoSample();
-    // Redraws both displays now, or once the frame interval since the last redraw is over.
-    void requestReplot();
-    void replotNow();
     void updateLabels(qint64 upperValue);
     void connectDisplays();
-    // Counts a change of the history and tells the journal (which starts with the whole
-    // history when it is not open yet).
-    template<typename Change> void journalChange(Change change);
     // A recording page with unsaved changes shows Save in its tool bar.
     void offerSave();
-    void appendSample(const RfSpectrumSample &sample);
 
+    PageHistory *const m_history;
     bool m_playback = false;
-    QVBoxLayout *m_mainLayout = nullptr;
-    QToolBar *m_toolBar = nullptr;
-    QMenu *m_networksMenu = nullptr;
+    PageToolBar *m_toolBar = nullptr;
     QStackedWidget *m_viewStack = nullptr;
     SpectroPlot *m_spectroPlot = nullptr;
     WaterfallPlot *m_waterfallPlot = nullptr;
-    QAction *m_saveAction = nullptr;
-    QAction *m_wholeHistoryAction = nullptr;
     bool m_wholeHistory = false;
-    QToolButton *m_stopButton = nullptr;
-    QToolButton *m_recordButton = nullptr;
+    PageTimeBar *m_bottomBar = nullptr;
     RangeSlider *m_timeBar = nullptr;
-    QLabel *m_elapsedLabel = nullptr;
-    QLabel *m_clockLabel = nullptr;
     int m_firstVisibleIndex = 0;
-    double m_meanSampleInterval = 0.0;
     std::unique_ptr<VexaIdOverlay> m_vexaIdOverlay;
     SpectrumAnalysis *m_analysis = nullptr;
-    QTimer m_replotTimer;
-    QElapsedTimer m_lastReplot;
-    JournalKeeper *m_keeper;
-    // How far the clock was set back during the scan, added to every later sweep's time.
-    qint64 m_clockStepMs = 0;
+    ReplotPacer *m_replots = nullptr;
 };

@@ -1,20 +1,21 @@
 #include "TabPage2400.h"
 
-#include "app/MainWindow.h"
+#include "PageActions.h"
 #include "data/Constants.h"
+#include "networks/VexaIdOverlay.h"
 #include "plots/SpectroPlot.h"
 #include "plots/WaterfallPlot.h"
-#include "ui_MainWindow.h"
 #include "widgets/RangeSlider.h"
 #include "wifi/WifiList.h"
 
 #include <QMenu>
 #include <QTimer>
 
-TabPage2400::TabPage2400(const MainWindow *mainWindow, QWidget *parent)
-    : TabPage(mainWindow, parent)
-    , m_mainWindow(mainWindow)
+TabPage2400::TabPage2400(const PageActions &actions, QWidget *parent)
+    : TabPage(actions, parent)
+    , m_actions(actions)
 {
+    vexaIdOverlay()->setBand(&TabPage2400::inBand);
     setBandIntervals(Constants::k_2400ScanParams);
     addChannelAxis();
     onWifiAvailableChanged(m_wifiScanner.wifiAvailable());
@@ -22,13 +23,14 @@ TabPage2400::TabPage2400(const MainWindow *mainWindow, QWidget *parent)
             &TabPage2400::onWifiAvailableChanged);
 }
 
-TabPage2400::TabPage2400(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *parent)
-    : TabPage(std::move(hist), mainWindow, parent)
-    , m_mainWindow(mainWindow)
+TabPage2400::TabPage2400(RfSpectrumHistory hist, const PageActions &actions, QWidget *parent)
+    : TabPage(std::move(hist), actions, parent)
+    , m_actions(actions)
 {
+    vexaIdOverlay()->setBand(&TabPage2400::inBand);
     // The channel axis first, so the tool bar reads the same as on the live page.
     addChannelAxis();
-    const SampleStore &samples = m_hist.samples;
+    const SampleStore &samples = history().samples;
     if (samples.isEmpty() || samples.accessPoints(samples.size() - 1).isEmpty())
         return;
     addWifiActions();
@@ -41,27 +43,25 @@ TabPage2400::TabPage2400(RfSpectrumHistory hist, const MainWindow *mainWindow, Q
 
 WifiList *TabPage2400::wifiList() const
 {
-    return m_mainWindow->getUi()->dockWidgetContentsWifiList;
+    return m_actions.wifiList;
 }
 
 void TabPage2400::addChannelAxis()
 {
     spectroPlot()->enableAxis(QwtPlot::xTop);
     waterfallPlot()->enableAxis(QwtPlot::xTop);
-    Ui::MainWindow *ui = m_mainWindow->getUi();
-    connect(ui->actionToggle_Channels, &QAction::triggered, this,
+    connect(m_actions.toggleChannels, &QAction::triggered, this,
             &TabPage2400::onActionToggleChannelsToggled);
-    networksMenu()->insertAction(ui->actionVarsa_VexaIds, ui->actionToggle_Channels);
-    networksMenu()->insertSeparator(ui->actionVarsa_VexaIds);
+    networksMenu()->insertAction(m_actions.vexaIds, m_actions.toggleChannels);
+    networksMenu()->insertSeparator(m_actions.vexaIds);
 }
 
 void TabPage2400::addWifiActions()
 {
     if (m_showWifiAction)
         return;
-    Ui::MainWindow *ui = m_mainWindow->getUi();
-    m_showWifiAction = ui->actionShow_Wifi;
-    m_wifiListAction = ui->actionToggle_Wifi_List;
+    m_showWifiAction = m_actions.showWifi;
+    m_wifiListAction = m_actions.toggleWifiList;
     networksMenu()->addSeparator();
     networksMenu()->addAction(m_showWifiAction);
     networksMenu()->addAction(m_wifiListAction);
@@ -103,27 +103,27 @@ void TabPage2400::onWifiScanDone(WifiScan results)
 void TabPage2400::onNewSpecScan(qint64 timeStamp, RfSpectrumScan spectrum)
 {
     // Every sample carries the most recent Wi-Fi scan result, shared with the sample before.
-    const SampleStore &samples = m_hist.samples;
+    const SampleStore &samples = history().samples;
     const WifiScan aps = samples.isEmpty() ? WifiScan() : samples.accessPoints(samples.size() - 1);
     addNewSpectrumSample(RfSpectrumSample{timeStamp, std::move(spectrum), aps});
 }
 
 void TabPage2400::showStoredWifis(qint64 upper)
 {
-    if (upper >= 1 && upper <= m_hist.samples.size())
-        wifiList()->updateList(m_hist.samples.accessPoints(int(upper - 1)));
+    if (upper >= 1 && upper <= history().samples.size())
+        wifiList()->updateList(history().samples.accessPoints(int(upper - 1)));
 }
 
 void TabPage2400::setCurrentWifisToList()
 {
-    if (!m_hist.samples.isEmpty())
+    if (!history().samples.isEmpty())
         showStoredWifis(timeBar()->upperValue());
 }
 
 void TabPage2400::loadWifiHistoryToList()
 {
     wifiList()->clearList();
-    wifiList()->loadHistory(m_hist);
+    wifiList()->loadHistory(history());
 }
 
 void TabPage2400::updateWifisToDraw(WifiScan networks)
@@ -138,7 +138,7 @@ void TabPage2400::onActionShowWifiToggled(bool checked)
 {
     if (!isVisible())
         return;
-    if (!checked || m_hist.samples.isEmpty()) {
+    if (!checked || history().samples.isEmpty()) {
         spectroPlot()->clearWifiData();
         spectroPlot()->replot();
     } else {
@@ -153,7 +153,7 @@ void TabPage2400::showEvent(QShowEvent *event)
     loadWifiHistoryToList();
     if (!m_showWifiAction || !isVisible())
         return;
-    if (!m_showWifiAction->isChecked() || m_hist.samples.isEmpty())
+    if (!m_showWifiAction->isChecked() || history().samples.isEmpty())
         spectroPlot()->clearWifiData();
     else
         setCurrentWifisToList();
@@ -165,7 +165,7 @@ void TabPage2400::onActionToggleChannelsToggled()
     // follow its text when they are shown.
     if (!isVisible())
         return;
-    QAction *action = m_mainWindow->getUi()->actionToggle_Channels;
+    QAction *action = m_actions.toggleChannels;
     if (action->text() == tr("Wi-Fi Chan.")) {
         action->setText(tr("ZigBee Chan."));
         spectroPlot()->setWifiZigBee(true);
@@ -178,21 +178,6 @@ void TabPage2400::onActionToggleChannelsToggled()
 
 void TabPage2400::followChannelAction()
 {
-    const bool zigBee = m_mainWindow->getUi()->actionToggle_Channels->text() == tr("ZigBee Chan.");
+    const bool zigBee = m_actions.toggleChannels->text() == tr("ZigBee Chan.");
     spectroPlot()->setWifiZigBee(zigBee);
-}
-
-void TabPage2400::vexaIdSelection(QList<int> vexaIds)
-{
-    showVexaIdsOfBand(std::move(vexaIds), &TabPage2400::inBand);
-}
-
-void TabPage2400::vexaIdSelected(int vexaId)
-{
-    showVexaIdOfBand(vexaId, &TabPage2400::inBand);
-}
-
-void TabPage2400::vexaIdDeselected(int vexaId)
-{
-    hideVexaIdOfBand(vexaId, &TabPage2400::inBand);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageActions.h"
 #include "TabPage.h"
 #include "wifi/WifiScanHelper.h"
 
@@ -21,8 +22,8 @@ public:
     // The lowest VEXA ID of the band's networks.
     static constexpr int k_minVexaId = 24000;
 
-    TabPage2400(const MainWindow *mainWindow, QWidget *parent);
-    TabPage2400(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *parent);
+    TabPage2400(const PageActions &actions, QWidget *parent);
+    TabPage2400(RfSpectrumHistory hist, const PageActions &actions, QWidget *parent);
 
     static bool inBand(int vexaId) { return vexaId >= k_minVexaId; }
 
@@ -35,9 +36,6 @@ public:
 
 public Q_SLOTS:
     void onNewSpecScan(qint64 timeStamp, RfSpectrumScan spectrum) override;
-    void vexaIdSelection(QList<int> vexaIds) override;
-    void vexaIdSelected(int vexaId) override;
-    void vexaIdDeselected(int vexaId) override;
     void onActionToggleChannelsToggled();
     void onWifiAvailableChanged(bool avail);
     void onWifiScanDone(WifiScan results);
@@ -59,7 +57,7 @@ private:
     // The access points stored with the newest visible sample (upper value `upper`) to the list.
     void showStoredWifis(qint64 upper);
 
-    const MainWindow *const m_mainWindow;
+    const PageActions m_actions;
     WifiScanHelper m_wifiScanner;
     QElapsedTimer m_wifiScanTimer;
     QAction *m_showWifiAction = nullptr;

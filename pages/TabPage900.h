@@ -11,14 +11,11 @@ public:
     // The highest VEXA ID of the band's networks.
     static constexpr int k_maxVexaId = 9500;
 
-    TabPage900(const MainWindow *mainWindow, QWidget *parent);
-    TabPage900(RfSpectrumHistory hist, const MainWindow *mainWindow, QWidget *parent);
+    TabPage900(const PageActions &actions, QWidget *parent);
+    TabPage900(RfSpectrumHistory hist, const PageActions &actions, QWidget *parent);
 
     static bool inBand(int vexaId) { return vexaId <= k_maxVexaId; }
 
 public Q_SLOTS:
     void onNewSpecScan(qint64 timeStamp, RfSpectrumScan spectrum) override;
-    void vexaIdSelection(QList<int> vexaIds) override;
-    void vexaIdSelected(int vexaId) override;
-    void vexaIdDeselected(int vexaId) override;
 };

@@ -1,5 +1,7 @@
 #include "TavTabWidget.h"
 
+#include "TabPage.h"
+
 #include "PagesLog.h"
 
 #include <QResizeEvent>
@@ -29,4 +31,26 @@ void TavTabWidget::resizeEvent(QResizeEvent *event)
     m_tabBar->setFixedWidth(width());
     QTabWidget::resizeEvent(event);
     qCDebug(lcPages) << "TabBar:" << m_tabBar->minimumSize();
+}
+
+TabPage *TavTabWidget::page(int index) const
+{
+    return qobject_cast<TabPage *>(widget(index));
+}
+
+QList<TabPage *> TavTabWidget::pages() const
+{
+    QList<TabPage *> result;
+    for (int i = 0; i < count(); ++i) {
+        if (TabPage *p = page(i))
+            result.append(p);
+    }
+    return result;
+}
+
+int TavTabWidget::addPage(TabPage *page, const QString &title)
+{
+    const int index = addTab(page, title);
+    setTabToolTip(index, title);
+    return index;
 }

@@ -10,10 +10,10 @@
 #include "TavMatrixRasterData.h"
 #include "TavPlotMarker.h"
 #include "WifiChannelsScaleDraw.h"
+#include "WifiCurve.h"
+#include "WifiMarker.h"
 #include "ZigBeeChannelsScaleDraw.h"
 #include "data/Constants.h"
-#include "wifi/WifiCurve.h"
-#include "wifi/WifiMarker.h"
 
 #include <QPainter>
 #include <QPen>

@@ -1,5 +1,6 @@
 #include "WaterfallPlot.h"
 
+#include "LabelledLine.h"
 #include "PlotLegend.h"
 #include "RightClickMachine.h"
 #include "TavPlotSpectrogram.h"
@@ -149,21 +150,7 @@ void WaterfallPlot::setDataInterval(Qt::Axis axis, QwtInterval interval)
 
 QwtPlotMarker *WaterfallPlot::createMarker(QString text, QPointF pos) const
 {
-    auto *marker = new QwtPlotMarker(QString());
-    marker->setRenderHint(QwtPlotItem::RenderAntialiased, true);
-    marker->setLineStyle(QwtPlotMarker::HLine);
-    marker->setLinePen(QColor(255, 255, 255, 64), 2.0, Qt::SolidLine);
-    // Event texts travel in recordings from other people: shown as typed, never as markup.
-    QwtText label(text, QwtText::PlainText);
-    label.setBorderRadius(2.0);
-    label.setColor(Qt::white);
-    label.setBackgroundBrush(QBrush(QColor(255, 255, 255, 64), Qt::SolidPattern));
-    QFont labelFont = font();
-    if (labelFont.pointSize() > 0)
-        labelFont.setPointSize(int(labelFont.pointSize() * 1.25));
-    label.setFont(labelFont);
-    marker->setLabel(label);
-    marker->setLabelAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    auto *marker = new LabelledLine(text, font(), QColor(255, 255, 255, 64));
     marker->setValue(pos);
     return marker;
 }

@@ -1,6 +1,6 @@
 #include "SegmentCache.h"
 
-#include "data/JournalReader.h"
+#include "NumberedJournal.h"
 #include "data/RecordingFile.h"
 
 #include <QFile>
@@ -61,7 +61,7 @@ void SegmentCache::request(quint64 first, const QString &path)
     m_watcher.setFuture(QtConcurrent::run([path] {
         Loaded loaded;
         if (path.endsWith(QLatin1String(".journal"))) {
-            JournalReader::Result result = JournalReader::read(path);
+            JournalReader::Result result = NumberedJournal::read(path);
             loaded.problem = result.problem;
             loaded.history = result.history;
         } else {

@@ -1,9 +1,9 @@
 #include "SegmentFiles.h"
 
 #include "ArchiveIndex.h"
+#include "NumberedJournal.h"
 #include "SegmentCache.h"
 #include "SensorLog.h"
-#include "data/JournalReader.h"
 #include "data/RecordingFile.h"
 
 #include <QDateTime>
@@ -57,7 +57,7 @@ Converted convert(RfSpectrumHistory history, quint64 count, const QString &journ
                   const QString &base)
 {
     if (quint64(history.samples.size()) != count) {
-        const JournalReader::Result read = JournalReader::read(journal);
+        const JournalReader::Result read = NumberedJournal::read(journal);
         if (!read.isReadable())
             return {base, read.problem};
         history = read.history;

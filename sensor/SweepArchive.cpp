@@ -1,10 +1,10 @@
 #include "SweepArchive.h"
 
+#include "NumberedJournal.h"
 #include "SensorLog.h"
 #include "data/AppVersion.h"
 #include "data/Constants.h"
 #include "data/HistoryJournal.h"
-#include "data/JournalReader.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -98,7 +98,7 @@ void SweepArchive::recoverEarlierRuns()
     for (ArchiveSegment segment : qAsConst(m_index.segments)) {
         indexed.insert(segment.file);
         if (segment.isJournal()) {
-            const JournalReader::Result read = JournalReader::read(m_index.path(segment));
+            const JournalReader::Result read = NumberedJournal::read(m_index.path(segment));
             if (!read.damage.isEmpty())
                 qCWarning(lcSensor).noquote()
                     << QStringLiteral("Journal %1: %2").arg(segment.file, read.damage);
@@ -127,7 +127,7 @@ void SweepArchive::recoverEarlierRuns()
     for (const QString &name : names) {
         if (indexed.contains(k_journalFolder + QLatin1Char('/') + name))
             continue;
-        if (JournalReader::read(journals.filePath(name), true).sweeps == 0)
+        if (NumberedJournal::read(journals.filePath(name), true).sweeps == 0)
             QFile::remove(journals.filePath(name));
         else
             qCWarning(lcSensor).noquote() << "Journal" << name << "is not in the index; left alone";
@@ -226,7 +226,8 @@ void SweepArchive::closeSegment(bool failed)
     m_journal.reset();
     ArchiveSegment &segment = m_index.segments.last();
     segment.open = false;
-    const int journalled = failed ? JournalReader::read(path, true).sweeps : m_open.samples.size();
+    const int journalled
+        = failed ? NumberedJournal::read(path, true).sweeps : m_open.samples.size();
     if (journalled < m_open.samples.size()) {
         // Only what the journal holds stays in it; the rest waits in memory.
         for (int i = journalled; i < m_open.samples.size(); ++i)

@@ -322,7 +322,7 @@ private Q_SLOTS:
             = JournalReader::readForRecovery(recovered->journal()->path());
         QCOMPARE(again.journal.amendedPath, original);
         QCOMPARE(again.journal.history, recovered->history());
-        recovered->discardJournal();
+        recovered->journalKeeper()->discard();
     }
 };
 

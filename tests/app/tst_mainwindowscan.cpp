@@ -153,7 +153,8 @@ private Q_SLOTS:
         QCOMPARE(ui->tabWidget->currentIndex(), 0);
 
         // A recording tab in front while scanning: the scan stops and none starts.
-        ui->tabWidget->addTab(new TabPage900(recording, &window, nullptr), "recording");
+        ui->tabWidget->addTab(new TabPage900(recording, window.pageActions(), nullptr),
+                              "recording");
         const int commandsBefore = simLog.entries.size();
         ui->tabWidget->setCurrentIndex(3);
         QTRY_VERIFY(!comms->scanning());

@@ -1,5 +1,6 @@
 #include "QuorvexTest.h"
 #include "RfsaSignalMirror.h"
+#include "comms/RfsaFrame.h"
 #include "data/Constants.h"
 #include "sim/SimulatedAnalyzer.h"
 
@@ -259,7 +260,7 @@ private Q_SLOTS:
         }
         QCOMPARE(received.count(), 8);
         QCOMPARE(received.at(1).at(1).toByteArray(),
-                 RfsaSerialComms::freqToRadioFormat(params.value("FStart").toDouble()));
+                 RfsaFrame::freqToRadioFormat(params.value("FStart").toDouble()));
 
         QSignalSpy ack(m_mirror.get(), &RfsaSignalMirror::getSpecNoInitAck);
         QSignalSpy sweeps(m_mirror.get(), &RfsaSignalMirror::getSpecNoInitDone);

@@ -1,9 +1,9 @@
 #include "CrcReference.h"
 #include "MessageCapture.h"
 #include "QuorvexTest.h"
+#include "comms/RfsaFrame.h"
 #include "comms/RfsaSerialComms.h"
 
-#include <QRandomGenerator>
 #include <QSerialPort>
 #include <QThread>
 #include <functional>
@@ -54,25 +54,6 @@ class TestRfsaProtocol : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void crcMatchesBitwiseReference()
-    {
-        QRandomGenerator rng(7);
-        for (int length = 0; length < 300; length += 1 + length / 8) {
-            QByteArray data(length, '\0');
-            for (char &byte : data)
-                byte = char(rng.bounded(256));
-            QCOMPARE(RfsaSerialComms::calcCrc16(data), referenceCrc16(data));
-            const QByteArray frame = RfsaSerialComms::createFrame(0x1F, data.left(255));
-            QCOMPARE(frame, referenceFrame(0x1F, data.left(255)));
-            QVERIFY(RfsaSerialComms::checkCrc16(frame));
-            QByteArray broken = frame;
-            const int at = broken.size() - 1 - int(rng.bounded(broken.size() - 1));
-            broken[at] = char(broken.at(at) ^ 0x10);
-            QVERIFY(!RfsaSerialComms::checkCrc16(broken));
-        }
-        QVERIFY(!RfsaSerialComms::checkCrc16(QByteArray()));
-    }
-
     void commandFrames_data()
     {
         QTest::addColumn<Command>("command");
@@ -142,7 +123,8 @@ private Q_SLOTS:
         QCOMPARE(logLines(log), QStringList{">> " + QString::fromLatin1(frame.toHex())});
         QVERIFY(comms.waitingAck());
         QCOMPARE(waiting.count(), 1);
-        QCOMPARE(FedRfsa::createFrame(quint8(frame.at(2)), frame.mid(3, frame.size() - 5)), frame);
+        QCOMPARE(RfsaFrame::createFrame(quint8(frame.at(2)), frame.mid(3, frame.size() - 5)),
+                 frame);
     }
 
     void initParameterSendsNothing()
@@ -152,49 +134,6 @@ private Q_SLOTS:
         comms.initParameter();
         QVERIFY(log.isEmpty());
         QVERIFY(!comms.waitingAck());
-    }
-
-    void frequencyEncoding_data()
-    {
-        QTest::addColumn<double>("megahertz");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("2400") << 2400.0 << hexBytes("09600000");
-        QTest::newRow("902.5") << 902.5 << hexBytes("03868000");
-        QTest::newRow("2412.123456") << 2412.123456 << hexBytes("096c1f9b");
-        QTest::newRow("half unit rounds up") << 1.0 + 0.5 / 65536 << hexBytes("00010001");
-        // A fraction that rounds to a whole MHz carries into the integer part.
-        QTest::newRow("902.9999999") << 902.9999999 << hexBytes("03870000");
-        QTest::newRow("2499.99999999") << 2499.99999999 << hexBytes("09c40000");
-        QTest::newRow("zero") << 0.0 << hexBytes("00000000");
-        // Values the format cannot hold end at its limits instead of wrapping around.
-        QTest::newRow("negative") << -5.0 << hexBytes("00000000");
-        QTest::newRow("too high") << 70000.0 << hexBytes("ffffffff");
-        QTest::newRow("nan") << std::nan("") << hexBytes("00000000");
-    }
-
-    void frequencyEncoding()
-    {
-        QFETCH(double, megahertz);
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(RfsaSerialComms::freqToRadioFormat(megahertz).toHex(), bytes.toHex());
-    }
-
-    void stepEncoding_data()
-    {
-        QTest::addColumn<double>("kilohertz");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("500") << 500.0 << hexBytes("00008000");
-        QTest::newRow("200") << 200.0 << hexBytes("00003333");
-        QTest::newRow("103.25") << 103.25 << hexBytes("00001a6f");
-        QTest::newRow("1 MHz") << 1000.0 << hexBytes("00010000");
-        QTest::newRow("negative") << -1.0 << hexBytes("00000000");
-    }
-
-    void stepEncoding()
-    {
-        QFETCH(double, kilohertz);
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(RfsaSerialComms::stepToRadioFormat(kilohertz).toHex(), bytes.toHex());
     }
 
     void noPortNameNeverOpens()

@@ -4,6 +4,7 @@
 // byte (1 to 256 bytes follow) and its bytes.
 
 #include "FuzzSupport.h"
+#include "comms/RfsaFrame.h"
 #include "comms/RfsaSerialComms.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -87,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         // Whatever arrived, no complete frame is left behind unparsed.
         const QByteArray &rest = comms.buffered();
         FUZZ_CHECK(rest.size() < 5
-                   || (quint8(rest.at(0)) == RfsaSerialComms::k_startByte
+                   || (quint8(rest.at(0)) == RfsaFrame::k_startByte
                        && rest.size() < quint8(rest.at(1)) + 5));
     }
     return 0;

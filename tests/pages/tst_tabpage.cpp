@@ -2,6 +2,7 @@
 #include "QuorvexTest.h"
 #include "data/Constants.h"
 #include "networks/VexaIdOverlay.h"
+#include "pages/PageTimeBar.h"
 #include "pages/SpectrumAnalysis.h"
 #include "pages/TabPage2400.h"
 #include "pages/TabPage900.h"
@@ -59,7 +60,7 @@ private Q_SLOTS:
     void firstSampleAndLiveWindow()
     {
         QuietMainWindow window;
-        TabPage900 page(&window, nullptr);
+        TabPage900 page(window.pageActions(), nullptr);
         const qint64 t0 = 1700000000000;
         page.addNewSpectrumSample(sweepAt(t0));
         QCOMPARE(page.meanSampleInterval(), 0.0);
@@ -83,7 +84,7 @@ private Q_SLOTS:
     void runningMeanAndPanning()
     {
         QuietMainWindow window;
-        TabPage900 page(&window, nullptr);
+        TabPage900 page(window.pageActions(), nullptr);
         page.addNewSpectrumSample(sweepAt(0));
         page.addNewSpectrumSample(sweepAt(100));
         QCOMPARE(page.meanSampleInterval(), 100.0);
@@ -109,7 +110,7 @@ private Q_SLOTS:
     void fillMissingHist()
     {
         QuietMainWindow window;
-        TabPage900 page(&window, nullptr);
+        TabPage900 page(window.pageActions(), nullptr);
         const qint64 now = 1700000000000;
         page.addNewSpectrumSample(sweepAt(now - 4000));
         page.addNewSpectrumSample(sweepAt(now - 3000));
@@ -125,7 +126,7 @@ private Q_SLOTS:
         QCOMPARE(page.timeBar()->upperValue(), 4);
 
         // A mean under a millisecond (sweeps in one millisecond) adds nothing and ends.
-        TabPage900 fast(&window, nullptr);
+        TabPage900 fast(window.pageActions(), nullptr);
         fast.addNewSpectrumSample(sweepAt(now - 60000));
         fast.addNewSpectrumSample(sweepAt(now - 60000));
         fast.addNewSpectrumSample(sweepAt(now - 59999));
@@ -161,13 +162,13 @@ private Q_SLOTS:
     {
         QFETCH(qint64, elapsed);
         QFETCH(QString, text);
-        QCOMPARE(TabPage::elapsedText(elapsed), text);
+        QCOMPARE(PageTimeBar::elapsedText(elapsed), text);
     }
 
     void eventsAndLabelsIntoHistory()
     {
         QuietMainWindow window;
-        TabPage900 page(&window, nullptr);
+        TabPage900 page(window.pageActions(), nullptr);
         const TimeEvent event{QDateTime::currentDateTime(), "door"};
         emit page.waterfallPlot()->timeEventAdded(event);
         emit page.waterfallPlot()->timeEventAdded(event);
@@ -210,7 +211,7 @@ private Q_SLOTS:
         history.labels << SpectroLabel{QPointF(2437.0, -50.0), "AP"};
         history.samples.setNewestAccessPoints(accessPoints("stored"));
 
-        TabPage2400 page(history, &window, nullptr);
+        TabPage2400 page(history, window.pageActions(), nullptr);
         QVERIFY(page.isPlayback());
         // The newest two minutes: 121 samples a second apart.
         QCOMPARE(page.timeBar()->maximun(), 300);
@@ -249,12 +250,12 @@ private Q_SLOTS:
 
         // Without access points in its last sample, no Wi-Fi actions.
         history.samples.setNewestAccessPoints(WifiScan());
-        TabPage2400 plain(history, &window, nullptr);
+        TabPage2400 plain(history, window.pageActions(), nullptr);
         QVERIFY(!plain.showWifiAction());
         QVERIFY(!actionTexts(plain.networksMenu()).contains("Show Wi-Fi"));
 
         // An empty recording shows nothing and leaves the window empty.
-        TabPage900 empty(RfSpectrumHistory(), &window, nullptr);
+        TabPage900 empty(RfSpectrumHistory(), window.pageActions(), nullptr);
         QCOMPARE(empty.timeBar()->upperValue(), 0);
         QCOMPARE(empty.elapsedLabel()->text(), QString("00:00:00"));
     }
@@ -287,7 +288,7 @@ private Q_SLOTS:
         const qint64 t0 = 1700000000000;
         for (int i = 0; i < 300; ++i)
             history.samples << sweepAt(t0 + 1000 * i, -70, 252);
-        TabPage900 page(history, &window, nullptr);
+        TabPage900 page(history, window.pageActions(), nullptr);
         page.show();
         QVERIFY(page.timeBar()->focusPolicy() & Qt::TabFocus);
         for (int key : keys)
@@ -301,7 +302,7 @@ private Q_SLOTS:
     void wifiScansReachTheLastSample()
     {
         QuietMainWindow window;
-        TabPage2400 page(&window, nullptr);
+        TabPage2400 page(window.pageActions(), nullptr);
         page.wifiScanner()->setScanFunction([] { return WifiScan(); });
         // A result with no sample to hold it is lost.
         page.onWifiScanDone(accessPoints("early"));
@@ -320,8 +321,8 @@ private Q_SLOTS:
     void vexaIdsByBand()
     {
         QuietMainWindow window;
-        TabPage900 page900(&window, nullptr);
-        TabPage2400 page2400(&window, nullptr);
+        TabPage900 page900(window.pageActions(), nullptr);
+        TabPage2400 page2400(window.pageActions(), nullptr);
         const QList<int> ids{100, 9500, 9501, 24000};
         page900.vexaIdSelection(ids);
         page2400.vexaIdSelection(ids);
@@ -373,7 +374,7 @@ private Q_SLOTS:
     void snapshotWatermark()
     {
         QuietMainWindow window;
-        TabPage900 page(&window, nullptr);
+        TabPage900 page(window.pageActions(), nullptr);
         page.resize(900, 800);
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));

@@ -6,8 +6,8 @@
 #include "plots/SpTrackPicker.h"
 #include "plots/SpectroPlot.h"
 #include "plots/TavPlotMarker.h"
+#include "plots/WifiMarker.h"
 #include "widgets/AppStyle.h"
-#include "wifi/WifiMarker.h"
 
 #include <QLabel>
 #include <qwt_plot_canvas.h>

@@ -6,8 +6,8 @@
 #include "plots/SpectrogramData.h"
 #include "plots/TavMatrixRasterData.h"
 #include "plots/TavPlotMarker.h"
-#include "wifi/WifiCurve.h"
-#include "wifi/WifiMarker.h"
+#include "plots/WifiCurve.h"
+#include "plots/WifiMarker.h"
 #include <qwt_plot_curve.h>
 
 #include <qwt_scale_draw.h>

@@ -1,6 +1,6 @@
 #include "QuorvexTest.h"
-#include "wifi/WifiCurve.h"
-#include "wifi/WifiMarker.h"
+#include "plots/WifiCurve.h"
+#include "plots/WifiMarker.h"
 
 #include <QPainter>
 #include <qwt_scale_map.h>

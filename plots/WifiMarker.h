@@ -1,7 +1,7 @@
 #pragma once
 
+#include "PlacedLabelMarker.h"
 #include "data/WifiApInfo.h"
-#include "plots/PlacedLabelMarker.h"
 
 // An access point's network name in a small box, centred on its channel just above the flat
 // top of its outline, in its colour on a dark background of the same hue. Among crowded
