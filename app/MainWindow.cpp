@@ -15,7 +15,6 @@
 #include "ShowWatch.h"
 #include "SidePanels.h"
 #include "TavApp.h"
-#include "UserPrompts.h"
 #include "WindowGeometry.h"
 #include "data/AppVersion.h"
 #include "data/RecordingFile.h"
@@ -26,6 +25,7 @@
 #include "sim/SimulatedAnalyzer.h"
 #include "widgets/DebugWindow.h"
 #include "widgets/ToolBarFocus.h"
+#include "widgets/UserPrompts.h"
 #include "wifi/NativeWifi.h"
 #include "wifi/WifiList.h"
 

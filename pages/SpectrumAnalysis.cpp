@@ -5,13 +5,13 @@
 #include "PeakTable.h"
 #include "TabPage.h"
 #include "app/AnalysisHost.h"
-#include "app/UserPrompts.h"
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
 #include "plots/MarkerLayer.h"
 #include "plots/PlacedLabelMarker.h"
 #include "plots/SpectroPlot.h"
 #include "widgets/ToolBarFocus.h"
+#include "widgets/UserPrompts.h"
 
 #include <QAction>
 #include <QActionGroup>
