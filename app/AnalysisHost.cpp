@@ -37,14 +37,14 @@ void AnalysisHost::showPageBar()
 void AnalysisHost::attach(TabPage *page)
 {
     SpectrumAnalysis *analysis = page->analysis();
-    analysis->setHost(this);
+    analysis->setContext(this);
     m_pageBars->addWidget(analysis->toolBar());
     showPageBar();
     connect(m_panel->thresholdBox(), QOverload<int>::of(&QSpinBox::valueChanged), analysis,
             &SpectrumAnalysis::refresh);
 }
 
-QList<AnalysisHost::Recording> AnalysisHost::recordings() const
+QList<AnalysisContext::Recording> AnalysisHost::recordings() const
 {
     QList<Recording> result;
     for (int index = 2; index < m_tabs->count(); ++index) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pages/AnalysisContext.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -11,38 +13,33 @@ class TabPage;
 class UserPrompts;
 class VexaIdPanel;
 
-// The window's side of the pages' markers, references and exports (SpectrumAnalysis): the
-// dialogs, the recordings open to compare with, the busy threshold set in the VEXA ID panel
-// (the peak tables and summaries follow it), where exports go, and the place of the page's
-// analysis buttons (Peak ... Export): at the end of the window's tool bar, those of the page in
-// front.
-class AnalysisHost : public QObject
+// The window's side of the pages' markers, references and exports (the AnalysisContext of
+// each page's SpectrumAnalysis): the dialogs, the recordings open to compare with, the busy
+// threshold set in the VEXA ID panel (the peak tables and summaries follow it), where exports go,
+// and the place of the page's analysis buttons (Peak ... Export): at the end of the window's tool
+// bar, those of the page in front.
+class AnalysisHost : public QObject, public AnalysisContext
 {
     Q_OBJECT
 
 public:
-    struct Recording
-    {
-        TabPage *page = nullptr;
-        QString title;
-    };
-
     AnalysisHost(QTabWidget *tabs, VexaIdPanel *panel, QToolBar *windowBar, QWidget *window);
 
     void setPrompts(UserPrompts *prompts) { m_prompts = prompts; }
-    UserPrompts *prompts() const { return m_prompts; }
-    QWidget *window() const { return m_window; }
+    UserPrompts *prompts() const override { return m_prompts; }
+    QWidget *window() const override { return m_window; }
 
     // Gives a page's analysis this window.
     void attach(TabPage *page);
     // The recordings open in tabs (from index 2 on), in tab order.
-    QList<Recording> recordings() const;
-    double busyThreshold() const;
-    // Where an export of the page is offered: the remembered export folder and the default
-    // name (project, band, time) with `kind` and `suffix` ("coordination", ".txt").
-    QString exportPath(const TabPage *page, const QString &kind, const QString &suffix) const;
-    // An export was written there: the folder is offered next time.
-    void remember(const QString &path);
+    QList<Recording> recordings() const override;
+    // The threshold set in the VEXA ID panel.
+    double busyThreshold() const override;
+    // The remembered export folder and the default name (project, band, time) with `kind` and
+    // `suffix`.
+    QString exportPath(const TabPage *page, const QString &kind,
+                       const QString &suffix) const override;
+    void remember(const QString &path) override;
 
 private:
     void showPageBar();

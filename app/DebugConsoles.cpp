@@ -1,8 +1,8 @@
 #include "DebugConsoles.h"
 
-#include "UserPrompts.h"
 #include "comms/DeviceComms.h"
 #include "widgets/DebugWindow.h"
+#include "widgets/UserPrompts.h"
 
 #include <QDir>
 #include <QUrl>

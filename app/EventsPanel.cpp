@@ -1,10 +1,10 @@
 #include "EventsPanel.h"
 
-#include "UserPrompts.h"
 #include "data/Constants.h"
 #include "pages/TabPage.h"
 #include "plots/WaterfallPlot.h"
 #include "widgets/RangeSlider.h"
+#include "widgets/UserPrompts.h"
 #include "widgets/WrappingDelegate.h"
 
 #include <QAction>

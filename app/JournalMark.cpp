@@ -1,8 +1,8 @@
 #include "JournalMark.h"
 
-#include "UserPrompts.h"
 #include "pages/TabPage.h"
 #include "pages/TavTabWidget.h"
+#include "widgets/UserPrompts.h"
 
 JournalMark::JournalMark(TavTabWidget *pages, Prompts prompts, QWidget *parent)
     : QLabel(parent)

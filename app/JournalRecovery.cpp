@@ -1,11 +1,11 @@
 #include "JournalRecovery.h"
 
 #include "AppLog.h"
-#include "UserPrompts.h"
 #include "data/HistoryJournal.h"
 #include "data/JournalReader.h"
 #include "data/RecordingFile.h"
 #include "pages/TabPage.h"
+#include "widgets/UserPrompts.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -2,10 +2,10 @@
 
 #include "AppLog.h"
 #include "DebugConsoles.h"
-#include "UserPrompts.h"
 #include "comms/DeviceComms.h"
 #include "sim/SimulatedAnalyzer.h"
 #include "widgets/DebugWindow.h"
+#include "widgets/UserPrompts.h"
 #include "wifi/NativeWifi.h"
 
 #include <QCoreApplication>

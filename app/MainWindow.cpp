@@ -17,7 +17,6 @@
 #include "ShowWatch.h"
 #include "SidePanels.h"
 #include "TavApp.h"
-#include "UserPrompts.h"
 #include "WindowGeometry.h"
 #include "data/AppVersion.h"
 #include "data/RecordingFile.h"
@@ -27,6 +26,7 @@
 #include "pages/TabPage900.h"
 #include "pages/TavTabWidget.h"
 #include "widgets/ToolBarFocus.h"
+#include "widgets/UserPrompts.h"
 #include "wifi/WifiList.h"
 
 #include <QApplication>

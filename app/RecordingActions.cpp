@@ -3,13 +3,13 @@
 #include "FileLocations.h"
 #include "ReportJob.h"
 #include "SnapshotFile.h"
-#include "UserPrompts.h"
 #include "data/AppVersion.h"
 #include "data/RecordingFile.h"
 #include "pages/PeakPanel.h"
 #include "pages/SpectrumAnalysis.h"
 #include "pages/TabPage900.h"
 #include "widgets/RangeSlider.h"
+#include "widgets/UserPrompts.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "ScanSession.h"
 
 #include "AppLog.h"
-#include "UserPrompts.h"
 #include "comms/DeviceComms.h"
 #include "data/Constants.h"
 #include "pages/TabPage.h"
+#include "widgets/UserPrompts.h"
 
 #include <QAction>
 #include <QTabWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UserPrompts.h"
+#include "widgets/UserPrompts.h"
 
 // For a window that runs with nobody to answer (benchmarks, the manual's screenshots): every
 // question is answered no, every dialog cancelled, unsaved work nobody is there to save is

@@ -1,30 +1,21 @@
 #include "SpectrumAnalysis.h"
 
+#include "AnalysisContext.h"
 #include "MarkerTable.h"
 #include "PeakPanel.h"
 #include "PeakTable.h"
 #include "TabPage.h"
-#include "app/AnalysisHost.h"
-#include "app/UserPrompts.h"
 #include "data/Constants.h"
 #include "data/RecordingFile.h"
 #include "plots/MarkerLayer.h"
 #include "plots/PlacedLabelMarker.h"
 #include "plots/SpectroPlot.h"
-#include "widgets/ToolBarFocus.h"
+#include "widgets/UserPrompts.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
-#include <QMenu>
 #include <QPainter>
 #include <QStackedWidget>
-#include <QToolBar>
-#include <QToolButton>
-#include <QUrl>
-#include <algorithm>
 #include <functional>
 #include <qwt_plot_curve.h>
 
@@ -98,99 +89,20 @@ SpectrumAnalysis::SpectrumAnalysis(TabPage *page)
     });
     connect(m_peakPanel, &PeakPanel::prominenceChanged, this, &SpectrumAnalysis::refresh);
 
-    buildActions();
+    m_actions = new AnalysisActions(this, page);
+    connect(m_actions->peakTableAction(), &QAction::toggled, this, [this] {
+        refresh();
+        updatePanels();
+    });
     connect(page, &TabPage::visibleWindowChanged, this, &SpectrumAnalysis::refresh);
     connect(page->viewStack(), &QStackedWidget::currentChanged, this,
             &SpectrumAnalysis::updatePanels);
     showReference();
 }
 
-// The tool bar goes with the page, also from the window's tool bar.
-SpectrumAnalysis::~SpectrumAnalysis()
+void SpectrumAnalysis::setContext(AnalysisContext *context)
 {
-    delete m_toolBar;
-}
-
-void SpectrumAnalysis::buildActions()
-{
-    m_toolBar = new QToolBar(m_page);
-    m_toolBar->hide();
-    ToolBarFocus::enable(m_toolBar);
-    m_peakAction = new QAction(tr("Peak"), this);
-    m_peakAction->setToolTip(tr("Put the peak marker on the strongest peak of the Max Hold in "
-                                "view (the markers you placed stay where they are)"));
-    connect(m_peakAction, &QAction::triggered, this, &SpectrumAnalysis::peak);
-    m_nextPeakAction = new QAction(tr("Next Peak"), this);
-    m_nextPeakAction->setToolTip(
-        tr("Move the peak marker to the next lower peak after the selected marker"));
-    connect(m_nextPeakAction, &QAction::triggered, this, &SpectrumAnalysis::nextPeak);
-    m_peakTableAction = new QAction(tr("Peaks"), this);
-    m_peakTableAction->setCheckable(true);
-    m_peakTableAction->setToolTip(tr("Show the ten strongest peaks in view that stand out"));
-    connect(m_peakTableAction, &QAction::toggled, this, [this] {
-        refresh();
-        updatePanels();
-    });
-
-    auto *referenceMenu = new QMenu(m_page);
-    m_setReferenceMaxAction = referenceMenu->addAction(tr("Set Reference from Max Hold"));
-    m_setReferenceAverageAction = referenceMenu->addAction(tr("Set Reference from Average"));
-    m_compareWithAction = referenceMenu->addAction(tr("Compare With..."));
-    referenceMenu->addSeparator();
-    m_clearReferenceAction = referenceMenu->addAction(tr("Clear Reference"));
-    connect(m_setReferenceMaxAction, &QAction::triggered, this,
-            [this] { setReference(SpectrumTraces::Kind::MaxHold); });
-    connect(m_setReferenceAverageAction, &QAction::triggered, this,
-            [this] { setReference(SpectrumTraces::Kind::Average); });
-    connect(m_compareWithAction, &QAction::triggered, this, &SpectrumAnalysis::compareWith);
-    connect(m_clearReferenceAction, &QAction::triggered, this, &SpectrumAnalysis::clearReference);
-    m_referenceAction = new QAction(tr("Reference"), this);
-    m_referenceAction->setToolTip(
-        tr("Freeze a trace of the window in view, or take another recording's, to compare with"));
-    m_referenceAction->setMenu(referenceMenu);
-
-    auto *exportMenu = new QMenu(m_page);
-    m_exportMaxAction = exportMenu->addAction(tr("Coordination Scan of the Max Hold..."));
-    m_exportAverageAction = exportMenu->addAction(tr("Coordination Scan of the Average..."));
-    m_exportNewestAction = exportMenu->addAction(tr("Coordination Scan of the Newest Sweep..."));
-    m_exportSummaryAction = exportMenu->addAction(tr("Summary (CSV)..."));
-    exportMenu->addSeparator();
-    auto *scope = new QActionGroup(exportMenu);
-    QAction *windowScope = exportMenu->addAction(tr("The Window in View"));
-    m_exportWholeAction = exportMenu->addAction(tr("The Whole History"));
-    for (QAction *choice : {windowScope, m_exportWholeAction}) {
-        choice->setCheckable(true);
-        scope->addAction(choice);
-    }
-    windowScope->setChecked(true);
-    const auto coordination = [this](SpectrumTraces::Kind trace) {
-        return [this, trace] { exportScan(ScanExport::Format::Coordination, trace); };
-    };
-    connect(m_exportMaxAction, &QAction::triggered, this,
-            coordination(SpectrumTraces::Kind::MaxHold));
-    connect(m_exportAverageAction, &QAction::triggered, this,
-            coordination(SpectrumTraces::Kind::Average));
-    connect(m_exportNewestAction, &QAction::triggered, this,
-            coordination(SpectrumTraces::Kind::Newest));
-    connect(m_exportSummaryAction, &QAction::triggered, this,
-            [this] { exportScan(ScanExport::Format::Summary, SpectrumTraces::Kind::MaxHold); });
-    m_exportAction = new QAction(tr("Export"), this);
-    m_exportAction->setToolTip(
-        tr("Write the scan for wireless-microphone coordination software, or as a summary"));
-    m_exportAction->setMenu(exportMenu);
-
-    for (QAction *action :
-         {m_peakAction, m_nextPeakAction, m_peakTableAction, m_referenceAction, m_exportAction})
-        m_toolBar->addAction(action);
-    for (QAction *withMenu : {m_referenceAction, m_exportAction}) {
-        if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(withMenu)))
-            button->setPopupMode(QToolButton::InstantPopup);
-    }
-}
-
-void SpectrumAnalysis::setHost(AnalysisHost *host)
-{
-    m_host = host;
+    m_context = context;
     refresh();
 }
 
@@ -206,33 +118,14 @@ FrequencyAxis SpectrumAnalysis::axis() const
 
 int SpectrumAnalysis::busyThreshold() const
 {
-    return SpectrumTraces::thresholdLevel(m_host ? m_host->busyThreshold() : -80.0);
-}
-
-QAction *SpectrumAnalysis::setReferenceAction(SpectrumTraces::Kind kind) const
-{
-    return kind == SpectrumTraces::Kind::Average ? m_setReferenceAverageAction
-                                                 : m_setReferenceMaxAction;
-}
-
-QAction *SpectrumAnalysis::exportCoordinationAction(SpectrumTraces::Kind trace) const
-{
-    switch (trace) {
-    case SpectrumTraces::Kind::MaxHold:
-        return m_exportMaxAction;
-    case SpectrumTraces::Kind::Average:
-        return m_exportAverageAction;
-    case SpectrumTraces::Kind::Newest:
-        break;
-    }
-    return m_exportNewestAction;
+    return SpectrumTraces::thresholdLevel(m_context ? m_context->busyThreshold() : -80.0);
 }
 
 void SpectrumAnalysis::refresh()
 {
     // Nothing on show reads the window: it is counted once something asks.
     m_stale = true;
-    if (!m_markers.isEmpty() || m_peakTableAction->isChecked())
+    if (!m_markers.isEmpty() || peakTableAction()->isChecked())
         update();
 }
 
@@ -355,8 +248,8 @@ void SpectrumAnalysis::showMarkers(bool replot)
                                 !m_reference.isEmpty() && (referenced || readouts.isEmpty()),
                                 m_reference.kind);
     // Four markers of the user's own: no search takes one.
-    m_peakAction->setEnabled(m_markers.canShowFound());
-    m_nextPeakAction->setEnabled(m_markers.canShowFound());
+    peakAction()->setEnabled(m_markers.canShowFound());
+    nextPeakAction()->setEnabled(m_markers.canShowFound());
     updatePanels();
     if (replot)
         plot->replot();
@@ -366,10 +259,10 @@ void SpectrumAnalysis::updatePanels()
 {
     const bool spectrogram = m_page->viewStack()->currentWidget() == m_page->spectroPlot();
     m_markerTable->setVisible(spectrogram && !m_markers.isEmpty());
-    m_peakPanel->setVisible(spectrogram && m_peakTableAction->isChecked());
+    m_peakPanel->setVisible(spectrogram && peakTableAction()->isChecked());
 }
 
-QString SpectrumAnalysis::windowText(const TabPage *page, int first, int last) const
+QString SpectrumAnalysis::windowText(const TabPage *page, int first, int last)
 {
     const SampleStore &samples = page->history().samples;
     if (last <= first)
@@ -406,146 +299,34 @@ void SpectrumAnalysis::showReference()
         m_referenceCaption->setSlideRange(band);
         m_referenceCaption->setLabel(caption);
     });
-    m_clearReferenceAction->setEnabled(!m_reference.isEmpty());
+    clearReferenceAction()->setEnabled(!m_reference.isEmpty());
 }
 
 void SpectrumAnalysis::setReference(SpectrumTraces::Kind kind)
 {
     ensureCurrent();
     if (m_traces.isEmpty()) {
-        if (m_host && m_host->prompts())
-            m_host->prompts()->information(m_host->window(), tr("Set Reference"),
-                                           tr("There are no sweeps in view to take a reference "
-                                              "from."));
+        if (m_context && m_context->prompts())
+            m_context->prompts()->information(m_context->window(), tr("Set Reference"),
+                                              tr("There are no sweeps in view to take a "
+                                                 "reference from."));
         return;
     }
-    m_reference
-        = {m_traces.trace(kind), kind,
-           tr("%1 of this page, %2").arg(traceName(kind), windowText(m_page, m_first, m_last))};
-    showReference();
-    showMarkers(true);
+    useReference(
+        {m_traces.trace(kind), kind,
+         tr("%1 of this page, %2").arg(traceName(kind), windowText(m_page, m_first, m_last))});
 }
 
-void SpectrumAnalysis::compareWith()
+void SpectrumAnalysis::useReference(const ReferenceTrace &reference)
 {
-    if (!m_host || !m_host->prompts())
-        return;
-    UserPrompts *prompts = m_host->prompts();
-    QWidget *window = m_host->window();
-    const QString title = tr("Compare With");
-    QList<AnalysisHost::Recording> recordings = m_host->recordings();
-    recordings.erase(std::remove_if(recordings.begin(), recordings.end(),
-                                    [this](const AnalysisHost::Recording &recording) {
-                                        return recording.page == m_page;
-                                    }),
-                     recordings.end());
-    if (recordings.isEmpty()) {
-        prompts->information(
-            window, title,
-            tr("Open another recording of the %1 band to compare with.").arg(m_page->bandName()));
-        return;
-    }
-    QStringList items;
-    for (const AnalysisHost::Recording &recording : qAsConst(recordings)) {
-        const QString item = tr("%1 (%2)").arg(recording.title, recording.page->bandName());
-        QString unique = item;
-        for (int n = 2; items.contains(unique); ++n)
-            unique = QStringLiteral("%1 [%2]").arg(item).arg(n);
-        items.append(unique);
-    }
-    QString choice;
-    if (!prompts->chooseItem(window, title,
-                             tr("Compare the Max Hold in view with that of the recording:"), items,
-                             &choice))
-        return;
-    const int chosen = items.indexOf(choice);
-    if (chosen < 0)
-        return;
-    const AnalysisHost::Recording &other = recordings.at(chosen);
-    const RfSpectrumHistory &theirs = other.page->history();
-    if (RecordingFile::bandOf(theirs) != RecordingFile::bandOf(m_page->history())) {
-        prompts->warning(window, title,
-                         tr("\"%1\" is a recording of the %2 band; this page shows the %3 band. "
-                            "Only a recording of the same band can be the reference.")
-                             .arg(other.title, other.page->bandName(), m_page->bandName()));
-        return;
-    }
-    const auto [first, last] = other.page->visibleRange();
-    const SpectrumTraces traces = SpectrumTraces::of(theirs.samples, first, last, busyThreshold());
-    if (traces.isEmpty()) {
-        prompts->information(window, title,
-                             tr("\"%1\" shows no sweeps to compare with.").arg(other.title));
-        return;
-    }
-    ensureCurrent();
-    const int steps = m_traces.steps() > 0 ? m_traces.steps() : m_page->history().samples.columns();
-    if (steps > 0 && traces.steps() != steps) {
-        prompts->warning(window, title,
-                         tr("\"%1\" holds sweeps of %2 frequency steps; this page's have %3.")
-                             .arg(other.title)
-                             .arg(traces.steps())
-                             .arg(steps));
-        return;
-    }
-    m_reference
-        = {traces.trace(SpectrumTraces::Kind::MaxHold), SpectrumTraces::Kind::MaxHold,
-           tr("Max Hold of \"%1\", %2").arg(other.title, windowText(other.page, first, last))};
+    m_reference = reference;
     showReference();
     showMarkers(true);
 }
 
 void SpectrumAnalysis::clearReference()
 {
-    m_reference = ReferenceTrace();
-    showReference();
-    showMarkers(true);
-}
-
-SpectrumTraces SpectrumAnalysis::exportTraces()
-{
-    if (!m_exportWholeAction->isChecked())
-        return traces();
-    const SampleStore &samples = m_page->history().samples;
-    return SpectrumTraces::of(samples, 0, samples.size(), busyThreshold());
-}
-
-void SpectrumAnalysis::exportScan(ScanExport::Format format, SpectrumTraces::Kind trace)
-{
-    if (!m_host || !m_host->prompts())
-        return;
-    UserPrompts *prompts = m_host->prompts();
-    QWidget *window = m_host->window();
-    const bool coordination = format == ScanExport::Format::Coordination;
-    const QString title = coordination ? tr("Export Coordination Scan") : tr("Export Summary");
-    const SpectrumTraces traces = exportTraces();
-    if (traces.isEmpty()) {
-        prompts->information(window, title,
-                             m_exportWholeAction->isChecked()
-                                 ? tr("The page holds no sweeps to export.")
-                                 : tr("There are no sweeps in view to export."));
-        return;
-    }
-    const QString suffix = coordination ? QStringLiteral(".txt") : QStringLiteral(".csv");
-    const QUrl url = prompts->saveFileUrl(
-        window, title,
-        m_host->exportPath(
-            m_page, coordination ? QStringLiteral("coordination") : QStringLiteral("summary"),
-            suffix),
-        coordination ? tr("Text Files:") + QStringLiteral(" *.txt *.csv")
-                     : tr("CSV Files:") + QStringLiteral(" *.csv"));
-    if (url.isEmpty() || !url.isLocalFile())
-        return;
-    QString path = url.toLocalFile();
-    if (QFileInfo(path).suffix().isEmpty())
-        path += suffix;
-    QString error;
-    if (!ScanExport::save(path, ScanExport::text(traces, axis(), {format, trace}), &error)) {
-        prompts->critical(window, tr("Error"),
-                          tr("The scan was not exported. Unable to write %1: %2")
-                              .arg(QDir::toNativeSeparators(path), error));
-        return;
-    }
-    m_host->remember(path);
+    useReference(ReferenceTrace());
 }
 
 QPixmap SpectrumAnalysis::withReadouts(const QPixmap &plotShot) const

@@ -1,26 +1,22 @@
 #pragma once
 
+#include "AnalysisActions.h"
 #include "data/FrequencyAxis.h"
 #include "data/MarkerSet.h"
 #include "data/PeakSearch.h"
 #include "data/ReferenceTrace.h"
-#include "data/ScanExport.h"
 #include "data/SpectrumTraces.h"
 #include "plots/SpectroStatistics.h"
 
 #include <QObject>
 #include <QPixmap>
-#include <QPointer>
-#include <QToolBar>
 
-class AnalysisHost;
+class AnalysisContext;
 class MarkerLayer;
 class MarkerTable;
 class PeakPanel;
 class PeakTable;
 class PlacedLabelMarker;
-class QAction;
-class QActionGroup;
 class QwtPlotCurve;
 class TabPage;
 
@@ -28,7 +24,7 @@ class TabPage;
 // (the table under the plot), the strongest peaks that stand out (the Peaks panel beside it), a
 // reference trace to compare with, and exports of the scan for coordination software or as a
 // summary. Everything follows the window in view; gap fillers count in nothing. Its tool bar
-// holds Peak, Next Peak, Peaks (the panel), Reference and Export.
+// holds Peak, Next Peak, Peaks (the panel), Reference and Export (AnalysisActions).
 class SpectrumAnalysis : public QObject
 {
     Q_OBJECT
@@ -36,15 +32,15 @@ class SpectrumAnalysis : public QObject
 public:
     // The page's spectrogram and history.
     explicit SpectrumAnalysis(TabPage *page);
-    ~SpectrumAnalysis() override;
 
     // The window around the page: its dialogs, the other recordings, the busy threshold.
     // Without one, nothing asks or tells the user anything and the threshold is -80 dBm.
-    void setHost(AnalysisHost *host);
+    void setContext(AnalysisContext *context);
+    AnalysisContext *context() const { return m_context; }
 
     // Peak, Next Peak, Peaks, Reference and Export; hidden until the window shows it (the
     // page's own tool bar would not hold them at the usual window widths).
-    QToolBar *toolBar() const { return m_toolBar; }
+    QToolBar *toolBar() const { return m_actions->toolBar(); }
     MarkerTable *markerTable() const { return m_markerTable; }
     PeakPanel *peakPanel() const { return m_peakPanel; }
     PeakTable *peakTable() const;
@@ -61,20 +57,28 @@ public:
     FrequencyAxis axis() const;
     int busyThreshold() const;
 
-    QAction *peakAction() const { return m_peakAction; }
-    QAction *nextPeakAction() const { return m_nextPeakAction; }
-    QAction *peakTableAction() const { return m_peakTableAction; }
-    QAction *referenceAction() const { return m_referenceAction; }
-    QAction *setReferenceAction(SpectrumTraces::Kind kind) const;
-    QAction *compareWithAction() const { return m_compareWithAction; }
-    QAction *clearReferenceAction() const { return m_clearReferenceAction; }
-    QAction *exportAction() const { return m_exportAction; }
-    QAction *exportCoordinationAction(SpectrumTraces::Kind trace) const;
-    QAction *exportSummaryAction() const { return m_exportSummaryAction; }
-    QAction *exportWholeHistoryAction() const { return m_exportWholeAction; }
+    QAction *peakAction() const { return m_actions->peakAction(); }
+    QAction *nextPeakAction() const { return m_actions->nextPeakAction(); }
+    QAction *peakTableAction() const { return m_actions->peakTableAction(); }
+    QAction *referenceAction() const { return m_actions->referenceAction(); }
+    QAction *setReferenceAction(SpectrumTraces::Kind kind) const
+    {
+        return m_actions->setReferenceAction(kind);
+    }
+    QAction *compareWithAction() const { return m_actions->compareWithAction(); }
+    QAction *clearReferenceAction() const { return m_actions->clearReferenceAction(); }
+    QAction *exportAction() const { return m_actions->exportAction(); }
+    QAction *exportCoordinationAction(SpectrumTraces::Kind trace) const
+    {
+        return m_actions->exportCoordinationAction(trace);
+    }
+    QAction *exportSummaryAction() const { return m_actions->exportSummaryAction(); }
+    QAction *exportWholeHistoryAction() const { return m_actions->exportWholeHistoryAction(); }
 
     // A snapshot of the spectrogram with the marker table under it, when markers are placed.
     QPixmap withReadouts(const QPixmap &plotShot) const;
+    // The sweeps first ... last - 1 of a page, as a caption ("... to ...").
+    static QString windowText(const TabPage *page, int first, int last);
 
 public Q_SLOTS:
     // The window in view changed (or the busy threshold): traces, peaks, markers and tables
@@ -91,25 +95,22 @@ public Q_SLOTS:
     void selectMarker(int number);
     void stepMarker(int steps);
     void removeMarker();
+    // The trace of the window in view becomes the reference.
     void setReference(SpectrumTraces::Kind kind);
-    void compareWith();
+    // This one becomes the reference: shown dashed, the markers reading against it.
+    void useReference(const ReferenceTrace &reference);
     void clearReference();
-    void exportScan(ScanExport::Format format, SpectrumTraces::Kind trace);
 
 private:
-    void buildActions();
     // Counts the window in view, unless that is done already.
     void ensureCurrent();
     void update();
     void showMarkers(bool replot);
     void showReference();
     void updatePanels();
-    // The stretch of sweeps an export covers: the window in view or the whole history.
-    SpectrumTraces exportTraces();
-    QString windowText(const TabPage *page, int first, int last) const;
 
     TabPage *const m_page;
-    AnalysisHost *m_host = nullptr;
+    AnalysisContext *m_context = nullptr;
     SpectroStatistics m_statistics;
     SpectrumTraces m_traces;
     QList<PeakSearch::Peak> m_peaks;
@@ -119,25 +120,10 @@ private:
     int m_last = 0;
     bool m_stale = true;
 
-    QPointer<QToolBar> m_toolBar; // the window may take it
     MarkerLayer *m_layer = nullptr;
     QwtPlotCurve *m_referenceCurve = nullptr;
     PlacedLabelMarker *m_referenceCaption = nullptr;
     MarkerTable *m_markerTable = nullptr;
     PeakPanel *m_peakPanel = nullptr;
-
-    QAction *m_peakAction = nullptr;
-    QAction *m_nextPeakAction = nullptr;
-    QAction *m_peakTableAction = nullptr;
-    QAction *m_referenceAction = nullptr;
-    QAction *m_setReferenceMaxAction = nullptr;
-    QAction *m_setReferenceAverageAction = nullptr;
-    QAction *m_compareWithAction = nullptr;
-    QAction *m_clearReferenceAction = nullptr;
-    QAction *m_exportAction = nullptr;
-    QAction *m_exportMaxAction = nullptr;
-    QAction *m_exportAverageAction = nullptr;
-    QAction *m_exportNewestAction = nullptr;
-    QAction *m_exportSummaryAction = nullptr;
-    QAction *m_exportWholeAction = nullptr;
+    AnalysisActions *m_actions = nullptr;
 };

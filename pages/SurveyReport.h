@@ -16,13 +16,11 @@ class QLocale;
 // the time events and the strongest peaks; every page numbered, its footer naming the stretch
 // and the threshold.
 //
-// It draws with a painter only (no widget), so a window can write it on another thread.
+// It draws with a painter only (no widget), so a window can write it on another thread. What
+// goes on the pages is said here; ReportLayout places it on them, ReportPainter draws it.
 class SurveyReport
 {
 public:
-    // Resolution of the pictures' colours in the PDF.
-    static constexpr int k_dotsPerInch = 300;
-
     struct Input
     {
         RfSpectrumHistory history;

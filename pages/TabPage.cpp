@@ -29,7 +29,7 @@ TabPage::TabPage(const PageActions &actions, QWidget *parent)
 {
     buildWidgets(actions, false);
     journalKeeper()->setEnabled(true);
-    showNoSample();
+    m_bottomBar->showNone();
     connect(m_timeBar, &RangeSlider::upperValueChanged, this, &TabPage::onTimeBarMoved);
     connectDisplays();
 }
@@ -54,7 +54,7 @@ TabPage::TabPage(RfSpectrumHistory hist, const PageActions &actions, QWidget *pa
     connect(m_timeBar, &RangeSlider::upperValueChanged, this, &TabPage::onTimeBarMoved);
 
     if (n == 0)
-        showNoSample();
+        m_bottomBar->showNone();
     else
         updateLabels(n);
 
@@ -332,11 +332,6 @@ void TabPage::onTimeBarMoved()
         updateLabels(upper);
 }
 
-void TabPage::showNoSample()
-{
-    m_bottomBar->showNone();
-}
-
 void TabPage::updateLabels(qint64 upperValue)
 {
     const SampleStore &samples = history().samples;
@@ -382,7 +377,7 @@ void TabPage::clearHist()
     m_waterfallPlot->clearTimeEvents();
     m_spectroPlot->replot();
     m_waterfallPlot->replot();
-    showNoSample();
+    m_bottomBar->showNone();
     emit timeEventsChanged();
 }
 

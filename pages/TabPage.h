@@ -152,8 +152,6 @@ protected:
 
 private:
     void buildWidgets(const PageActions &actions, bool playback);
-    // The labels of a page without samples: no time elapsed, the clock now.
-    void showNoSample();
     void updateLabels(qint64 upperValue);
     void connectDisplays();
     // A recording page with unsaved changes shows Save in its tool bar.

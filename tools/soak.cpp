@@ -10,7 +10,6 @@
 
 #include "app/MainWindow.h"
 #include "app/ProjectInfoDialog.h"
-#include "app/UserPrompts.h"
 #include "bench/BenchEnvironment.h"
 #include "bench/BenchLoop.h"
 #include "bench/ProcessProbe.h"
@@ -19,6 +18,7 @@
 #include "pages/TabPage.h"
 #include "sim/SimulatedAnalyzer.h"
 #include "ui_MainWindow.h"
+#include "widgets/UserPrompts.h"
 #include "wifi/NativeWifi.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserPrompts.h"
+#include "widgets/UserPrompts.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,5 +1,5 @@
 #include "QuorvexTest.h"
-#include "app/RecoveryDialog.h"
+#include "widgets/RecoveryDialog.h"
 
 #include <QPushButton>
 #include <QTableWidget>

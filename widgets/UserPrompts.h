@@ -10,8 +10,8 @@
 
 class QWidget;
 
-// The modal questions and messages the main window puts to the user. Tests replace it so that
-// no test waits on a dialog.
+// The modal questions, messages and file dialogs put to the user, by the main window and by
+// what it holds (pages, panels). Tests replace it so that no test waits on a dialog.
 class UserPrompts
 {
 public:
