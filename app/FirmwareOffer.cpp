@@ -2,6 +2,7 @@
 
 #include "comms/DeviceComms.h"
 #include "firmware/FwUpdateDialog.h"
+#include "widgets/UserPrompts.h"
 
 #include <QLabel>
 
@@ -61,4 +62,14 @@ void FirmwareOffer::offerBootloaderUpdate()
     m_dialog->setUpdRadio(true);
     m_dialog->setRadioInBootloader(true);
     m_dialog->open();
+}
+
+void FirmwareOffer::setPrompts(std::function<UserPrompts *()> prompts)
+{
+    setMessageSink([this, prompts](bool failure, const QString &title, const QString &text) {
+        if (failure)
+            prompts()->critical(m_dialog, title, text);
+        else
+            prompts()->information(m_dialog, title, text);
+    });
 }

@@ -7,6 +7,7 @@ class DeviceComms;
 class FwUpdateDialog;
 class QLabel;
 class QWidget;
+class UserPrompts;
 
 // The analyzer's firmware versions and the update on offer. The versions the analyzer reports
 // are shown in two status-bar labels ("R: v…", "H: v…"); once both are known and one differs
@@ -31,6 +32,8 @@ public:
     QLabel *radioVersionLabel() const { return m_radioVersion; }
     QLabel *hostVersionLabel() const { return m_hostVersion; }
     void setMessageSink(MessageSink sink);
+    // The end of an update told through the prompts of the moment, over the dialog.
+    void setPrompts(std::function<UserPrompts *()> prompts);
 
 private:
     void onInfoString(quint8 cpu, quint8 str, const QString &data);

@@ -35,7 +35,8 @@ LaunchOptions LaunchOptions::parse(const QStringList &args)
             continue;
         }
         const bool takesValue = arg == QLatin1String("-rbw") || arg == QLatin1String("-ampl")
-            || arg == QLatin1String("-fstep") || arg == QLatin1String("-port");
+            || arg == QLatin1String("-fstep") || arg == QLatin1String("-port")
+            || arg == QLatin1String("-venue");
         // A missing value (the option last) counts as not given.
         if (!takesValue || i + 1 >= args.size())
             continue;
@@ -43,6 +44,8 @@ LaunchOptions LaunchOptions::parse(const QStringList &args)
         bool ok = false;
         if (arg == QLatin1String("-port")) {
             options.port = value;
+        } else if (arg == QLatin1String("-venue")) {
+            options.venue = value;
         } else if (arg == QLatin1String("-fstep")) {
             const double fstep = value.toDouble(&ok);
             if (ok)
@@ -69,6 +72,8 @@ QString LaunchOptions::helpText()
         "  -simulate     Start the built-in simulated analyzer and connect to it.\n"
         "  -port NAME    Connect to the serial port NAME (such as /dev/ttyACM0) without\n"
         "                searching for the analyzer.\n"
+        "  -venue URL    Connect to the broker of the venue's sensors at\n"
+        "                mqtt://HOST[:PORT] or mqtts://HOST[:PORT]: a page for each sensor.\n"
         "  -debug        Open the debug console (every analyzer command and the\n"
         "                protocol traffic) and write the program's debug messages to the\n"
         "                standard error, which otherwise gets only warnings and errors.\n"

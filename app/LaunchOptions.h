@@ -5,7 +5,8 @@
 #include <optional>
 
 // The program's command line: recording files to open and the options "-debug", "-qc",
-// "-rbw N", "-ampl N", "-fstep KHZ", "-port NAME" and "-simulate"; "--help" (or "-h") and
+// "-rbw N", "-ampl N", "-fstep KHZ", "-port NAME", "-simulate" and "-venue URL"; "--help" (or "-h")
+// and
 // "--version" are answered by main() before anything else starts. Unknown options are ignored,
 // as is an option whose value is missing or is not a number; of an option given twice the last
 // value counts.
@@ -20,6 +21,8 @@ struct LaunchOptions
     std::optional<int> ampl;
     std::optional<double> fstep;
     std::optional<QString> port;
+    // The venue's broker, "mqtt[s]://HOST[:PORT]".
+    std::optional<QString> venue;
     // The arguments that name existing files, in their order.
     QStringList files;
 

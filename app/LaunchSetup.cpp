@@ -39,6 +39,8 @@ void LaunchSetup::apply(const LaunchOptions &options)
         startSimulator();
     if (options.port && !m_simulator)
         m_portOverride = *options.port;
+    if (options.venue)
+        m_hooks.venue(*options.venue);
 }
 
 void LaunchSetup::openConsole()

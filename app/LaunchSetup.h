@@ -27,6 +27,8 @@ public:
         std::function<void()> qcMode;
         // "-ampl" changed the offset of the amplitudes shown.
         std::function<void(int)> amplOffset;
+        // "-venue": the venue's broker to connect to.
+        std::function<void(const QString &url)> venue;
     };
 
     LaunchSetup(QWidget *window, DeviceComms &comms, Hooks hooks);

@@ -17,6 +17,7 @@
 #include "ShowWatch.h"
 #include "SidePanels.h"
 #include "TavApp.h"
+#include "VenueSources.h"
 #include "WindowGeometry.h"
 #include "data/AppVersion.h"
 #include "data/RecordingFile.h"
@@ -55,7 +56,8 @@ MainWindow::MainWindow(QWidget *parent)
                                    p->setQcMode();
                                m_session->setQcMode(true);
                            },
-                           [this](int offset) { m_session->setAmplOffset(offset); }});
+                           [this](int offset) { m_session->setAmplOffset(offset); },
+                           [this](const QString &url) { m_venue->connectToUrl(url); }});
     WindowGeometry::restore(*this);
     m_panels = new SidePanels(
         this, ui.get(), [this] { return pages(); }, [this] { return tabWidget()->current(); });
@@ -67,6 +69,12 @@ MainWindow::MainWindow(QWidget *parent)
     });
     buildSession();
     buildPages();
+    m_venue
+        = new VenueSources(this,
+                           {[this](TabPage *page, const QString &title) { addPage(page, title); },
+                            [this] { return pageActions(); },
+                            [this](const QString &text) { statusBar()->showMessage(text); }});
+    ui->toolBar->insertAction(ui->actionOpen, m_venue->venueAction());
     // After the session, which sets its actions first on a connection.
     connect(&m_deviceComms, &DeviceComms::connectedChanged, this,
             &MainWindow::onDcConnectedChanged);
@@ -217,12 +225,7 @@ void MainWindow::buildStatusBar()
     // The firmware update, offered when the analyzer reports other versions than those of the
     // images carried, and when its radio answers only as a bootloader.
     m_firmware = new FirmwareOffer(m_deviceComms, this);
-    m_firmware->setMessageSink([this](bool failure, const QString &title, const QString &text) {
-        if (failure)
-            m_prompts->critical(fwUpdateDialog(), title, text);
-        else
-            m_prompts->information(fwUpdateDialog(), title, text);
-    });
+    m_firmware->setPrompts([this] { return m_prompts.get(); });
     m_journalMark = new JournalMark(
         tabWidget(), [this] { return m_prompts.get(); }, this);
     statusBar()->addPermanentWidget(m_journalMark);
@@ -279,16 +282,6 @@ void MainWindow::onHandOff(QStringList args)
 DebugWindow *MainWindow::debugWindow() const
 {
     return m_launch->debugWindow();
-}
-
-void MainWindow::setDebugMode()
-{
-    m_launch->openConsole();
-}
-
-void MainWindow::setQcMode()
-{
-    m_launch->setQcMode();
 }
 
 bool MainWindow::openFile(QFile &file)

@@ -29,6 +29,7 @@ class SimulatedAnalyzer;
 class TabPage;
 class TavTabWidget;
 class UserPrompts;
+class VenueSources;
 
 namespace Ui {
 class MainWindow;
@@ -60,6 +61,7 @@ public:
     DeviceComms *deviceComms() { return &m_deviceComms; }
     ScanSession *scanSession() const { return m_session; }
     ShowWatch *showWatch() const { return m_watch; }
+    VenueSources *venueSources() const { return m_venue; }
     // Makes the user manual's window (a web view unless replaced).
     void setManualViewFactory(std::function<ManualView *()> factory);
     // Replaces the dialogs that put questions to the user (tests answer them).
@@ -76,9 +78,6 @@ public:
     // A second start's command line, handed over: applied as parseArgs() does, except that
     // it never changes the mode.
     void onHandOff(QStringList args);
-
-    void setDebugMode();
-    void setQcMode();
 
     bool debugMode() const { return m_launch->debugMode(); }
     bool qcMode() const { return m_launch->qcMode(); }
@@ -145,6 +144,7 @@ private:
     SidePanels *m_panels = nullptr;
     ScanSession *m_session = nullptr;
     ShowWatch *m_watch = nullptr;
+    VenueSources *m_venue = nullptr;
     std::unique_ptr<RecordingActions> m_recordings;
     AnalysisHost *m_analysis = nullptr;
 

@@ -183,18 +183,19 @@ void ScanSession::onTabChanged(int index)
     TabPage *front = qobject_cast<TabPage *>(m_tabs.widget(index));
     if (!front)
         return;
-    const bool live = index == 0 || index == 1;
+    // Another page in front (a recording, a remote sensor's) leaves the analyzer's scan as it
+    // is.
+    if (index != 0 && index != 1)
+        return;
     // A restart still pending from a switch a moment ago counts as a running scan: it is
-    // moved on to the band now in front.
+    // moved on to the band now in front, whose page is padded over the gap.
     if (m_comms.scanning() || m_bandSwitchTimer.isActive()) {
         if (m_comms.scanning())
             requestStopScanning();
-        // Only a live page has a gap to fill; a recording keeps what it holds.
-        if (live)
-            front->fillMissingHist();
+        front->fillMissingHist();
         m_bandSwitchTimer.start();
     }
-    if (m_comms.scanning() && live)
+    if (m_comms.scanning())
         m_tabs.setTabEnabled(index ^ 1, false);
 }
 
@@ -209,8 +210,12 @@ void ScanSession::restartAfterBandSwitch()
 
 void ScanSession::setRecordingTabsEnabled(bool enabled)
 {
-    for (int i = 2; i < m_tabs.count(); ++i)
-        m_tabs.setTabEnabled(i, enabled);
+    // Only a played-back recording waits; a remote sensor's page stays live.
+    for (int i = 2; i < m_tabs.count(); ++i) {
+        const auto *page = qobject_cast<TabPage *>(m_tabs.widget(i));
+        if (page && page->isPlayback())
+            m_tabs.setTabEnabled(i, enabled);
+    }
 }
 
 void ScanSession::onConnectedChanged(bool connected)

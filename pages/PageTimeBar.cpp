@@ -25,7 +25,10 @@ PageTimeBar::PageTimeBar(const PageActions &actions, bool playback, QWidget *par
     , m_slider(new RangeSlider(Qt::Horizontal, RangeSlider::NoHandle, this))
     , m_elapsed(new QLabel(this))
     , m_clock(new QLabel(this))
+    , m_note(new QLabel(this))
 {
+    m_note->setStyleSheet(QStringLiteral("color: #ff8c42; font-weight: bold;"));
+    m_note->hide();
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     // Scan and Stop on a live page; a playback page keeps the buttons hidden.
@@ -46,6 +49,7 @@ PageTimeBar::PageTimeBar(const PageActions &actions, bool playback, QWidget *par
     row->addWidget(stop);
     row->addWidget(record);
     row->addWidget(m_slider);
+    row->addWidget(m_note);
     row->addLayout(labels);
 }
 
@@ -68,4 +72,15 @@ QString PageTimeBar::elapsedText(qint64 elapsedMs)
         .arg(field((elapsedMs / 3600000) % 24))
         .arg(field((elapsedMs / 60000) % 60))
         .arg(field((elapsedMs / 1000) % 60));
+}
+
+void PageTimeBar::setNote(const QString &text)
+{
+    m_note->setText(text);
+    m_note->setVisible(!text.isEmpty());
+}
+
+QString PageTimeBar::note() const
+{
+    return m_note->text();
 }

@@ -22,6 +22,10 @@ public:
     // `first` and `newest` in ms since the epoch.
     void show(qint64 first, qint64 newest);
     QLabel *elapsedLabel() const { return m_elapsed; }
+    // A line beside the time bar about the page's source ("North stand is offline, ..."),
+    // hidden when empty.
+    void setNote(const QString &text);
+    QString note() const;
 
     // "hh:mm:ss" of an elapsed time; the hours wrap after 24.
     static QString elapsedText(qint64 elapsedMs);
@@ -30,4 +34,5 @@ private:
     RangeSlider *const m_slider;
     QLabel *const m_elapsed;
     QLabel *const m_clock;
+    QLabel *const m_note;
 };

@@ -89,6 +89,8 @@ public:
     WaterfallPlot *waterfallPlot() const { return m_waterfallPlot; }
     QStackedWidget *viewStack() const { return m_viewStack; }
     RangeSlider *timeBar() const { return m_timeBar; }
+    // The row under the plots: the time bar, its read-out and a note about the page's source.
+    PageTimeBar *bottomBar() const { return m_bottomBar; }
     QToolBar *toolBar() const;
     // The tool bar's menu of what shows the band's networks.
     QMenu *networksMenu() const;

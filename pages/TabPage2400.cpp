@@ -11,13 +11,15 @@
 #include <QMenu>
 #include <QTimer>
 
-TabPage2400::TabPage2400(const PageActions &actions, QWidget *parent)
+TabPage2400::TabPage2400(const PageActions &actions, QWidget *parent, bool surveyWifi)
     : TabPage(actions, parent)
     , m_actions(actions)
 {
     vexaIdOverlay()->setBand(&TabPage2400::inBand);
     setBandIntervals(Constants::k_2400ScanParams);
     addChannelAxis();
+    if (!surveyWifi)
+        return;
     onWifiAvailableChanged(m_wifiScanner.wifiAvailable());
     connect(&m_wifiScanner, &WifiScanHelper::wifiAvailableChanged, this,
             &TabPage2400::onWifiAvailableChanged);

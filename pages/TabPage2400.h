@@ -22,7 +22,8 @@ public:
     // The lowest VEXA ID of the band's networks.
     static constexpr int k_minVexaId = 24000;
 
-    TabPage2400(const PageActions &actions, QWidget *parent);
+    // A live page; one fed by a remote sensor does not survey this computer's Wi-Fi.
+    TabPage2400(const PageActions &actions, QWidget *parent, bool surveyWifi = true);
     TabPage2400(RfSpectrumHistory hist, const PageActions &actions, QWidget *parent);
 
     static bool inBand(int vexaId) { return vexaId >= k_minVexaId; }

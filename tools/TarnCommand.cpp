@@ -209,6 +209,10 @@ int TarnCommand::listJournals(QTextStream &out)
             out << " from " << localIso(summary.firstSweepMs) << ", "
                 << duration(summary.durationMs());
         out << (entry.inUse ? ", in use by a running program" : "") << '\n';
+        // A remote sensor's scan is named by where the sensor stands.
+        const QString &location = summary.history.projectInfo.scanLocation;
+        if (!location.isEmpty())
+            out << "  at " << printable(location) << '\n';
         if (!summary.damage.isEmpty())
             out << "  " << summary.damage << '\n';
     }

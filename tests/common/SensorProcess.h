@@ -1,9 +1,12 @@
 #pragma once
 
 #include "ChildProcess.h"
+#include "sensor/SensorBand.h"
+#include "sim/SimulatedSweepGenerator.h"
 
 #include <QProcess>
 #include <QtTest>
+#include <cmath>
 #include <csignal>
 
 // quorvex-sensor run by a test, its log (standard error) kept as it comes.
@@ -59,3 +62,13 @@ private:
     ChildProcess m_process;
     QString m_log;
 };
+
+// The k-th sweep the simulated analyzer of `seed` sends on a band, as a sensor publishes it.
+inline QByteArray simulatedSweep(quint32 seed, int mhz, quint64 k)
+{
+    const SensorBand band = SensorBand::of(mhz);
+    const double step = std::round(band.fstepHz / 1e6 * 65536.0) / 65536.0;
+    const RfSpectrumScan scan
+        = SimulatedSweepGenerator(seed).sweep(band.fstartHz / 1e6, step, band.steps, k);
+    return QByteArray(reinterpret_cast<const char *>(scan.constData()), scan.size());
+}

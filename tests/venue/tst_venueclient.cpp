@@ -3,11 +3,9 @@
 #include "SensorProcess.h"
 #include "sensor/MqttClient.h"
 #include "sensor/SweepMessage.h"
-#include "sim/SimulatedSweepGenerator.h"
 #include "venue/VenueClient.h"
 
 #include <QTemporaryDir>
-#include <cmath>
 
 namespace {
 
@@ -73,16 +71,6 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs)
     return QTest::qWaitFor(condition, timeoutMs);
 }
 
-// The k-th sweep the simulated analyzer of `seed` sends on a band, as the sensor publishes it.
-QByteArray simulated(quint32 seed, int mhz, quint64 k)
-{
-    const SensorBand band = SensorBand::of(mhz);
-    const double step = std::round(band.fstepHz / 1e6 * 65536.0) / 65536.0;
-    const RfSpectrumScan scan
-        = SimulatedSweepGenerator(seed).sweep(band.fstartHz / 1e6, step, band.steps, k);
-    return QByteArray(reinterpret_cast<const char *>(scan.constData()), scan.size());
-}
-
 } // namespace
 
 // The window's end of a venue: two sensor programs with their simulated analyzers publish to a
@@ -138,8 +126,8 @@ private Q_SLOTS:
             },
             60000));
         for (quint64 k = 0; k < 30; ++k) {
-            QCOMPARE(viewer.received["north"].sweeps.value(k).second, simulated(5, 2400, k));
-            QCOMPARE(viewer.received["south"].sweeps.value(k).second, simulated(6, 900, k));
+            QCOMPARE(viewer.received["north"].sweeps.value(k).second, simulatedSweep(5, 2400, k));
+            QCOMPARE(viewer.received["south"].sweeps.value(k).second, simulatedSweep(6, 900, k));
         }
         QVERIFY(viewer.client.sensor("north").sweepsPerSecond > 0.0);
 

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "VenueSettings.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPair>
+#include <QPointer>
+#include <functional>
+
+class PasswordStore;
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMainWindow;
+class QTableView;
+class SensorTableModel;
+class TabPage;
+class VenueClient;
+struct PageActions;
+struct SensorInfo;
+struct SweepBatch;
+
+// The window's remote sources: the venue's broker it connects to ("Venue…" or "-venue URL"),
+// the Sensors dock that lists what the broker knows, and a live page for each sensor and band.
+// A sensor's page gets the sensor's sweeps in the order of their numbers, each once (a backlog
+// after an outage, or a replay of what the window missed, fills its place); it journals them
+// as a local live page does, its history names the sensor as the scan's location, and it says
+// on the page when its sensor stops.
+class VenueSources : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Hooks
+    {
+        // Puts a new page into a tab of the window, wired like every band page.
+        std::function<void(TabPage *page, const QString &title)> addPage;
+        std::function<PageActions()> actions;
+        // A line for the status bar.
+        std::function<void(const QString &text)> status;
+    };
+
+    VenueSources(QMainWindow *window, Hooks hooks);
+    ~VenueSources() override;
+
+    VenueClient *client() const { return m_client; }
+    SensorTableModel *model() const { return m_model; }
+    QDockWidget *dock() const { return m_dock; }
+    QTableView *table() const { return m_table; }
+    // "Venue…": the dialog of the broker's address, certificate authorities and user.
+    QAction *venueAction() const { return m_venueAction; }
+    // Where passwords are kept (tests give one of their own).
+    void setPasswordStore(PasswordStore *store);
+
+    // Connects to the broker at `url` ("-venue"): with the remembered user and password when
+    // `url` is the remembered venue's.
+    void connectToUrl(const QString &url);
+    void connectTo(const VenueSettings &settings, const QString &password);
+    // A sensor's page of a band (900 or 2400), or none.
+    TabPage *pageOf(const QString &sensorId, int band) const;
+    QList<TabPage *> pages() const;
+    // The last problem the venue reported (also shown in the dock).
+    QString lastProblem() const;
+
+private:
+    void showDialog();
+    void onSensorUpdated(const SensorInfo &info);
+    void onSweeps(const QString &sensorId, const SweepBatch &batch);
+    TabPage *ensurePage(const QString &sensorId, int band);
+    void showOnPages(const SensorInfo &info);
+    void bringToFront(int row);
+
+    QMainWindow *const m_window;
+    const Hooks m_hooks;
+    VenueClient *const m_client;
+    SensorTableModel *const m_model;
+    QDockWidget *m_dock = nullptr;
+    QTableView *m_table = nullptr;
+    QLabel *m_problem = nullptr;
+    QAction *m_venueAction = nullptr;
+    PasswordStore *m_passwords = nullptr;
+    QHash<QPair<QString, int>, QPointer<TabPage>> m_pages;
+};

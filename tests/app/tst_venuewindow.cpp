@@ -1,0 +1,117 @@
+#include "MosquittoBroker.h"
+#include "QuietMainWindow.h"
+#include "QuorvexTest.h"
+#include "SensorProcess.h"
+#include "TarnRun.h"
+#include "app/VenueSources.h"
+#include "data/HistoryJournal.h"
+#include "data/JournalReader.h"
+#include "pages/PageTimeBar.h"
+#include "pages/TabPage.h"
+#include "pages/TavTabWidget.h"
+#include "venue/SensorTableModel.h"
+
+#include <QDockWidget>
+#include <QTemporaryDir>
+
+// The window at a venue: two sensor programs with simulated analyzers publish to a real broker;
+// "-venue" lists them in the Sensors dock and gives each a live page of its band holding its
+// own simulator's sweeps, journalled under the sensor's name; a sensor that stops says so in
+// the dock and on its page.
+class TestVenueWindow : public QObject
+{
+    Q_OBJECT
+
+    static QStringList sensorArguments(const QString &id, const QString &name, quint16 port,
+                                       const QString &dir, int seed, int band)
+    {
+        return {"--id",       id,
+                "--name",     name,
+                "--broker",   QStringLiteral("mqtt://127.0.0.1:%1").arg(port),
+                "--data-dir", dir,
+                "--band",     QString::number(band),
+                "--sim",      QStringLiteral("--seed %1").arg(seed)};
+    }
+
+    static QString cell(const SensorTableModel *model, const QString &id, int column)
+    {
+        const int row = model->rowOf(id);
+        return row < 0 ? QString() : model->index(row, column).data().toString();
+    }
+
+private Q_SLOTS:
+    void sensorsOnTheirPages()
+    {
+        MosquittoBroker broker;
+        QVERIFY(broker.start());
+        QTemporaryDir dir;
+        SensorProcess north;
+        SensorProcess south;
+        QVERIFY(north.start(sensorArguments("north", "North stand", broker.port(),
+                                            dir.filePath("north"), 5, 2400)));
+        QVERIFY(south.start(
+            sensorArguments("south", "South stand", broker.port(), dir.filePath("south"), 6, 900)));
+
+        QuietMainWindow window;
+        window.parseArgs(
+            {"quorvex", "-venue", QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port())},
+            nullptr);
+        VenueSources *venue = window.venueSources();
+        QVERIFY(!venue->dock()->isHidden());
+        const SensorTableModel *model = venue->model();
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         return cell(model, "north", SensorTableModel::State) == "scanning"
+                             && cell(model, "south", SensorTableModel::State) == "scanning";
+                     },
+                     60000),
+                 qPrintable(north.log() + south.log()));
+        QCOMPARE(cell(model, "north", SensorTableModel::Name), QString("North stand"));
+        QCOMPARE(cell(model, "south", SensorTableModel::Band), QString("900 MHz"));
+
+        // Each page holds its own sensor's sweeps, from the first, in the order of their numbers.
+        const struct
+        {
+            const char *id;
+            int band;
+            quint32 seed;
+            const char *title;
+        } sensors[]
+            = {{"north", 2400, 5, "North stand 2.4 GHz"}, {"south", 900, 6, "South stand 900 MHz"}};
+        for (const auto &sensor : sensors) {
+            QVERIFY(QTest::qWaitFor([&] { return venue->pageOf(sensor.id, sensor.band); }, 30000));
+            TabPage *page = venue->pageOf(sensor.id, sensor.band);
+            QVERIFY(QTest::qWaitFor([&] { return page->history().samples.size() >= 30; }, 60000));
+            const SampleStore &samples = page->history().samples;
+            for (int k = 0; k < 30; ++k) {
+                const QByteArray shown(reinterpret_cast<const char *>(samples.values(k)),
+                                       samples.columns());
+                QCOMPARE(shown, simulatedSweep(sensor.seed, sensor.band, quint64(k)));
+            }
+            TavTabWidget *tabs = window.tabWidget();
+            QCOMPARE(tabs->tabText(tabs->indexOf(page)), QString(sensor.title));
+            QVERIFY(tabs->isTabEnabled(tabs->indexOf(page)));
+            // Journalled like a local scan, under the sensor's name.
+            QVERIFY(page->hasUnsavedChanges());
+            QVERIFY(page->journal() && page->journal()->flush());
+            QCOMPARE(JournalReader::read(page->journal()->path()).history.projectInfo.scanLocation,
+                     QString(sensor.title).section(' ', 0, 1));
+        }
+        const TarnRun listed = tarn({"recover", "--list"});
+        QVERIFY2(listed.out.contains("at North stand") && listed.out.contains("at South stand"),
+                 qPrintable(listed.out));
+
+        // Stopped: the dock and the page say so; the other goes on.
+        QCOMPARE(south.stop(), 0);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return cell(model, "south", SensorTableModel::State) != "scanning"; }, 30000));
+        TabPage *southPage = venue->pageOf("south", 900);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return southPage->bottomBar()->note().startsWith("South stand"); }, 30000));
+        QVERIFY(venue->pageOf("north", 2400)->bottomBar()->note().isEmpty());
+        QVERIFY2(venue->lastProblem().isEmpty(), qPrintable(venue->lastProblem()));
+    }
+};
+
+QUORVEX_TEST_MAIN(TestVenueWindow)
+#include "tst_venuewindow.moc"
