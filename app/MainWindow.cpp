@@ -22,6 +22,7 @@
 #include "data/AppVersion.h"
 #include "data/RecordingFile.h"
 #include "firmware/FwUpdateDialog.h"
+#include "networks/VexaIdOverlay.h"
 #include "pages/PageActions.h"
 #include "pages/TabPage2400.h"
 #include "pages/TabPage900.h"
@@ -135,6 +136,7 @@ void MainWindow::addPage(TabPage *page, const QString &title)
         if (page == this->tabWidget()->current())
             m_panels->updateRecommendation();
     });
+    page->vexaIdOverlay()->showVexaIds(m_panels->selectedVexaIds());
     m_journalMark->watch(page);
     m_analysis->attach(page);
     connect(page, &TabPage::reportRequested, this, [this, page] {
@@ -304,7 +306,6 @@ TabPage *MainWindow::addRecordingPage(const RfSpectrumHistory &history, const QS
     TabPage *recording = RecordingFile::bandOf(history) == RecordingFile::Band::Band900MHz
         ? static_cast<TabPage *>(new TabPage900(history, pageActions(), tabs))
         : static_cast<TabPage *>(new TabPage2400(history, pageActions(), tabs));
-    recording->vexaIdSelection(m_panels->selectedVexaIds());
     addPage(recording, title);
     const int index = tabs->count() - 1;
     // While a scan runs, the recording waits in a disabled tab until Stop.

@@ -20,11 +20,11 @@ SidePanels::SidePanels(QMainWindow *window, Ui::MainWindow *ui, Pages pages, Fro
     VexaIdPanel *panel = m_ui->dockWidgetContentsVexaIds;
     connect(panel, &VexaIdPanel::vexaIdSelected, this, [this](int id) {
         for (TabPage *page : m_pages())
-            page->vexaIdSelected(id);
+            page->vexaIdOverlay()->showVexaId(id);
     });
     connect(panel, &VexaIdPanel::vexaIdDeselected, this, [this](int id) {
         for (TabPage *page : m_pages())
-            page->vexaIdDeselected(id);
+            page->vexaIdOverlay()->hideVexaId(id);
     });
     connect(panel, &VexaIdPanel::rankingRequested, this, &SidePanels::updateRecommendation);
     connect(m_ui->actionToggle_Wifi_List, &QAction::toggled, this, &SidePanels::showWifiList);
@@ -68,7 +68,7 @@ QList<int> SidePanels::selectedVexaIds() const
 void SidePanels::showVexaIds(const QList<int> &ids)
 {
     for (TabPage *page : m_pages())
-        page->vexaIdSelection(ids);
+        page->vexaIdOverlay()->showVexaIds(ids);
 }
 
 void SidePanels::showWifiList(bool on)

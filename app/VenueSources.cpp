@@ -166,6 +166,7 @@ TabPage *VenueSources::ensurePage(const QString &sensorId, int band)
     ProjectInfoData where;
     where.scanLocation = name;
     page->setProjectInfo(where);
+    page->bottomBar()->hideScanButtons();
     m_pages.insert({sensorId, band}, page);
     m_hooks.addPage(page, QStringLiteral("%1 %2").arg(name, page->bandName()));
     showOnPages(info);
@@ -208,8 +209,11 @@ void VenueSources::onSweeps(const QString &sensorId, const SweepBatch &batch)
     TabPage *page = ensurePage(sensorId, batch.band.mhz);
     if (!page)
         return;
+    QVector<RfSpectrumSample> sweeps;
+    sweeps.reserve(batch.count());
     for (int i = 0; i < batch.count(); ++i)
-        page->addNewSpectrumSample(RfSpectrumSample{batch.timestamps.at(i), batch.scan(i), {}});
+        sweeps.append(RfSpectrumSample{batch.timestamps.at(i), batch.scan(i), {}});
+    page->addSweeps(sweeps);
 }
 
 void VenueSources::bringToFront(int row)

@@ -48,6 +48,8 @@ PageTimeBar::PageTimeBar(const PageActions &actions, bool playback, QWidget *par
     labels->addWidget(m_clock);
     row->addWidget(stop);
     row->addWidget(record);
+    m_stop = stop;
+    m_record = record;
     row->addWidget(m_slider);
     row->addWidget(m_note);
     row->addLayout(labels);
@@ -83,4 +85,10 @@ void PageTimeBar::setNote(const QString &text)
 QString PageTimeBar::note() const
 {
     return m_note->text();
+}
+
+void PageTimeBar::hideScanButtons()
+{
+    m_stop->hide();
+    m_record->hide();
 }

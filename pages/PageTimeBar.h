@@ -25,6 +25,9 @@ public:
     // A line beside the time bar about the page's source ("North stand is offline, ..."),
     // hidden when empty.
     void setNote(const QString &text);
+    // Stop and Scan belong to the analyzer on this computer: a page fed by another source
+    // hides them.
+    void hideScanButtons();
     QString note() const;
 
     // "hh:mm:ss" of an elapsed time; the hours wrap after 24.
@@ -32,6 +35,8 @@ public:
 
 private:
     RangeSlider *const m_slider;
+    QWidget *m_stop = nullptr;
+    QWidget *m_record = nullptr;
     QLabel *const m_elapsed;
     QLabel *const m_clock;
     QLabel *const m_note;

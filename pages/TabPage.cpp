@@ -159,21 +159,6 @@ void TabPage::applyIntervals()
     m_waterfallPlot->setDataInterval(Qt::ZAxis, rssi);
 }
 
-void TabPage::vexaIdSelection(QList<int> vexaIds)
-{
-    m_vexaIdOverlay->showVexaIds(std::move(vexaIds));
-}
-
-void TabPage::vexaIdSelected(int vexaId)
-{
-    m_vexaIdOverlay->showVexaId(vexaId);
-}
-
-void TabPage::vexaIdDeselected(int vexaId)
-{
-    m_vexaIdOverlay->hideVexaId(vexaId);
-}
-
 void TabPage::toggleView()
 {
     m_viewStack->setCurrentIndex(1 - m_viewStack->currentIndex());
@@ -186,14 +171,30 @@ bool TabPage::showsWaterfall() const
 
 void TabPage::addNewSpectrumSample(RfSpectrumSample spectrumSample)
 {
+    const int before = history().samples.size();
     m_history->addSweep(std::move(spectrumSample));
-    const int n = history().samples.size();
     emit sweepAdded();
-    m_timeBar->setRange(0, n);
-    // Panned back: the view stays where the user put it while the history grows.
-    if (m_timeBar->upperValue() < m_timeBar->maximun() - 1)
-        return;
-    followLiveEdge();
+    showNewSweeps(before);
+}
+
+void TabPage::addSweeps(const QVector<RfSpectrumSample> &sweeps)
+{
+    const int before = history().samples.size();
+    for (const RfSpectrumSample &sweep : sweeps) {
+        m_history->addSweep(sweep);
+        emit sweepAdded();
+    }
+    showNewSweeps(before);
+}
+
+void TabPage::showNewSweeps(int before)
+{
+    // Panned back (the view ends before the sweeps there were): it stays where the user put it
+    // while the history grows.
+    const bool panned = m_timeBar->upperValue() < before;
+    m_timeBar->setRange(0, history().samples.size());
+    if (!panned)
+        followLiveEdge();
 }
 
 void TabPage::followLiveEdge()

@@ -127,13 +127,12 @@ public Q_SLOTS:
     void setWholeHistory(bool on);
     virtual void onNewSpecScan(qint64 timeStamp, RfSpectrumScan spectrum) = 0;
     void addNewSpectrumSample(RfSpectrumSample spectrumSample);
+    // Live sweeps that arrive together (a remote sensor's backlog): each enters the history as
+    // addNewSpectrumSample() takes it, and the displays follow them once.
+    void addSweeps(const QVector<RfSpectrumSample> &sweeps);
     void clearHist();
     void fillMissingHist();
     void setProjectInfo(ProjectInfoData data);
-    // The VEXA IDs selected in the window's panel; those of the page's band are drawn.
-    void vexaIdSelection(QList<int> vexaIds);
-    void vexaIdSelected(int vexaId);
-    void vexaIdDeselected(int vexaId);
     void onTimeBarMoved();
     void onTimeEventAdded(TimeEvent event);
     void onTimeEventRemoved(TimeEvent event);
@@ -156,6 +155,9 @@ private:
     void buildWidgets(const PageActions &actions, bool playback);
     void updateLabels(qint64 upperValue);
     void connectDisplays();
+    // The time bar's range after new sweeps (there were `before`); the view follows them
+    // unless panned back.
+    void showNewSweeps(int before);
     // A recording page with unsaved changes shows Save in its tool bar.
     void offerSave();
 

@@ -223,7 +223,10 @@ void MqttClient::Loop::onMessage(mosquitto *, void *self, const mosquitto_messag
     auto *loop = static_cast<Loop *>(self);
     const QString topic = QString::fromUtf8(message->topic);
     const QByteArray payload(static_cast<const char *>(message->payload), message->payloadlen);
-    loop->post([o = loop->owner, topic, payload] { emit o->messageReceived(topic, payload); });
+    const bool retained = message->retain;
+    loop->post([o = loop->owner, topic, payload, retained] {
+        emit o->messageReceived(topic, payload, retained);
+    });
 }
 
 void MqttClient::Loop::onLog(mosquitto *, void *self, int level, const char *text)

@@ -65,7 +65,8 @@ Q_SIGNALS:
     // refused it (not authorised, say).
     void published(int mid, int reasonCode);
     void subscriptionRefused(const QString &topic, const QString &reason);
-    void messageReceived(const QString &topic, const QByteArray &payload);
+    // `retained`: the broker kept it from before this client subscribed (it may be old).
+    void messageReceived(const QString &topic, const QByteArray &payload, bool retained);
 
 private:
     struct Loop;

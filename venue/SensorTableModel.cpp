@@ -105,7 +105,9 @@ QVariant SensorTableModel::data(const QModelIndex &index, int role) const
             return QString();
         return !info.clockWarning().isEmpty()
             ? info.clockWarning()
-            : tr("%1 s").arg(locale.toString(info.clockOffsetMs / 1000.0, 'f', 1));
+            // Within 50 ms reads as 0.0, never as "-0.0".
+            : tr("%1 s").arg(locale.toString(
+                qAbs(info.clockOffsetMs) < 50 ? 0.0 : info.clockOffsetMs / 1000.0, 'f', 1));
     default:
         return QVariant();
     }

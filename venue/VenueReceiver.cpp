@@ -102,7 +102,7 @@ void VenueReceiver::tell(const QString &id, const QString &text)
     emit problem(text);
 }
 
-void VenueReceiver::onMessage(const QString &topic, const QByteArray &payload)
+void VenueReceiver::onMessage(const QString &topic, const QByteArray &payload, bool retained)
 {
     const QString prefix = SensorTopics::prefix();
     if (!topic.startsWith(prefix))
@@ -117,7 +117,7 @@ void VenueReceiver::onMessage(const QString &topic, const QByteArray &payload)
     }
     const QString &kind = parts.at(1);
     if (kind == QLatin1String("state") && parts.size() == 2) {
-        onState(id, payload);
+        onState(id, payload, retained);
     } else if (kind == QLatin1String("sweeps") && parts.size() == 2) {
         onSweeps(id, payload, false);
     } else if (kind == QLatin1String("replay") && parts.size() == 3) {
@@ -132,7 +132,7 @@ void VenueReceiver::onMessage(const QString &topic, const QByteArray &payload)
     }
 }
 
-void VenueReceiver::onState(const QString &id, const QByteArray &payload)
+void VenueReceiver::onState(const QString &id, const QByteArray &payload, bool retained)
 {
     SensorStatus status;
     QString error;
@@ -149,7 +149,9 @@ void VenueReceiver::onState(const QString &id, const QByteArray &payload)
         sensor.info.status.state = status.state;
     } else {
         sensor.info.status = status;
-        if (status.timeMs > 0) {
+        // A state the broker kept from before is as old as it is: only a fresh one tells the
+        // clock's offset.
+        if (status.timeMs > 0 && !retained) {
             sensor.info.clockKnown = true;
             sensor.info.clockOffsetMs = status.timeMs - nowMs();
         }
@@ -193,6 +195,14 @@ void VenueReceiver::onSweeps(const QString &id, const QByteArray &payload, bool 
         sensor.info.status.state = QLatin1String(SensorStatus::k_scanning);
     }
     sensor.info.lastHeardMs = nowMs();
+    // Sweeps before any state that numbered what the sensor had: a viewer that joined after
+    // the sensor's first sweeps (its state still saying it had none) asks for those it missed,
+    // from the oldest the sensor keeps, within the replay limit.
+    if (!sensor.feed.isStarted()) {
+        const qint64 budget = qint64(m_replayMinutes) * 60 * k_maxSweepsPerSecond;
+        sensor.feed.startAt(
+            quint64(qMax<qint64>(sensor.info.status.firstSeq, qint64(batch.firstSeq) - budget)));
+    }
     // Live sweeps numbered far below what was delivered are no repeat of the last ones: the
     // numbering went backwards (a sensor started afresh with another data folder, say).
     if (!replayed && sensor.feed.isStarted()

@@ -60,8 +60,8 @@ private:
         qint64 askedAtMs = 0;
     };
 
-    void onMessage(const QString &topic, const QByteArray &payload);
-    void onState(const QString &id, const QByteArray &payload);
+    void onMessage(const QString &topic, const QByteArray &payload, bool retained);
+    void onState(const QString &id, const QByteArray &payload, bool retained);
     void onSweeps(const QString &id, const QByteArray &payload, bool replayed);
     void deliver(const QString &id, Sensor &sensor, const QList<SweepBatch> &runs);
     void tick();

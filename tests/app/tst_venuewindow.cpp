@@ -15,9 +15,9 @@
 #include <QTemporaryDir>
 
 // The window at a venue: two sensor programs with simulated analyzers publish to a real broker;
-// "-venue" lists them in the Sensors dock and gives each a live page of its band holding its
-// own simulator's sweeps, journalled under the sensor's name; a sensor that stops says so in
-// the dock and on its page.
+// a window that joins late with "-venue" lists them in the Sensors dock and gives each a live page
+// of its band holding its own simulator's sweeps, journalled under the sensor's name; a sensor that
+// stops says so in the dock and on its page.
 class TestVenueWindow : public QObject
 {
     Q_OBJECT
@@ -51,6 +51,9 @@ private Q_SLOTS:
                                             dir.filePath("north"), 5, 2400)));
         QVERIFY(south.start(
             sensorArguments("south", "South stand", broker.port(), dir.filePath("south"), 6, 900)));
+        // The window joins late: what the sensors scanned before comes as a replay, at once.
+        QVERIFY(north.waitForLog("scanning 2400 MHz") && south.waitForLog("scanning 900 MHz"));
+        QTest::qWait(3000);
 
         QuietMainWindow window;
         window.parseArgs(
@@ -83,6 +86,8 @@ private Q_SLOTS:
             TabPage *page = venue->pageOf(sensor.id, sensor.band);
             QVERIFY(QTest::qWaitFor([&] { return page->history().samples.size() >= 30; }, 60000));
             const SampleStore &samples = page->history().samples;
+            // The view follows the newest sweep.
+            QCOMPARE(page->visibleRange().second, samples.size());
             for (int k = 0; k < 30; ++k) {
                 const QByteArray shown(reinterpret_cast<const char *>(samples.values(k)),
                                        samples.columns());

@@ -324,13 +324,13 @@ private Q_SLOTS:
         TabPage900 page900(window.pageActions(), nullptr);
         TabPage2400 page2400(window.pageActions(), nullptr);
         const QList<int> ids{100, 9500, 9501, 24000};
-        page900.vexaIdSelection(ids);
-        page2400.vexaIdSelection(ids);
+        page900.vexaIdOverlay()->showVexaIds(ids);
+        page2400.vexaIdOverlay()->showVexaIds(ids);
         QCOMPARE(page900.vexaIdOverlay()->selectedIds(), (QList<int>{100, 9500}));
         QCOMPARE(page2400.vexaIdOverlay()->selectedIds(), QList<int>{24000});
         // One ID at a time: each page takes only its band's.
-        page900.vexaIdSelected(24100);
-        page2400.vexaIdSelected(24100);
+        page900.vexaIdOverlay()->showVexaId(24100);
+        page2400.vexaIdOverlay()->showVexaId(24100);
         QCOMPARE(page900.vexaIdOverlay()->selectedIds(), (QList<int>{100, 9500}));
         QCOMPARE(page2400.vexaIdOverlay()->selectedIds(), (QList<int>{24000, 24100}));
     }

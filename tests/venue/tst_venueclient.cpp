@@ -2,6 +2,7 @@
 #include "QuorvexTest.h"
 #include "SensorProcess.h"
 #include "sensor/MqttClient.h"
+#include "sensor/SensorMessages.h"
 #include "sensor/SweepMessage.h"
 #include "venue/VenueClient.h"
 
@@ -218,6 +219,61 @@ private Q_SLOTS:
         QCOMPARE(viewer.received["north"].repeats, 0);
         QCOMPARE(north.stop(), 0);
         QCOMPARE(south.stop(), 0);
+    }
+
+    // A viewer that joined between a sensor's first sweeps and its next state (which still
+    // says it had none) asks for those it missed and shows every one, in order.
+    void sweepsBeforeTheFirstNumberedState()
+    {
+        MosquittoBroker broker;
+        QVERIFY(broker.start());
+        Viewer viewer(broker.port());
+        MqttClient early;
+        early.setSubscriptions({QStringLiteral("quorvex/v1/early/control")});
+        QList<SensorControl> asked;
+        QObject::connect(&early, &MqttClient::messageReceived, &early,
+                         [&](const QString &, const QByteArray &payload) {
+                             SensorControl control;
+                             if (SensorControl::parse(payload, &control).isEmpty())
+                                 asked << control;
+                         });
+        BrokerSettings settings;
+        settings.host = QStringLiteral("127.0.0.1");
+        settings.port = broker.port();
+        QSignalSpy up(&early, &MqttClient::connected);
+        early.start(settings, QStringLiteral("early"));
+        QVERIFY(up.wait(20000));
+
+        SensorStatus status;
+        status.id = QStringLiteral("early");
+        status.state = QLatin1String(SensorStatus::k_scanning);
+        status.band = 900;
+        status.timeMs = QDateTime::currentMSecsSinceEpoch();
+        early.publish(QStringLiteral("quorvex/v1/early/state"), status.toJson(), true);
+        const auto sweeps = [](quint64 first, int count) {
+            SweepBatch batch;
+            batch.band = SensorBand::of(900);
+            batch.firstSeq = first;
+            for (int i = 0; i < count; ++i) {
+                const QByteArray values(252, char(-100 + int(first) + i));
+                batch.append(QDateTime::currentMSecsSinceEpoch(),
+                             reinterpret_cast<const qint8 *>(values.constData()));
+            }
+            return SweepMessage::encode(batch);
+        };
+        QVERIFY(waitFor([&] { return viewer.client.sensor("early").status.band == 900; }, 20000));
+        early.publish(QStringLiteral("quorvex/v1/early/sweeps"), sweeps(3, 2));
+
+        QVERIFY(waitFor([&] { return !asked.isEmpty(); }, 20000));
+        QVERIFY(asked.first().replay);
+        QCOMPARE(asked.first().fromSeq, quint64(0));
+        QCOMPARE(asked.first().toSeq, quint64(2));
+        early.publish(asked.first().replyTopic, sweeps(0, 3));
+        QVERIFY(waitFor([&] { return viewer.received["early"].sweeps.size() == 5; }, 20000));
+        QCOMPARE(viewer.received["early"].sweeps.firstKey(), quint64(0));
+        QCOMPARE(viewer.received["early"].outOfOrder, 0);
+        QCOMPARE(viewer.received["early"].sweeps.value(4).second.at(0), char(-96));
+        early.stop();
     }
 };
 
