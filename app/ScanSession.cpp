@@ -183,19 +183,21 @@ void ScanSession::onTabChanged(int index)
     TabPage *front = qobject_cast<TabPage *>(m_tabs.widget(index));
     if (!front)
         return;
-    // Another page in front (a recording, a remote sensor's) leaves the analyzer's scan as it
-    // is.
-    if (index != 0 && index != 1)
+    const bool live = index == 0 || index == 1;
+    // A remote sensor's page in front leaves the analyzer's scan as it is.
+    if (!live && !front->isPlayback())
         return;
     // A restart still pending from a switch a moment ago counts as a running scan: it is
-    // moved on to the band now in front, whose page is padded over the gap.
+    // moved on to the band now in front (a recording in front ends it).
     if (m_comms.scanning() || m_bandSwitchTimer.isActive()) {
         if (m_comms.scanning())
             requestStopScanning();
-        front->fillMissingHist();
+        // Only a live page has a gap to fill; a recording keeps what it holds.
+        if (live)
+            front->fillMissingHist();
         m_bandSwitchTimer.start();
     }
-    if (m_comms.scanning())
+    if (m_comms.scanning() && live)
         m_tabs.setTabEnabled(index ^ 1, false);
 }
 

@@ -13,9 +13,11 @@
 #include <QAction>
 #include <QDateTime>
 #include <QDockWidget>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -44,6 +46,18 @@ VenueSources::VenueSources(QMainWindow *window, Hooks hooks)
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setToolTip(tr("Double-click a sensor to bring its page to the front"));
+    auto *bandRow = new QHBoxLayout;
+    bandRow->addWidget(new QLabel(tr("Every sensor to:"), contents));
+    m_all2400 = new QPushButton(tr("2.4 GHz"), contents);
+    m_all900 = new QPushButton(tr("900 MHz"), contents);
+    for (QPushButton *button : {m_all2400, m_all900}) {
+        button->setToolTip(tr("Switch every sensor on the broker to this band"));
+        bandRow->addWidget(button);
+    }
+    bandRow->addStretch(1);
+    connect(m_all2400, &QPushButton::clicked, this, [this] { switchAll(2400); });
+    connect(m_all900, &QPushButton::clicked, this, [this] { switchAll(900); });
+    layout->addLayout(bandRow);
     layout->addWidget(m_problem);
     layout->addWidget(m_table);
     m_dock->setWidget(contents);
@@ -232,4 +246,11 @@ void VenueSources::bringToFront(int row)
             return;
         }
     }
+}
+
+void VenueSources::switchAll(int band)
+{
+    m_client->setBand(QString(), band);
+    m_hooks.status(
+        tr("Every sensor asked to scan %1").arg(band == 900 ? tr("900 MHz") : tr("2.4 GHz")));
 }

@@ -13,6 +13,7 @@ class QAction;
 class QDockWidget;
 class QLabel;
 class QMainWindow;
+class QPushButton;
 class QTableView;
 class SensorTableModel;
 class TabPage;
@@ -48,6 +49,8 @@ public:
     SensorTableModel *model() const { return m_model; }
     QDockWidget *dock() const { return m_dock; }
     QTableView *table() const { return m_table; }
+    // The dock's buttons that switch every sensor to a band: 2400 or 900.
+    QPushButton *bandButton(int band) const { return band == 900 ? m_all900 : m_all2400; }
     // "Venue…": the dialog of the broker's address, certificate authorities and user.
     QAction *venueAction() const { return m_venueAction; }
     // Where passwords are kept (tests give one of their own).
@@ -70,6 +73,8 @@ private:
     TabPage *ensurePage(const QString &sensorId, int band);
     void showOnPages(const SensorInfo &info);
     void bringToFront(int row);
+    // Asks every sensor on the broker to scan `band`; the Band column shows who followed.
+    void switchAll(int band);
 
     QMainWindow *const m_window;
     const Hooks m_hooks;
@@ -78,6 +83,8 @@ private:
     QDockWidget *m_dock = nullptr;
     QTableView *m_table = nullptr;
     QLabel *m_problem = nullptr;
+    QPushButton *m_all2400 = nullptr;
+    QPushButton *m_all900 = nullptr;
     QAction *m_venueAction = nullptr;
     PasswordStore *m_passwords = nullptr;
     QHash<QPair<QString, int>, QPointer<TabPage>> m_pages;

@@ -191,8 +191,17 @@ private Q_SLOTS:
                                           RfSpectrumScan(501, -60));
         QCOMPARE(page2400->history().samples.size(), count + 1);
         window.parseArgs({"quorvex", "-qc"}, nullptr);
+        // A live page fed by another source (a remote sensor's): its tab stays enabled while
+        // the analyzer scans, and in front it leaves the analyzer's scan as it is.
+        auto *remote = new TabPage900(window.pageActions(), nullptr);
+        ui->tabWidget->addTab(remote, "remote");
         ui->actionRecord->trigger();
         QTRY_VERIFY(comms->scanning());
+        QVERIFY(!ui->tabWidget->isTabEnabled(2));
+        QVERIFY(ui->tabWidget->isTabEnabled(ui->tabWidget->indexOf(remote)));
+        ui->tabWidget->setCurrentWidget(remote);
+        QTest::qWait(1200);
+        QVERIFY(comms->scanning());
         ui->actionStop->trigger();
         QCOMPARE(window.prompts->questions.size(), 1);
         QVERIFY(window.prompts->criticals.isEmpty());

@@ -12,6 +12,7 @@
 #include "venue/SensorTableModel.h"
 
 #include <QDockWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 // The window at a venue: two sensor programs with simulated analyzers publish to a real broker;
@@ -56,6 +57,8 @@ private Q_SLOTS:
         QTest::qWait(3000);
 
         QuietMainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.parseArgs(
             {"quorvex", "-venue", QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port())},
             nullptr);
@@ -106,6 +109,16 @@ private Q_SLOTS:
         QVERIFY2(listed.out.contains("at North stand") && listed.out.contains("at South stand"),
                  qPrintable(listed.out));
 
+        // Every sensor to 900 MHz from the dock: the Band column shows who followed, and the
+        // North stand gets a 900 MHz page while its 2.4 GHz page says where it went.
+        QTest::mouseClick(venue->bandButton(900), Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return cell(model, "north", SensorTableModel::Band) == "900 MHz"; }, 60000));
+        QVERIFY(QTest::qWaitFor([&] { return venue->pageOf("north", 900); }, 30000));
+        QCOMPARE(venue->pageOf("north", 2400)->bottomBar()->note(),
+                 QString("North stand scans the other band now"));
+        QCOMPARE(cell(model, "south", SensorTableModel::Band), QString("900 MHz"));
+
         // Stopped: the dock and the page say so; the other goes on.
         QCOMPARE(south.stop(), 0);
         QVERIFY(QTest::qWaitFor(
@@ -113,7 +126,7 @@ private Q_SLOTS:
         TabPage *southPage = venue->pageOf("south", 900);
         QVERIFY(QTest::qWaitFor(
             [&] { return southPage->bottomBar()->note().startsWith("South stand"); }, 30000));
-        QVERIFY(venue->pageOf("north", 2400)->bottomBar()->note().isEmpty());
+        QVERIFY(!venue->pageOf("north", 900)->bottomBar()->note().startsWith("North"));
         QVERIFY2(venue->lastProblem().isEmpty(), qPrintable(venue->lastProblem()));
     }
 };
