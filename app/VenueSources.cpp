@@ -116,15 +116,17 @@ void VenueSources::connectTo(const VenueSettings &settings, const QString &passw
 {
     BrokerSettings broker;
     QString error;
+    m_dock->show();
     if (!settings.toBroker(password, &broker, &error)) {
-        m_problem->setText(error);
+        const QString text = tr("Cannot connect to the venue: %1").arg(error);
+        m_problem->setText(text);
         m_problem->show();
-        m_hooks.status(error);
+        m_hooks.status(text);
         return;
     }
+    m_problem->hide();
     m_client->setReplayMinutes(settings.replayMinutes);
     m_client->connectTo(broker);
-    m_dock->show();
 }
 
 void VenueSources::showDialog()
@@ -163,7 +165,7 @@ QList<TabPage *> VenueSources::pages() const
 
 QString VenueSources::lastProblem() const
 {
-    return m_problem->isVisible() ? m_problem->text() : QString();
+    return m_problem->isHidden() ? QString() : m_problem->text();
 }
 
 TabPage *VenueSources::ensurePage(const QString &sensorId, int band)

@@ -10,6 +10,7 @@
 #include "pages/TabPage.h"
 #include "pages/TavTabWidget.h"
 #include "venue/SensorTableModel.h"
+#include "venue/VenueClient.h"
 
 #include <QDockWidget>
 #include <QPushButton>
@@ -115,8 +116,13 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor(
             [&] { return cell(model, "north", SensorTableModel::Band) == "900 MHz"; }, 60000));
         QVERIFY(QTest::qWaitFor([&] { return venue->pageOf("north", 900); }, 30000));
-        QCOMPARE(venue->pageOf("north", 2400)->bottomBar()->note(),
-                 QString("North stand scans the other band now"));
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         return venue->pageOf("north", 2400)->bottomBar()->note()
+                             == "North stand scans the other band now";
+                     },
+                     30000),
+                 qPrintable(north.log()));
         QCOMPARE(cell(model, "south", SensorTableModel::Band), QString("900 MHz"));
 
         // Stopped: the dock and the page say so; the other goes on.
@@ -128,6 +134,19 @@ private Q_SLOTS:
             [&] { return southPage->bottomBar()->note().startsWith("South stand"); }, 30000));
         QVERIFY(!venue->pageOf("north", 900)->bottomBar()->note().startsWith("North"));
         QVERIFY2(venue->lastProblem().isEmpty(), qPrintable(venue->lastProblem()));
+    }
+
+    // An address that is not a broker's: said in the dock, nothing connected.
+    void aWrongAddress()
+    {
+        QuietMainWindow window;
+        window.parseArgs({"quorvex", "-venue", "http://desk:1883"}, nullptr);
+        VenueSources *venue = window.venueSources();
+        QVERIFY(!venue->dock()->isHidden());
+        QCOMPARE(venue->lastProblem(),
+                 QString("Cannot connect to the venue: the broker must be given as "
+                         "mqtt://HOST[:PORT] or mqtts://HOST[:PORT]"));
+        QVERIFY(!venue->client()->isConnected());
     }
 };
 
