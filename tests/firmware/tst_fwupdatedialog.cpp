@@ -54,6 +54,20 @@ QString readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
 }
 
+// The window connected to the simulated analyzer, its scan stopped and the update dialog opened
+// from the tool bar; none when it does not get that far.
+FwUpdateDialog *openUpdateDialog(QuietMainWindow &window, const SimulatedAnalyzer &sim)
+{
+    window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
+    if (!QTest::qWaitFor([&] { return window.deviceComms()->scanning(); }, 10000))
+        return nullptr;
+    window.getUi()->actionStop->trigger();
+    if (!QTest::qWaitFor([&] { return window.getUi()->actionUpdate_Firmware->isEnabled(); }, 5000))
+        return nullptr;
+    window.getUi()->actionUpdate_Firmware->trigger();
+    return window.fwUpdateDialog();
+}
+
 } // namespace
 
 // The firmware update end to end: the dialog in the main window, the real communication
@@ -248,12 +262,8 @@ private Q_SLOTS:
         {
             QuietMainWindow window;
             window.show();
-            window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
-            QTRY_VERIFY_WITH_TIMEOUT(window.deviceComms()->scanning(), 10000);
-            window.getUi()->actionStop->trigger();
-            QTRY_VERIFY(window.getUi()->actionUpdate_Firmware->isEnabled());
-            window.getUi()->actionUpdate_Firmware->trigger();
-            FwUpdateDialog *dialog = window.fwUpdateDialog();
+            FwUpdateDialog *dialog = openUpdateDialog(window, sim);
+            QVERIFY(dialog);
             Ui::FwUpdateDialog *form = dialog->getUi();
             form->actionForce_Host->trigger();
             QTRY_COMPARE_WITH_TIMEOUT(form->pbProgress->value(), 5, 15000);
@@ -295,12 +305,8 @@ private Q_SLOTS:
         SimulatedAnalyzer sim(settings);
         QVERIFY(sim.start());
         QuietMainWindow window;
-        window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
-        QTRY_VERIFY_WITH_TIMEOUT(window.deviceComms()->scanning(), 10000);
-        window.getUi()->actionStop->trigger();
-        QTRY_VERIFY(window.getUi()->actionUpdate_Firmware->isEnabled());
-        window.getUi()->actionUpdate_Firmware->trigger();
-        FwUpdateDialog *dialog = window.fwUpdateDialog();
+        FwUpdateDialog *dialog = openUpdateDialog(window, sim);
+        QVERIFY(dialog);
         Ui::FwUpdateDialog *form = dialog->getUi();
         QVERIFY(dialog->isVisible());
         QCOMPARE(form->lblInfo->text(), QString("Device currently up to date"));
@@ -355,12 +361,8 @@ private Q_SLOTS:
         SimulatedAnalyzer sim(settings);
         QVERIFY(sim.start());
         QuietMainWindow window;
-        window.parseArgs({"quorvex", "-port", sim.portName()}, nullptr);
-        QTRY_VERIFY_WITH_TIMEOUT(window.deviceComms()->scanning(), 10000);
-        window.getUi()->actionStop->trigger();
-        QTRY_VERIFY(window.getUi()->actionUpdate_Firmware->isEnabled());
-        window.getUi()->actionUpdate_Firmware->trigger();
-        FwUpdateDialog *dialog = window.fwUpdateDialog();
+        FwUpdateDialog *dialog = openUpdateDialog(window, sim);
+        QVERIFY(dialog);
         Ui::FwUpdateDialog *form = dialog->getUi();
         dialog->setHostStageLimit(6000);
         form->actionForce_Host->trigger();
