@@ -17,6 +17,7 @@
 #include "ShowWatch.h"
 #include "SidePanels.h"
 #include "TavApp.h"
+#include "VenuePages.h"
 #include "VenueSources.h"
 #include "WindowGeometry.h"
 #include "data/AppVersion.h"
@@ -75,7 +76,9 @@ MainWindow::MainWindow(QWidget *parent)
                            {[this](TabPage *page, const QString &title) { addPage(page, title); },
                             [this] { return pageActions(); },
                             [this](const QString &text) { statusBar()->showMessage(text); }});
+    m_venuePages = new VenuePages(m_venue, m_session, tabWidget(), this);
     ui->toolBar->insertAction(ui->actionOpen, m_venue->venueAction());
+    ui->toolBar->insertAction(ui->actionOpen, m_venuePages->action());
     // After the session, which sets its actions first on a connection.
     connect(&m_deviceComms, &DeviceComms::connectedChanged, this,
             &MainWindow::onDcConnectedChanged);
@@ -363,7 +366,7 @@ void MainWindow::on_tabWidget_tabCloseRequested(int index)
     // Only recording tabs have a close button; their page goes with the tab, and a recovered
     // scan not saved yet asks first.
     QWidget *closed = ui->tabWidget->widget(index);
-    if (!m_session->releaseUnsaved({page(index)}, tr("Its tab is closing.")))
+    if (page(index) && !m_session->releaseUnsaved({page(index)}, tr("Its tab is closing.")))
         return;
     ui->tabWidget->removeTab(index);
     if (closed)

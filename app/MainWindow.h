@@ -29,6 +29,7 @@ class SimulatedAnalyzer;
 class TabPage;
 class TavTabWidget;
 class UserPrompts;
+class VenuePages;
 class VenueSources;
 
 namespace Ui {
@@ -62,6 +63,7 @@ public:
     ScanSession *scanSession() const { return m_session; }
     ShowWatch *showWatch() const { return m_watch; }
     VenueSources *venueSources() const { return m_venue; }
+    VenuePages *venuePages() const { return m_venuePages; }
     // Makes the user manual's window (a web view unless replaced).
     void setManualViewFactory(std::function<ManualView *()> factory);
     // Replaces the dialogs that put questions to the user (tests answer them).
@@ -145,6 +147,7 @@ private:
     ScanSession *m_session = nullptr;
     ShowWatch *m_watch = nullptr;
     VenueSources *m_venue = nullptr;
+    VenuePages *m_venuePages = nullptr;
     std::unique_ptr<RecordingActions> m_recordings;
     AnalysisHost *m_analysis = nullptr;
 

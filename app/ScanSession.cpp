@@ -184,6 +184,8 @@ void ScanSession::onTabChanged(int index)
     if (!front)
         return;
     const bool live = index == 0 || index == 1;
+    if (live)
+        m_movedTo = -1;
     // A remote sensor's page in front leaves the analyzer's scan as it is.
     if (!live && !front->isPlayback())
         return;
@@ -201,9 +203,34 @@ void ScanSession::onTabChanged(int index)
         m_tabs.setTabEnabled(index ^ 1, false);
 }
 
+bool ScanSession::isScanning() const
+{
+    return m_comms.scanning() || m_bandSwitchTimer.isActive();
+}
+
+bool ScanSession::moveScanTo(int index)
+{
+    if (index != 0 && index != 1)
+        return false;
+    if (!isScanning())
+        return false;
+    if (m_comms.scanning() && index == m_lastBand)
+        return true;
+    if (m_comms.scanning())
+        requestStopScanning();
+    livePage(index)->fillMissingHist();
+    m_movedTo = index;
+    m_bandSwitchTimer.start();
+    return true;
+}
+
 void ScanSession::restartAfterBandSwitch()
 {
-    const int index = m_tabs.currentIndex();
+    // The band of the live tab in front, or the one the scan was moved to from elsewhere.
+    int index = m_tabs.currentIndex();
+    if (index != 0 && index != 1)
+        index = m_movedTo;
+    m_movedTo = -1;
     if (index != 0 && index != 1)
         return;
     m_lastBand = index;
@@ -314,7 +341,8 @@ void ScanSession::routeSweep(qint64 timestamp, RfSpectrumScan scan)
 {
     m_tabs.setTabEnabled(0, true);
     m_tabs.setTabEnabled(1, true);
-    const int index = m_tabs.currentIndex();
+    // To the live page of the band scanned, whatever page is in front (a sensor's, the venue's).
+    const int index = m_lastBand;
     if (index == 0 && m_amplOffset != 0) {
         for (qint8 &value : scan)
             value = offsetAmplitude(value, m_amplOffset);

@@ -15,9 +15,9 @@ class TabPage;
 class UserPrompts;
 
 // The rules of scanning, between the analyzer session and the band pages: Scan and Stop, the
-// scan that follows a switch between the live band tabs, sweeps routed to the page in front
-// (and dropped when they belong to a stopped scan or another band), the report of an analyzer
-// that sends nothing, which actions the session's state allows, and the questions before
+// scan that follows a switch between the live band tabs, sweeps routed to the live page of the band
+// scanned (and dropped when they belong to a stopped scan or another band), the report of an
+// analyzer that sends nothing, which actions the session's state allows, and the questions before
 // unsaved sweeps go. The live 2.4 GHz page is tab 0, the 900 MHz page tab 1, recordings follow.
 class ScanSession : public QObject
 {
@@ -65,6 +65,8 @@ public:
     TabPage *livePage(int index) const;
     // The tab of the band scanned last (0 until a 900 MHz scan ran).
     int lastBand() const { return m_lastBand; }
+    // Whether the analyzer scans, or is about to again after a band switch.
+    bool isScanning() const;
 
     // Before the unsaved sweeps of `pages` go: asks Save, Discard or Cancel for each (`why`
     // says what is about to happen); in QC mode a live page's go without a question. False
@@ -88,6 +90,9 @@ public Q_SLOTS:
     void stop();
     // The tab in front changed: a running scan moves to the band now in front.
     void onTabChanged(int index);
+    // Moves a running scan to the band of live tab `index` (0 or 1) whatever is in front;
+    // false when nothing scans.
+    bool moveScanTo(int index);
     void onSweep(qint64 timestamp, RfSpectrumScan scan);
 
 Q_SIGNALS:
@@ -126,6 +131,8 @@ private:
     // delivers meanwhile belongs to the stopped scan.
     bool m_stopRequested = false;
     QTimer m_bandSwitchTimer;
+    // The live tab a scan was moved to while another page was in front; -1 when none.
+    int m_movedTo = -1;
     QTimer m_noDataTimer;
     QElapsedTimer m_sinceLastSweep;
     bool m_noDataShown = false;

@@ -163,6 +163,16 @@ QList<TabPage *> VenueSources::pages() const
     return result;
 }
 
+QList<QPair<QString, TabPage *>> VenueSources::pagesOfBand(int band) const
+{
+    QList<QPair<QString, TabPage *>> result;
+    for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it) {
+        if (it.key().second == band && it.value())
+            result.append({m_names.value(it.key()), it.value().data()});
+    }
+    return result;
+}
+
 QString VenueSources::lastProblem() const
 {
     return m_problem->isHidden() ? QString() : m_problem->text();
@@ -184,8 +194,10 @@ TabPage *VenueSources::ensurePage(const QString &sensorId, int band)
     page->setProjectInfo(where);
     page->bottomBar()->hideScanButtons();
     m_pages.insert({sensorId, band}, page);
+    m_names.insert({sensorId, band}, name);
     m_hooks.addPage(page, QStringLiteral("%1 %2").arg(name, page->bandName()));
     showOnPages(info);
+    emit pageAdded(page, name, band);
     return page;
 }
 

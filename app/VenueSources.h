@@ -63,8 +63,14 @@ public:
     // A sensor's page of a band (900 or 2400), or none.
     TabPage *pageOf(const QString &sensorId, int band) const;
     QList<TabPage *> pages() const;
+    // The sensors' pages of a band, each with its sensor's name.
+    QList<QPair<QString, TabPage *>> pagesOfBand(int band) const;
     // The last problem the venue reported (also shown in the dock).
     QString lastProblem() const;
+
+Q_SIGNALS:
+    // A sensor's page of a band was made.
+    void pageAdded(TabPage *page, const QString &sensorName, int band);
 
 private:
     void showDialog();
@@ -88,4 +94,5 @@ private:
     QAction *m_venueAction = nullptr;
     PasswordStore *m_passwords = nullptr;
     QHash<QPair<QString, int>, QPointer<TabPage>> m_pages;
+    QHash<QPair<QString, int>, QString> m_names;
 };

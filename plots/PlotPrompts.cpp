@@ -27,3 +27,11 @@ PlotPrompts PlotPrompts::dialogs()
     };
     return prompts;
 }
+
+PlotPrompts PlotPrompts::none()
+{
+    PlotPrompts prompts;
+    prompts.askText = [](QWidget *, const QString &, QString *) { return false; };
+    prompts.askYesNo = [](const QString &, const QString &) { return false; };
+    return prompts;
+}

@@ -19,4 +19,6 @@ struct PlotPrompts
     // The framework's dialogs: an input dialog titled with the application name, label
     // "Enter Text", with only a close button; a parentless question box.
     static PlotPrompts dialogs();
+    // For a plot whose clicks ask nothing: every question is cancelled.
+    static PlotPrompts none();
 };

@@ -41,6 +41,12 @@ Tap makeTap(Interpolation mode, double pos, const QwtInterval &interval, double 
         tap.a = tap.b = tap.c = tap.d = count;
         return tap;
     }
+    // A raster of no extent (a single sweep at one instant) has cells of no size: the one
+    // position it covers reads the first cell.
+    if (!(step > 0.0)) {
+        tap.wb = 1.0;
+        return tap;
+    }
     if (mode == Interpolation::Bilinear) {
         const LinearTaps t = linearTaps(pos, interval.minValue(), step, count);
         tap.a = tap.b = t.first;

@@ -3,12 +3,14 @@
 #include "QuorvexTest.h"
 #include "SensorProcess.h"
 #include "TarnRun.h"
+#include "app/VenuePages.h"
 #include "app/VenueSources.h"
 #include "data/HistoryJournal.h"
 #include "data/JournalReader.h"
 #include "pages/PageTimeBar.h"
 #include "pages/TabPage.h"
 #include "pages/TavTabWidget.h"
+#include "pages/VenuePage.h"
 #include "venue/SensorTableModel.h"
 #include "venue/VenueClient.h"
 
@@ -110,12 +112,30 @@ private Q_SLOTS:
         QVERIFY2(listed.out.contains("at North stand") && listed.out.contains("at South stand"),
                  qPrintable(listed.out));
 
-        // Every sensor to 900 MHz from the dock: the Band column shows who followed, and the
-        // North stand gets a 900 MHz page while its 2.4 GHz page says where it went.
-        QTest::mouseClick(venue->bandButton(900), Qt::LeftButton);
+        // The venue page of 2.4 GHz shows the North stand (the analyzer here has no sweeps).
+        VenuePage *venue2400 = window.venuePages()->show(2400);
+        QCOMPARE(window.tabWidget()->currentWidget(), venue2400);
+        QCOMPARE(venue2400->sourceNames(), QStringList{"North stand"});
+        QVERIFY(venue2400->loudest().size() > 0);
+
+        // Every source to 900 MHz from the venue page: the Band column shows who followed, the
+        // North stand gets a 900 MHz page while its 2.4 GHz page says where it went, and the
+        // venue page of 900 MHz shows both and says they followed.
+        QTest::mouseClick(venue2400->bandButton(900), Qt::LeftButton);
+        VenuePage *venue900 = window.venuePages()->pageOf(900);
+        QVERIFY(venue900);
+        QCOMPARE(window.tabWidget()->currentWidget(), venue900);
         QVERIFY(QTest::qWaitFor(
             [&] { return cell(model, "north", SensorTableModel::Band) == "900 MHz"; }, 60000));
         QVERIFY(QTest::qWaitFor([&] { return venue->pageOf("north", 900); }, 30000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const QString note = venue900->followNote();
+                return venue900->sourceNames().size() == 2 && note.startsWith("On 900 MHz: ")
+                    && note.contains("North stand") && note.contains("South stand")
+                    && !note.contains("not yet");
+            },
+            30000));
         QVERIFY2(QTest::qWaitFor(
                      [&] {
                          return venue->pageOf("north", 2400)->bottomBar()->note()
