@@ -192,7 +192,8 @@ private Q_SLOTS:
         QCOMPARE(page2400->history().samples.size(), count + 1);
         window.parseArgs({"quorvex", "-qc"}, nullptr);
         // A live page fed by another source (a remote sensor's): its tab stays enabled while
-        // the analyzer scans, and in front it leaves the analyzer's scan as it is.
+        // the analyzer scans, and in front it leaves the analyzer's scan as it is: the sweeps
+        // go on reaching the live page of the band scanned.
         auto *remote = new TabPage900(window.pageActions(), nullptr);
         ui->tabWidget->addTab(remote, "remote");
         ui->actionRecord->trigger();
@@ -200,8 +201,10 @@ private Q_SLOTS:
         QVERIFY(!ui->tabWidget->isTabEnabled(2));
         QVERIFY(ui->tabWidget->isTabEnabled(ui->tabWidget->indexOf(remote)));
         ui->tabWidget->setCurrentWidget(remote);
-        QTest::qWait(1200);
+        count = page2400->history().samples.size();
+        QTRY_VERIFY(page2400->history().samples.size() > count + 5);
         QVERIFY(comms->scanning());
+        QVERIFY(remote->history().samples.isEmpty());
         ui->actionStop->trigger();
         QCOMPARE(window.prompts->questions.size(), 1);
         QVERIFY(window.prompts->criticals.isEmpty());
