@@ -248,7 +248,7 @@ void MainWindow::startupActions()
     bool fileOpened = false;
     parseArgs(QCoreApplication::arguments(), &fileOpened);
     if (!fileOpened)
-        ui->actionConnect->trigger();
+        m_session->connectAnalyzer(portOverride(), debugMode(), !m_venue->dock()->isHidden());
     ui->actionShow_Wifi->trigger();
 }
 

@@ -53,7 +53,7 @@ ScanParams ScanSession::paramsOf(int band) const
     return m_paramsFilter ? m_paramsFilter(params) : params;
 }
 
-void ScanSession::connectAnalyzer(const QString &port, bool debug)
+void ScanSession::connectAnalyzer(const QString &port, bool debug, bool quietWhenNone)
 {
     QString chosen = port;
     if (chosen.isEmpty()) {
@@ -67,7 +67,9 @@ void ScanSession::connectAnalyzer(const QString &port, bool debug)
         if (candidates.isEmpty())
             candidates = all;
         if (candidates.isEmpty()) {
-            if (m_prompts)
+            if (quietWhenNone)
+                emit statusMessage(tr("No Quorvex analyzer on this computer"));
+            else if (m_prompts)
                 m_prompts->critical(nullptr, tr("Error"), tr("Unable to find any Quorvex device!"));
             return;
         }

@@ -3,6 +3,7 @@
 #include "EventsPanel.h"
 #include "MainWindow.h"
 #include "ScanSession.h"
+#include "VenueSources.h"
 #include "WatchPanel.h"
 #include "data/Constants.h"
 #include "networks/VexaIdPanel.h"
@@ -15,18 +16,22 @@
 #include <QDockWidget>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_zoneitem.h>
 
-// The watch of one live band page, tab 0 (2.4 GHz) or 1 (900 MHz).
+// The watch of one live page: the analyzer's here of a band (tab 0, 2.4 GHz, or tab 1,
+// 900 MHz), or a sensor's, which watches the ranges of its band too.
 struct ShowWatch::Band
 {
-    TabPage *page;
-    int tab;
+    QPointer<TabPage> page;
+    int band; // 0: 2.4 GHz, 1: 900 MHz
     AirWatch watch;
+    QString where; // the sensor's name; empty for the analyzer here
     bool marked = false; // the tab shows the alert sign
 };
 
@@ -41,7 +46,7 @@ ShowWatch::ShowWatch(MainWindow &window, std::function<UserPrompts *()> prompts)
         const int columns
             = tab == 0 ? Constants::k_samplesPerScan2400 : Constants::k_samplesPerScan900;
         m_bands.push_back(std::make_unique<Band>(
-            Band{page, tab, AirWatch(FrequencyAxis::of(page->history()), columns)}));
+            Band{page, tab, AirWatch(FrequencyAxis::of(page->history()), columns), {}}));
         connect(page, &TabPage::sweepAdded, this, [this, page] { onSweepAdded(page); });
         auto *picker = new RangeDragPicker(page->spectroPlot()->canvas());
         connect(picker, &RangeDragPicker::rangeDragged, this,
@@ -66,6 +71,7 @@ ShowWatch::ShowWatch(MainWindow &window, std::function<UserPrompts *()> prompts)
     connect(window.scanSession(), &ScanSession::scanStarting, this, [this] { endAlerts(false); });
     connect(ui->tabWidget, &QTabWidget::currentChanged, this,
             [this](int index) { m_eventsPanel->setPage(m_window.page(index)); });
+    connect(window.venueSources(), &VenueSources::pageAdded, this, &ShowWatch::addSource);
     m_eventsPanel->setPage(window.page(ui->tabWidget->currentIndex()));
 }
 
@@ -135,6 +141,52 @@ QString ShowWatch::clearedText(const QString &name, double share)
     return tr("Interference on %1 cleared: %2 % busy").arg(name).arg(qRound(share * 100.0));
 }
 
+QString ShowWatch::placeName(const QString &range, const QString &where)
+{
+    return where.isEmpty() ? range : tr("%1 at %2").arg(range, where);
+}
+
+void ShowWatch::addSource(TabPage *page, const QString &where, int bandMhz)
+{
+    if (!page || bandOf(page))
+        return;
+    const int index = bandMhz == 900 ? 1 : 0;
+    const int columns
+        = index == 0 ? Constants::k_samplesPerScan2400 : Constants::k_samplesPerScan900;
+    auto band = std::make_unique<Band>(
+        Band{page, index,
+             AirWatch(FrequencyAxis(index == 0 ? Constants::k_2400ScanParams
+                                               : Constants::k_900ScanParams),
+                      columns),
+             where});
+    band->watch.setSettings(m_watchPanel->settings());
+    // Every range of its band is watched at the new source too.
+    for (auto it = m_ranges.cbegin(); it != m_ranges.cend(); ++it) {
+        if (it->band->band == index)
+            band->watch.addRange(it.key(), it->lowerMHz, it->upperMHz);
+    }
+    Band *added = band.get();
+    m_bands.push_back(std::move(band));
+    connect(page, &TabPage::sweepAdded, this, [this, page] { onSweepAdded(page); });
+    connect(page, &QObject::destroyed, this, [this, added] {
+        m_bands.erase(std::remove_if(m_bands.begin(), m_bands.end(),
+                                     [added](const auto &b) { return b.get() == added; }),
+                      m_bands.end());
+        // Later: the page may be going with the whole window.
+        QTimer::singleShot(0, this, &ShowWatch::updateAlertSigns);
+    });
+}
+
+QList<ShowWatch::Band *> ShowWatch::watching(const Range &range) const
+{
+    QList<Band *> bands;
+    for (const auto &band : m_bands) {
+        if (band->band == range.band->band && band->page)
+            bands << band.get();
+    }
+    return bands;
+}
+
 QString ShowWatch::unwatchedText(const QString &name)
 {
     return tr("Interference on %1: no longer watched").arg(name);
@@ -185,13 +237,17 @@ void ShowWatch::addRange(Band *band, const QString &key, const QString &name, do
 {
     if (!band->watch.addRange(key, lowerMHz, upperMHz))
         return;
+    for (const auto &other : m_bands) {
+        if (other.get() != band && other->band == band->band)
+            other->watch.addRange(key, lowerMHz, upperMHz);
+    }
     // The range as the band's frequency steps hold it.
     const auto [first, last] = band->watch.columnsOf(key);
     const FrequencyAxis axis = FrequencyAxis::of(band->page->history());
     const QString frequencies = tr("%1-%2 MHz")
                                     .arg(axis.megahertz(first), 0, 'f', 1)
                                     .arg(axis.megahertz(last), 0, 'f', 1);
-    Range range{band, name.isEmpty() ? frequencies : name, nullptr};
+    Range range{band, name.isEmpty() ? frequencies : name, nullptr, lowerMHz, upperMHz};
     if (removable) {
         const double half = axis.stepMegahertz() / 2.0;
         range.zone = new QwtPlotZoneItem;
@@ -215,9 +271,12 @@ void ShowWatch::removeRange(const QString &key)
         return;
     const Range range = it.value();
     m_ranges.erase(it);
-    if (range.band->watch.isAlerting(key))
-        placeEvent(range.band, QDateTime::currentMSecsSinceEpoch(), unwatchedText(range.name));
-    range.band->watch.removeRange(key);
+    for (Band *band : watching(range)) {
+        if (band->watch.isAlerting(key))
+            placeEvent(band, QDateTime::currentMSecsSinceEpoch(),
+                       unwatchedText(placeName(range.name, band->where)));
+        band->watch.removeRange(key);
+    }
     if (range.zone) {
         delete range.zone;
         range.band->page->spectroPlot()->replot();
@@ -243,11 +302,17 @@ void ShowWatch::onSweepAdded(TabPage *page)
         report(band, change);
     bool alerting = !changes.isEmpty();
     for (auto it = m_ranges.cbegin(); it != m_ranges.cend(); ++it) {
-        if (it->band != band)
+        if (it->band->band != band->band)
             continue;
-        const bool raised = band->watch.isAlerting(it.key());
+        // The panel shows the busiest source of the range.
+        bool raised = false;
+        double share = 0.0;
+        for (const Band *source : watching(*it)) {
+            raised = raised || source->watch.isAlerting(it.key());
+            share = qMax(share, source->watch.share(it.key()));
+        }
         alerting = alerting || raised;
-        m_watchPanel->showShare(it.key(), band->watch.share(it.key()), raised);
+        m_watchPanel->showShare(it.key(), share, raised);
     }
     // The banner follows the shares of the alerts standing.
     if (alerting)
@@ -256,7 +321,7 @@ void ShowWatch::onSweepAdded(TabPage *page)
 
 void ShowWatch::report(Band *band, const AirWatch::Change &change)
 {
-    const QString name = m_ranges.value(change.key).name;
+    const QString name = placeName(m_ranges.value(change.key).name, band->where);
     placeEvent(band, change.timestamp,
                change.raised ? raisedText(name, change.share) : clearedText(name, change.share));
     if (change.raised && m_watchPanel->beeps() && m_beeper)
@@ -271,8 +336,11 @@ void ShowWatch::placeEvent(Band *band, qint64 msecs, const QString &text)
 void ShowWatch::endAlerts(bool unwatched)
 {
     for (auto it = m_ranges.cbegin(); it != m_ranges.cend(); ++it) {
-        if (unwatched && it->band->watch.isAlerting(it.key()))
-            placeEvent(it->band, QDateTime::currentMSecsSinceEpoch(), unwatchedText(it->name));
+        for (Band *band : watching(*it)) {
+            if (unwatched && band->watch.isAlerting(it.key()))
+                placeEvent(band, QDateTime::currentMSecsSinceEpoch(),
+                           unwatchedText(placeName(it->name, band->where)));
+        }
     }
     for (const auto &band : m_bands)
         band->watch.reset();
@@ -285,8 +353,10 @@ void ShowWatch::updateAlertSigns()
 {
     QStringList alerts;
     for (auto it = m_ranges.cbegin(); it != m_ranges.cend(); ++it) {
-        if (it->band->watch.isAlerting(it.key()))
-            alerts << raisedText(it->name, it->band->watch.share(it.key()));
+        for (const Band *band : watching(*it)) {
+            if (band->watch.isAlerting(it.key()))
+                alerts << raisedText(placeName(it->name, band->where), band->watch.share(it.key()));
+        }
     }
     alerts.sort();
     const QString text = alerts.join(QStringLiteral("   \u2022   "));
@@ -298,11 +368,11 @@ void ShowWatch::updateAlertSigns()
     for (const auto &band : m_bands) {
         bool marked = false;
         for (auto it = m_ranges.cbegin(); it != m_ranges.cend() && !marked; ++it)
-            marked = it->band == band.get() && band->watch.isAlerting(it.key());
-        if (marked == band->marked)
+            marked = band->watch.isAlerting(it.key());
+        if (marked == band->marked || !band->page)
             continue;
         band->marked = marked;
-        tabs->setTabIcon(band->tab,
+        tabs->setTabIcon(tabs->indexOf(band->page),
                          marked ? tabs->style()->standardIcon(QStyle::SP_MessageBoxWarning)
                                 : QIcon());
     }

@@ -43,6 +43,9 @@ public:
     static QString raisedText(const QString &name, double share);
     static QString clearedText(const QString &name, double share);
     static QString unwatchedText(const QString &name);
+    // A range as named at a source: "24240 at North stand"; the range alone for the analyzer
+    // here (`where` empty).
+    static QString placeName(const QString &range, const QString &where);
 
 public Q_SLOTS:
     // The newest sweep of a live page is counted.
@@ -52,6 +55,9 @@ public Q_SLOTS:
     // Watches a range dragged on a live page's spectrogram.
     void addDraggedRange(TabPage *page, double lowerMHz, double upperMHz);
     void removeRange(const QString &key);
+    // A sensor's live page of a band (900 or 2400): every range of the band is watched there
+    // too, and its alerts name the sensor.
+    void addSource(TabPage *page, const QString &where, int bandMhz);
 
 private:
     struct Band;
@@ -60,11 +66,15 @@ private:
         Band *band = nullptr;
         QString name;
         QwtPlotZoneItem *zone = nullptr; // a dragged range's shape on the spectrogram
+        double lowerMHz = 0.0;
+        double upperMHz = 0.0;
     };
 
     void buildDocks(MainWindow &window);
     void buildBanner(MainWindow &window);
     Band *bandOf(const TabPage *page) const;
+    // Every source that watches the range: the live pages of its band.
+    QList<Band *> watching(const Range &range) const;
     void addRange(Band *band, const QString &key, const QString &name, double lowerMHz,
                   double upperMHz, bool removable);
     // An alert of `key` raised or cleared: its event, the banner, the tab.

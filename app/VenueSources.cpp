@@ -92,6 +92,7 @@ void VenueSources::setPasswordStore(PasswordStore *store)
 
 void VenueSources::connectToUrl(const QString &url)
 {
+    m_dock->show();
     VenueSettings settings = VenueSettings::load();
     if (settings.url != url || settings.user.isEmpty()) {
         if (settings.url != url) {

@@ -4,6 +4,8 @@
 #include "app/EventsPanel.h"
 #include "app/ShowWatch.h"
 #include "app/WatchPanel.h"
+#include "data/Constants.h"
+#include "data/FrequencyAxis.h"
 #include "data/HistoryJournal.h"
 #include "data/JournalReader.h"
 #include "data/RecordingFile.h"
@@ -12,6 +14,7 @@
 #include "pages/PeakPanel.h"
 #include "pages/SpectrumAnalysis.h"
 #include "pages/TabPage.h"
+#include "pages/TabPage2400.h"
 #include "pages/TavTabWidget.h"
 #include "plots/SpectroPlot.h"
 #include "plots/WaterfallPlot.h"
@@ -289,6 +292,56 @@ private Q_SLOTS:
 
     // Find Events on a recording: the events found beside its time events; a click on one
     // shows it on the waterfall.
+    // The watch runs at every source of the band: a sensor's page that hears a watched VEXA ID
+    // busy raises the alert under its own name, on its own page; a quiet one raises nothing.
+    void watchAcrossSources()
+    {
+        QuietMainWindow window;
+        ShowWatch *watch = window.showWatch();
+        WatchPanel *panel = watch->watchPanel();
+        panel->onBox()->setChecked(true);
+        QVERIFY(panel->isOn());
+        auto *north = new TabPage2400(window.pageActions(), nullptr, false);
+        auto *south = new TabPage2400(window.pageActions(), nullptr, false);
+        window.tabWidget()->addPage(north, "North stand 2.4 GHz");
+        window.tabWidget()->addPage(south, "South stand 2.4 GHz");
+        watch->addSource(north, "North stand", 2400);
+        watch->setVexaIdWatched(24240, true);
+        // A source that comes after the range was chosen watches it too.
+        watch->addSource(south, "South stand", 2400);
+
+        // Ten seconds at 20 sweeps a second; North hears the ID's whole range at -60 dBm in
+        // every sweep, South hears the floor.
+        const VexaIdDesc id = Constants::k_vexaIdMap.value(24240);
+        const FrequencyAxis axis(Constants::k_2400ScanParams);
+        for (int i = 0; i < 200; ++i) {
+            RfSpectrumScan loud(501, -95);
+            for (int c = 0; c < 501; ++c) {
+                if (axis.megahertz(c) >= id.lowerEdge() && axis.megahertz(c) <= id.upperEdge())
+                    loud[c] = -60;
+            }
+            const qint64 t = QuietAir::k_start + 50 * i;
+            north->addNewSpectrumSample({t, loud, {}});
+            south->addNewSpectrumSample({t, RfSpectrumScan(501, -95), {}});
+        }
+        const QString raised = ShowWatch::raisedText("24240 at North stand", 1.0);
+        QCOMPARE(raised, QString("Interference on 24240 at North stand: 100 % busy"));
+        QCOMPARE(watch->banner()->text(), raised);
+        QCOMPARE(north->history().timeEvents.size(), 1);
+        QCOMPARE(north->history().timeEvents.first().text, raised);
+        QVERIFY(south->history().timeEvents.isEmpty());
+        QVERIFY(window.page(0)->history().timeEvents.isEmpty());
+
+        // No longer watched: North's alert ends with an event of its own; a closed sensor page
+        // leaves the watch.
+        delete south;
+        watch->setVexaIdWatched(24240, false);
+        QCOMPARE(north->history().timeEvents.size(), 2);
+        QCOMPARE(north->history().timeEvents.last().text,
+                 ShowWatch::unwatchedText("24240 at North stand"));
+        QTRY_VERIFY(watch->banner()->isHidden());
+    }
+
     void eventsPanel()
     {
         QuietAir air(3000);
