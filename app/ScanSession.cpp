@@ -64,7 +64,9 @@ void ScanSession::connectAnalyzer(const QString &port, bool debug, bool quietWhe
         QStringList candidates = debug
             ? all
             : DeviceComms::filteredPorts(ports, QString::fromLatin1(DeviceComms::k_productName));
-        if (candidates.isEmpty())
+        // Without a port that says it is the analyzer, any port is tried; not for a window
+        // that has sources of its own elsewhere.
+        if (candidates.isEmpty() && !quietWhenNone)
             candidates = all;
         if (candidates.isEmpty()) {
             if (quietWhenNone)

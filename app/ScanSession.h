@@ -59,8 +59,9 @@ public:
     // Connects to the analyzer: at `port` when one is named, else at the one port that
     // describes itself as the analyzer, else at a port the user chooses (every port in debug
     // mode, which also skips the version reads).
-    // With `quietWhenNone`, finding no port at all is said in the status bar, not in a box
-    // (a window that shows a venue's sensors may have no analyzer of its own).
+    // With `quietWhenNone`, only a port that describes itself as the analyzer is taken, and
+    // finding none is said in the status bar, not in a box (a window that shows a venue's
+    // sensors may have no analyzer of its own).
     void connectAnalyzer(const QString &port, bool debug, bool quietWhenNone = false);
 
     // The live band page of tab 0 or 1.

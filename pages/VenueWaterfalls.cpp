@@ -66,7 +66,6 @@ void VenueWaterfalls::removeRow(WaterfallPlot *plot)
 
 void VenueWaterfalls::showWindow(const QList<Stretch> &rows, qint64 from, qint64 to)
 {
-    WaterfallPlot *lowest = nullptr;
     for (const Stretch &row : rows) {
         WaterfallPlot *plot = row.plot;
         const bool any = row.store && !row.store->isEmpty();
@@ -80,16 +79,10 @@ void VenueWaterfalls::showWindow(const QList<Stretch> &rows, qint64 from, qint64
         else
             plot->clearData();
         plot->setAxisScale(QwtPlot::yLeft, double(from), double(to));
-        plot->enableAxis(QwtPlot::xBottom, false);
         plot->setAutoReplot(autoReplot);
-        lowest = plot;
     }
-    if (lowest)
-        lowest->enableAxis(QwtPlot::xBottom, true);
-    for (WaterfallPlot *plot : m_plots)
-        plot->setFixedHeight(k_rowHeight + (plot == lowest ? 48 : 0));
     const int count = int(shown().size());
-    setMinimumHeight(qBound(1, count, 3) * (k_rowHeight + 2) + 52);
+    setMinimumHeight(qBound(1, count, 3) * (k_rowHeight + 2) + 4);
     for (WaterfallPlot *plot : shown())
         plot->replot();
 }

@@ -12,13 +12,14 @@ class WaterfallPlot;
 
 // The slim waterfalls of the venue page: a row per source, its name in its colour beside a
 // waterfall a few lines high, every row on the same stretch of time (newest at the top) and the
-// frequency scale once, under the lowest. Up to three rows show without scrolling.
+// same frequencies, each at the same place in every row (no row has a scale of its own). Up
+// to three rows show without scrolling.
 class VenueWaterfalls : public QScrollArea
 {
     Q_OBJECT
 
 public:
-    // The height of a row's waterfall, pixels; the lowest adds its frequency scale.
+    // The height of a row's waterfall, pixels.
     static constexpr int k_rowHeight = 76;
 
     VenueWaterfalls(const FrequencyAxis &axis, int steps, QWidget *parent);
