@@ -247,8 +247,10 @@ void MainWindow::startupActions()
     offerRecovery();
     bool fileOpened = false;
     parseArgs(QCoreApplication::arguments(), &fileOpened);
-    if (!fileOpened)
-        m_session->connectAnalyzer(portOverride(), debugMode(), !m_venue->dock()->isHidden());
+    if (!fileOpened && m_venue->dock()->isHidden())
+        ui->actionConnect->trigger();
+    else if (!fileOpened)
+        m_session->connectAnalyzer(portOverride(), debugMode(), true);
     ui->actionShow_Wifi->trigger();
 }
 

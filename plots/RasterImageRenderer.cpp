@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QtConcurrent>
 #include <algorithm>
+#include <cmath>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -37,14 +38,9 @@ struct Tap
 Tap makeTap(Interpolation mode, double pos, const QwtInterval &interval, double step, int count)
 {
     Tap tap;
-    if (!interval.contains(pos)) {
+    // A canvas of no height (or width) maps its pixels to no number: nothing is there.
+    if (!std::isfinite(pos) || !interval.contains(pos)) {
         tap.a = tap.b = tap.c = tap.d = count;
-        return tap;
-    }
-    // A raster of no extent (a single sweep at one instant) has cells of no size: the one
-    // position it covers reads the first cell.
-    if (!(step > 0.0)) {
-        tap.wb = 1.0;
         return tap;
     }
     if (mode == Interpolation::Bilinear) {

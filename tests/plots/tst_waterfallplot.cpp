@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QPainter>
 
 namespace {
 
@@ -165,6 +166,29 @@ private Q_SLOTS:
                     ->trackerTextF(QPointF(2450.0, double(k_start)))
                     .text()
                     .endsWith("Amplitude: N/A"));
+    }
+
+    // A waterfall drawn on a canvas of no height (a row not laid out yet) draws nothing, and
+    // computes no cell from the position its pixels map to (not a number).
+    void canvasOfNoHeight()
+    {
+        WaterfallPlot plot;
+        setUpBand(plot);
+        plot.setData(samples(8, 1000, 501));
+        QwtScaleMap xMap;
+        xMap.setPaintInterval(0, 99);
+        xMap.setScaleInterval(2400.0, 2500.0);
+        QwtScaleMap yMap;
+        yMap.setPaintInterval(0, 0);
+        yMap.setScaleInterval(double(k_start + 7000), double(k_start));
+        QImage image(100, 2, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            plot.spectrogramItem()->draw(&painter, xMap, yMap, QRectF(0, 0, 100, 2));
+        }
+        for (int x = 0; x < 100; ++x)
+            QCOMPARE(qAlpha(image.pixel(x, 0)), 0);
     }
 
     void axisSpan_data()
