@@ -17,12 +17,15 @@ CaptureActions::CaptureActions(SpectrumAnalysis *analysis, TabPage *page, QObjec
     , m_analysis(analysis)
     , m_page(page)
 {
+    // Short on the tool bar, which has room for little more beside the window's own buttons.
     m_maxAction = new QAction(tr("Capture Max"), this);
-    m_maxAction->setToolTip(tr("Write the coordination scan of the Max Hold in view to the "
-                               "capture folder, without asking"));
+    m_maxAction->setIconText(tr("Cap. Max"));
+    m_maxAction->setToolTip(tr("Capture Max: write the coordination scan of the Max Hold in "
+                               "view to the capture folder, without asking"));
     m_averageAction = new QAction(tr("Capture Average"), this);
-    m_averageAction->setToolTip(tr("Write the coordination scan of the Average in view to the "
-                                   "capture folder, without asking"));
+    m_averageAction->setIconText(tr("Cap. Avg."));
+    m_averageAction->setToolTip(tr("Capture Average: write the coordination scan of the Average "
+                                   "in view to the capture folder, without asking"));
     m_folderAction = new QAction(tr("Capture Folder..."), this);
     m_folderAction->setToolTip(tr("Choose where Capture Max and Capture Average write"));
     connect(m_maxAction, &QAction::triggered, this,
