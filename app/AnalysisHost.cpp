@@ -7,8 +7,11 @@
 #include "pages/TabPage.h"
 
 #include <QCoreApplication>
+#include <QMainWindow>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
 
@@ -73,4 +76,20 @@ QString AnalysisHost::exportPath(const TabPage *page, const QString &kind,
 void AnalysisHost::remember(const QString &path)
 {
     FileLocations::remember(FileLocations::Kind::Export, path);
+}
+
+QString AnalysisHost::captureFolder() const
+{
+    return QSettings().value(FileLocations::settingsKey(FileLocations::Kind::Capture)).toString();
+}
+
+void AnalysisHost::setCaptureFolder(const QString &folder)
+{
+    QSettings().setValue(FileLocations::settingsKey(FileLocations::Kind::Capture), folder);
+}
+
+void AnalysisHost::showStatus(const QString &text)
+{
+    if (auto *window = qobject_cast<QMainWindow *>(m_window))
+        window->statusBar()->showMessage(text);
 }

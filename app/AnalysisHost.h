@@ -40,6 +40,10 @@ public:
     QString exportPath(const TabPage *page, const QString &kind,
                        const QString &suffix) const override;
     void remember(const QString &path) override;
+    QString captureFolder() const override;
+    void setCaptureFolder(const QString &folder) override;
+    // In the status bar of the window, when it is a main window.
+    void showStatus(const QString &text) override;
 
 private:
     void showPageBar();

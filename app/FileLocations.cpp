@@ -16,6 +16,8 @@ QString FileLocations::settingsKey(Kind kind)
         return QStringLiteral("SnapshotLocation");
     case Kind::Report:
         return QStringLiteral("ReportLocation");
+    case Kind::Capture:
+        return QStringLiteral("CaptureLocation");
     case Kind::Export:
         break;
     }

@@ -4,11 +4,12 @@
 
 // Where recordings, snapshots, reports and exported scans go: the folder remembered from the last
 // save or open of the kind (or the user's documents or pictures folder), and the default file name
-// "<folder>/<name>_<band>_<yyyy-MM-ddTHHmmss>".
+// "<folder>/<name>_<band>_<yyyy-MM-ddTHHmmss>". Captured scans go to the one folder chosen for
+// them, kept under settingsKey(Capture).
 class FileLocations
 {
 public:
-    enum class Kind { Recording, Snapshot, Report, Export };
+    enum class Kind { Recording, Snapshot, Report, Export, Capture };
 
     static QString settingsKey(Kind kind);
     // The remembered folder, or the standard folder of the kind when none is stored. A folder

@@ -63,3 +63,8 @@ QUrl SilentPrompts::openFileUrl(QWidget *, const QString &, const QString &, con
 {
     return QUrl();
 }
+
+QUrl SilentPrompts::folderUrl(QWidget *, const QString &, const QString &)
+{
+    return QUrl();
+}

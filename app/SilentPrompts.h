@@ -23,4 +23,5 @@ public:
                      const QString &filter) override;
     QUrl openFileUrl(QWidget *parent, const QString &title, const QString &folder,
                      const QString &filter) override;
+    QUrl folderUrl(QWidget *parent, const QString &title, const QString &folder) override;
 };

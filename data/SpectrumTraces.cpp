@@ -56,6 +56,12 @@ SpectrumTraces SpectrumTraces::fromCounts(const SampleStore::Counts &counts,
                 break;
             }
         }
+        for (int i = first; i < qMin(last, store.size()); ++i) {
+            if (!store.isGapFiller(i)) {
+                traces.m_oldestMs = store.timestamp(i);
+                break;
+            }
+        }
     }
     return traces;
 }

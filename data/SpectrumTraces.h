@@ -42,6 +42,8 @@ public:
     int newest(int step) const;
     // The store index of the newest sweep counted; -1 when none was.
     int newestIndex() const { return m_newestIndex; }
+    // When the oldest sweep counted was taken, ms since the epoch; 0 when none was.
+    qint64 oldestTimestamp() const { return m_oldestMs; }
     qint64 busySweeps(int step) const;
     // The share of the sweeps counted that reached the threshold, 0 to 1.
     double busyShare(int step) const;
@@ -55,6 +57,7 @@ private:
     qint64 m_sweeps = 0;
     int m_threshold = 0;
     int m_newestIndex = -1;
+    qint64 m_oldestMs = 0;
     QVector<qint8> m_maxHold;
     QVector<qint64> m_sums;
     QVector<qint64> m_busy;

@@ -1,9 +1,11 @@
 #include "AnalysisActions.h"
 
 #include "AnalysisContext.h"
+#include "CaptureActions.h"
 #include "SpectrumAnalysis.h"
 #include "TabPage.h"
 #include "data/RecordingFile.h"
+#include "data/SweepLines.h"
 #include "widgets/ToolBarFocus.h"
 #include "widgets/UserPrompts.h"
 
@@ -59,7 +61,12 @@ AnalysisActions::AnalysisActions(SpectrumAnalysis *analysis, TabPage *page)
     m_exportMaxAction = exportMenu->addAction(tr("Coordination Scan of the Max Hold..."));
     m_exportAverageAction = exportMenu->addAction(tr("Coordination Scan of the Average..."));
     m_exportNewestAction = exportMenu->addAction(tr("Coordination Scan of the Newest Sweep..."));
+    QMenu *wsmMenu = exportMenu->addMenu(tr("Semicolon Scan (WSM)"));
+    m_exportWsmMaxAction = wsmMenu->addAction(tr("Of the Max Hold..."));
+    m_exportWsmAverageAction = wsmMenu->addAction(tr("Of the Average..."));
+    m_exportWsmNewestAction = wsmMenu->addAction(tr("Of the Newest Sweep..."));
     m_exportSummaryAction = exportMenu->addAction(tr("Summary (CSV)..."));
+    m_exportSweepsAction = exportMenu->addAction(tr("Every Sweep (rtl_power CSV)..."));
     exportMenu->addSeparator();
     auto *scope = new QActionGroup(exportMenu);
     QAction *windowScope = exportMenu->addAction(tr("The Window in View"));
@@ -69,24 +76,32 @@ AnalysisActions::AnalysisActions(SpectrumAnalysis *analysis, TabPage *page)
         scope->addAction(choice);
     }
     windowScope->setChecked(true);
-    const auto coordination = [this](SpectrumTraces::Kind trace) {
-        return [this, trace] { exportScan(ScanExport::Format::Coordination, trace); };
+    const auto scanOf = [this](ScanExport::Format format, SpectrumTraces::Kind trace) {
+        return [this, format, trace] { exportScan(format, trace); };
     };
-    connect(m_exportMaxAction, &QAction::triggered, this,
-            coordination(SpectrumTraces::Kind::MaxHold));
-    connect(m_exportAverageAction, &QAction::triggered, this,
-            coordination(SpectrumTraces::Kind::Average));
-    connect(m_exportNewestAction, &QAction::triggered, this,
-            coordination(SpectrumTraces::Kind::Newest));
+    for (const SpectrumTraces::Kind trace :
+         {SpectrumTraces::Kind::MaxHold, SpectrumTraces::Kind::Average,
+          SpectrumTraces::Kind::Newest}) {
+        connect(exportCoordinationAction(trace), &QAction::triggered, this,
+                scanOf(ScanExport::Format::Coordination, trace));
+        connect(exportWsmAction(trace), &QAction::triggered, this,
+                scanOf(ScanExport::Format::Wsm, trace));
+    }
     connect(m_exportSummaryAction, &QAction::triggered, this,
-            [this] { exportScan(ScanExport::Format::Summary, SpectrumTraces::Kind::MaxHold); });
+            scanOf(ScanExport::Format::Summary, SpectrumTraces::Kind::MaxHold));
+    connect(m_exportSweepsAction, &QAction::triggered, this,
+            scanOf(ScanExport::Format::RtlPower, SpectrumTraces::Kind::MaxHold));
+    m_capture = new CaptureActions(analysis, page, this);
+    exportMenu->addSeparator();
+    exportMenu->addAction(m_capture->folderAction());
     m_exportAction = new QAction(tr("Export"), this);
-    m_exportAction->setToolTip(
-        tr("Write the scan for wireless-microphone coordination software, or as a summary"));
+    m_exportAction->setToolTip(tr("Write the scan for wireless-microphone coordination "
+                                  "software, as a summary, or every sweep for SDR tools"));
     m_exportAction->setMenu(exportMenu);
 
-    for (QAction *action :
-         {m_peakAction, m_nextPeakAction, m_peakTableAction, m_referenceAction, m_exportAction})
+    for (QAction *action : {m_peakAction, m_nextPeakAction, m_peakTableAction, m_referenceAction,
+                            m_exportAction, m_capture->captureAction(SpectrumTraces::Kind::MaxHold),
+                            m_capture->captureAction(SpectrumTraces::Kind::Average)})
         m_toolBar->addAction(action);
     for (QAction *withMenu : {m_referenceAction, m_exportAction}) {
         if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(withMenu)))
@@ -117,6 +132,19 @@ QAction *AnalysisActions::exportCoordinationAction(SpectrumTraces::Kind trace) c
         break;
     }
     return m_exportNewestAction;
+}
+
+QAction *AnalysisActions::exportWsmAction(SpectrumTraces::Kind trace) const
+{
+    switch (trace) {
+    case SpectrumTraces::Kind::MaxHold:
+        return m_exportWsmMaxAction;
+    case SpectrumTraces::Kind::Average:
+        return m_exportWsmAverageAction;
+    case SpectrumTraces::Kind::Newest:
+        break;
+    }
+    return m_exportWsmNewestAction;
 }
 
 void AnalysisActions::compareWith()
@@ -203,32 +231,66 @@ void AnalysisActions::exportScan(ScanExport::Format format, SpectrumTraces::Kind
         return;
     UserPrompts *prompts = context->prompts();
     QWidget *window = context->window();
-    const bool coordination = format == ScanExport::Format::Coordination;
-    const QString title = coordination ? tr("Export Coordination Scan") : tr("Export Summary");
+    struct Kind
+    {
+        QString title;
+        QString name;
+        QString suffix;
+    };
+    const Kind kind = [format]() -> Kind {
+        switch (format) {
+        case ScanExport::Format::Coordination:
+            return {tr("Export Coordination Scan"), QStringLiteral("coordination"),
+                    QStringLiteral(".txt")};
+        case ScanExport::Format::Wsm:
+            return {tr("Export Semicolon Scan"), QStringLiteral("wsm"), QStringLiteral(".csv")};
+        case ScanExport::Format::Summary:
+            break;
+        case ScanExport::Format::RtlPower:
+            return {tr("Export Every Sweep"), QStringLiteral("rtl_power"), QStringLiteral(".csv")};
+        }
+        return {tr("Export Summary"), QStringLiteral("summary"), QStringLiteral(".csv")};
+    }();
     const SpectrumTraces traces = exportTraces();
     if (traces.isEmpty()) {
-        prompts->information(window, title,
+        prompts->information(window, kind.title,
                              m_exportWholeAction->isChecked()
                                  ? tr("The page holds no sweeps to export.")
                                  : tr("There are no sweeps in view to export."));
         return;
     }
-    const QString suffix = coordination ? QStringLiteral(".txt") : QStringLiteral(".csv");
     const QUrl url = prompts->saveFileUrl(
-        window, title,
-        context->exportPath(
-            m_page, coordination ? QStringLiteral("coordination") : QStringLiteral("summary"),
-            suffix),
-        coordination ? tr("Text Files:") + QStringLiteral(" *.txt *.csv")
-                     : tr("CSV Files:") + QStringLiteral(" *.csv"));
+        window, kind.title, context->exportPath(m_page, kind.name, kind.suffix),
+        kind.suffix == QLatin1String(".txt") ? tr("Text Files:") + QStringLiteral(" *.txt *.csv")
+                                             : tr("CSV Files:") + QStringLiteral(" *.csv"));
     if (url.isEmpty() || !url.isLocalFile())
         return;
     QString path = url.toLocalFile();
     if (QFileInfo(path).suffix().isEmpty())
-        path += suffix;
+        path += kind.suffix;
     QString error;
-    if (!ScanExport::save(path, ScanExport::text(traces, m_analysis->axis(), {format, trace}),
-                          &error)) {
+    bool written = false;
+    if (format == ScanExport::Format::RtlPower) {
+        const SampleStore &samples = m_page->history().samples;
+        const auto [first, last] = m_exportWholeAction->isChecked()
+            ? std::pair<int, int>(0, samples.size())
+            : m_page->visibleRange();
+        const std::unique_ptr<UserPrompts::Progress> progress
+            = prompts->progress(window, tr("Writing %1...").arg(QDir::toNativeSeparators(path)));
+        written = SweepLines::save(
+            path, samples, first, last, m_analysis->axis(),
+            [&progress](qint64 done, qint64 total) { return progress->update(done, total); },
+            &error);
+        if (!written && error.isEmpty())
+            return; // cancelled: the earlier file stays as it was
+    } else {
+        const QString project = m_page->history().projectInfo.projectName;
+        const QString name
+            = project.trimmed().isEmpty() ? QFileInfo(path).completeBaseName() : project;
+        written = ScanExport::save(
+            path, ScanExport::text(traces, m_analysis->axis(), {format, trace, name}), &error);
+    }
+    if (!written) {
         prompts->critical(window, tr("Error"),
                           tr("The scan was not exported. Unable to write %1: %2")
                               .arg(QDir::toNativeSeparators(path), error));

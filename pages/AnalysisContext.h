@@ -9,7 +9,7 @@ class UserPrompts;
 
 // What a page's markers, references and exports (SpectrumAnalysis) need from the window around
 // the page: its dialogs, the recordings open to compare with, the busy threshold the peak
-// tables and summaries follow, and where exports go.
+// tables and summaries follow, where exports and captures go, and its status bar.
 class AnalysisContext
 {
 public:
@@ -35,4 +35,9 @@ public:
                                const QString &suffix) const = 0;
     // An export was written there: the folder is offered next time.
     virtual void remember(const QString &path) = 0;
+    // Where captures go without asking: the folder chosen once (empty until then).
+    virtual QString captureFolder() const = 0;
+    virtual void setCaptureFolder(const QString &folder) = 0;
+    // A message in the window's status bar.
+    virtual void showStatus(const QString &text) = 0;
 };

@@ -12,6 +12,7 @@
 #include <QPixmap>
 
 class AnalysisContext;
+class CaptureActions;
 class MarkerLayer;
 class MarkerTable;
 class PeakPanel;
@@ -24,7 +25,8 @@ class TabPage;
 // (the table under the plot), the strongest peaks that stand out (the Peaks panel beside it), a
 // reference trace to compare with, and exports of the scan for coordination software or as a
 // summary. Everything follows the window in view; gap fillers count in nothing. Its tool bar
-// holds Peak, Next Peak, Peaks (the panel), Reference and Export (AnalysisActions).
+// holds Peak, Next Peak, Peaks (the panel), Reference, Export and the captures
+// (AnalysisActions).
 class SpectrumAnalysis : public QObject
 {
     Q_OBJECT
@@ -72,8 +74,14 @@ public:
     {
         return m_actions->exportCoordinationAction(trace);
     }
+    QAction *exportWsmAction(SpectrumTraces::Kind trace) const
+    {
+        return m_actions->exportWsmAction(trace);
+    }
     QAction *exportSummaryAction() const { return m_actions->exportSummaryAction(); }
+    QAction *exportSweepsAction() const { return m_actions->exportSweepsAction(); }
     QAction *exportWholeHistoryAction() const { return m_actions->exportWholeHistoryAction(); }
+    CaptureActions *captureActions() const { return m_actions->captureActions(); }
 
     // A snapshot of the spectrogram with the marker table under it, when markers are placed.
     QPixmap withReadouts(const QPixmap &plotShot) const;

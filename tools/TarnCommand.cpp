@@ -36,13 +36,16 @@ const char k_description[]
       "                     of busy cells (at or above the threshold,\n"
       "                     -80 dBm), mean amplitude; over the sweeps\n"
       "                     from MS to MS (ms since the epoch), or all\n"
-      "  export FILE [--format coordination|summary] [--trace max|average|\n"
-      "              last] [--threshold DBM] [--from MS --to MS] [-o OUT]\n"
+      "  export FILE [--format coordination|wsm|summary|rtl_power] [--trace\n"
+      "              max|average|last] [--threshold DBM] [--from MS --to MS]\n"
+      "              [-o OUT]\n"
       "                     one line per frequency step: coordination,\n"
       "                     \"MHz, dBm\" of one trace (default max) for\n"
-      "                     coordination software; summary, CSV of MHz,\n"
-      "                     maximum, average and busy percent (at or\n"
-      "                     above -80 dBm); gap fillers left out\n"
+      "                     coordination software; wsm, the same as\n"
+      "                     \"kHz;;dBm\" under a header; summary, CSV of\n"
+      "                     MHz, maximum, average and busy percent (at or\n"
+      "                     above -80 dBm); or rtl_power, one CSV line per\n"
+      "                     sweep; gap fillers left out\n"
       "  events FILE [--threshold DBM] [--min-seconds S]\n"
       "                     where the air changed: a range quiet for a\n"
       "                     minute that turned busy for S seconds (2) or\n"
@@ -295,10 +298,12 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
                                                "report, export)."),
                                 QStringLiteral("MS"));
     const QCommandLineOption format(QStringLiteral("format"),
-                                    QStringLiteral("coordination or summary (export)."),
+                                    QStringLiteral("coordination, wsm, summary or rtl_power "
+                                                   "(export)."),
                                     QStringLiteral("FORMAT"));
     const QCommandLineOption trace(QStringLiteral("trace"),
-                                   QStringLiteral("max, average or last (export coordination)."),
+                                   QStringLiteral("max, average or last (export coordination, "
+                                                  "wsm)."),
                                    QStringLiteral("TRACE"));
     const QCommandLineOption minSeconds(QStringLiteral("min-seconds"),
                                         QStringLiteral("Busy for at least S seconds (events; 2)."),
@@ -407,6 +412,8 @@ int TarnCommand::run(const QStringList &arguments, QTextStream &out, QTextStream
     const QString fileName = positional.at(1);
     if (events)
         return TarnEvents::run(fileName, eventOptions, out, err);
+    if (exporting && exportOptions.format == ScanExport::Format::RtlPower)
+        return TarnExport::stream(fileName, fromMs, toMs, exportRequest, out, err);
     QFile file(fileName);
     RfSpectrumHistory history;
     RecordingFile::Integrity integrity = RecordingFile::Integrity::Whole;

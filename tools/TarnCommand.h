@@ -12,11 +12,12 @@ class QTextStream;
 // quorvex-tarn, the recordings' command-line companion: "info FILE" summarises a recording,
 // "csv FILE [-o OUT]" writes its sweeps as comma-separated values, "advise FILE" ranks the
 // band's VEXA IDs by how busy their frequencies were, "export FILE" writes its scan for
-// coordination software or as a summary, "events FILE" lists where its air changed (see
-// TarnEvents), "report" writes a site-survey report as a PDF, "recover" lists or writes out the
-// scans a run of the program left unsaved. Reads with the program's own readers. Exit status: 0
-// done (a file cut short gives a warning and what it holds), 1 a wrong command line, 2 a file
-// that cannot be read (or nothing to recover or export), 3 an output that cannot be written.
+// coordination software, as a summary or sweep by sweep (see TarnExport), "events FILE" lists
+// where its air changed (see TarnEvents), "report" writes a site-survey report as a PDF,
+// "recover" lists or writes out the scans a run of the program left unsaved. Reads with the
+// program's own readers. Exit status: 0 done (a file cut short gives a warning and what it
+// holds), 1 a wrong command line, 2 a file that cannot be read (or nothing to recover or
+// export), 3 an output that cannot be written.
 class TarnCommand
 {
 public:

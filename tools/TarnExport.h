@@ -5,8 +5,9 @@
 
 class QTextStream;
 
-// "quorvex-tarn export": a stretch of a recording as a coordination scan or a summary (see
-// ScanExport), to a file or the standard output.
+// "quorvex-tarn export": a stretch of a recording as a coordination scan (either layout) or a
+// summary (see ScanExport), or its sweeps in the rtl_power layout (see SweepLines), to a file
+// or the standard output.
 class TarnExport
 {
 public:
@@ -21,10 +22,14 @@ public:
     };
 
     // The options read: false with what is wrong in *problem when they do not fit together
-    // (--trace belongs to the coordination format, --threshold to the summary).
+    // (--trace belongs to the scans of one trace, --threshold to the summary).
     static bool parse(const Request &request, ScanExport::Options *options, QString *problem);
     // Writes sweeps [first, last) of the recording read from `fileName`; the exit status.
     static int write(const QString &fileName, const RfSpectrumHistory &history, int first, int last,
                      const Request &request, const ScanExport::Options &options, QTextStream &out,
                      QTextStream &err);
+    // Writes the sweeps taken from `fromMs` to `toMs` of the recording `fileName` in the
+    // rtl_power layout as they are read, in the memory of one sweep; the exit status.
+    static int stream(const QString &fileName, qint64 fromMs, qint64 toMs, const Request &request,
+                      QTextStream &out, QTextStream &err);
 };

@@ -111,3 +111,8 @@ QUrl UserPrompts::openFileUrl(QWidget *parent, const QString &title, const QStri
 {
     return QFileDialog::getOpenFileUrl(parent, title, QUrl::fromLocalFile(folder), filter);
 }
+
+QUrl UserPrompts::folderUrl(QWidget *parent, const QString &title, const QString &folder)
+{
+    return QFileDialog::getExistingDirectoryUrl(parent, title, QUrl::fromLocalFile(folder));
+}

@@ -57,4 +57,6 @@ public:
                              const QString &filter);
     virtual QUrl openFileUrl(QWidget *parent, const QString &title, const QString &folder,
                              const QString &filter);
+    // A folder dialog opened on `folder`: the chosen folder, or an empty URL when cancelled.
+    virtual QUrl folderUrl(QWidget *parent, const QString &title, const QString &folder);
 };

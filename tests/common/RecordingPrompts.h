@@ -70,6 +70,11 @@ public:
         fileDialogs << title + QLatin1Char('|') + folder;
         return fileAnswers.isEmpty() ? QUrl() : fileAnswers.takeFirst();
     }
+    QUrl folderUrl(QWidget *, const QString &title, const QString &folder) override
+    {
+        fileDialogs << title + QLatin1Char('|') + folder;
+        return fileAnswers.isEmpty() ? QUrl() : fileAnswers.takeFirst();
+    }
 
     bool question(QWidget *, const QString &, const QString &text) override
     {

@@ -2,6 +2,7 @@
 #include "QuorvexTest.h"
 #include "data/RecordingFile.h"
 #include "data/SurveyFigures.h"
+#include "pages/CaptureActions.h"
 #include "pages/MarkerTable.h"
 #include "pages/PeakPanel.h"
 #include "pages/PeakTable.h"
@@ -20,6 +21,7 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <cmath>
 #include <qwt_plot_canvas.h>
@@ -577,7 +579,7 @@ private Q_SLOTS:
 
     // Exports from the page go where the file dialog says: the window in view as a
     // coordination scan, the whole history as a summary; a file that cannot be written is
-    // said, a cancelled dialog writes nothing.
+    // said, a cancelled dialog writes nothing. The other layouts likewise.
     void exportFromPage()
     {
         TabPage *page = open("before", before());
@@ -618,6 +620,76 @@ private Q_SLOTS:
         analysis->exportCoordinationAction(SpectrumTraces::Kind::Newest)->trigger();
         QCOMPARE(prompts->fileDialogs.size(), dialogs + 1);
         QCOMPARE(prompts->criticals.size(), criticals + 1);
+
+        // The semicolon scan of the Average in view, named by its file; every sweep of the
+        // whole history in the rtl_power layout, the gap fillers left out, with progress shown.
+        analysis->exportWholeHistoryAction()->setChecked(false);
+        prompts->fileAnswers << QUrl::fromLocalFile(m_dir.filePath("site-wsm"));
+        analysis->exportWsmAction(SpectrumTraces::Kind::Average)->trigger();
+        QVERIFY(prompts->fileDialogs.last().endsWith("_wsm.csv"));
+        const QStringList wsm = linesOf(m_dir.filePath("site-wsm.csv"));
+        QCOMPARE(wsm.size(), 16 + 501);
+        QCOMPARE(wsm.at(11), QString("ScanName;site-wsm"));
+        QCOMPARE(wsm.at(16 + 250), QString("2450000;;-77.5")); // 45 x -70, 45 x -85
+
+        analysis->exportWholeHistoryAction()->setChecked(true);
+        prompts->fileAnswers << QUrl::fromLocalFile(m_dir.filePath("sweeps.csv"));
+        analysis->exportSweepsAction()->trigger();
+        const QStringList sweeps = linesOf(m_dir.filePath("sweeps.csv"));
+        QCOMPARE(sweeps.size(), 190);
+        QString sweep150
+            = QDateTime::fromMSecsSinceEpoch(k_t0 + 15000).toString("yyyy-MM-dd, HH:mm:ss")
+            + ", 2400000000, 2500000000, 200000, 1";
+        for (const qint8 v : before().samples.scan(150))
+            sweep150 += QString(", %1.0").arg(int(v));
+        QCOMPARE(sweeps.at(150 - 10), sweep150);
+        QVERIFY(prompts->progressUpdates > 0);
+    }
+
+    // Capture Max and Capture Average: the folder asked for once, then no dialog; the scan of
+    // the window in view under the band and the time of its newest sweep, an earlier capture
+    // kept, the status bar saying where; a folder that is gone is said, and asked for again.
+    void capture()
+    {
+        TabPage *page = open("before", before());
+        QVERIFY(page);
+        CaptureActions *capture = page->analysis()->captureActions();
+        RecordingPrompts *prompts = m_window->prompts;
+        page->timeBar()->setLowerValue(0);
+        page->timeBar()->setUpperValue(100);
+        const QString folder = m_dir.filePath("captures");
+        QVERIFY(QDir().mkpath(folder));
+        const QString base = folder + "/2.4GHz_"
+            + QDateTime::fromMSecsSinceEpoch(k_t0 + 9900).toString("yyyy-MM-ddTHHmmss");
+
+        const int dialogs = prompts->fileDialogs.size();
+        prompts->fileAnswers << QUrl::fromLocalFile(folder);
+        capture->captureAction(SpectrumTraces::Kind::MaxHold)->trigger();
+        capture->captureAction(SpectrumTraces::Kind::Average)->trigger();
+        capture->captureAction(SpectrumTraces::Kind::MaxHold)->trigger();
+        QCOMPARE(prompts->fileDialogs.size(), dialogs + 1);
+        QVERIFY(prompts->fileDialogs.last().startsWith("Capture Folder|"));
+        const QVector<double> window = maxHoldOf(measured(before(), 0, 100));
+        QStringList maxHold;
+        for (int j = 0; j < 501; ++j)
+            maxHold << mhz(j) + ", " + QString::number(window.at(j), 'f', 1);
+        QCOMPARE(linesOf(base + "_max.txt"), maxHold);
+        QCOMPARE(linesOf(base + "_max-2.txt"), maxHold);
+        const QStringList average = linesOf(base + "_average.txt");
+        QCOMPARE(average.size(), 501);
+        QCOMPARE(average.at(250), mhz(250) + ", -77.5");
+        QCOMPARE(m_window->statusBar()->currentMessage(),
+                 "Captured the Max Hold in view to " + QDir::toNativeSeparators(base)
+                     + "_max-2.txt");
+
+        QVERIFY(QDir(folder).removeRecursively());
+        capture->captureAction(SpectrumTraces::Kind::Average)->trigger();
+        QVERIFY2(prompts->criticals.last().startsWith("The scan was not captured."),
+                 qPrintable(prompts->criticals.last()));
+        const int criticals = prompts->criticals.size();
+        capture->captureAction(SpectrumTraces::Kind::Average)->trigger(); // asked, cancelled
+        QCOMPARE(prompts->fileDialogs.size(), dialogs + 2);
+        QCOMPARE(prompts->criticals.size(), criticals);
     }
 };
 

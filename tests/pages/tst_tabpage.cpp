@@ -229,8 +229,9 @@ private Q_SLOTS:
                          "Average, |, Networks"));
         QCOMPARE(actionTexts(page.networksMenu()).join(", "),
                  QString("Wi-Fi Chan., |, Varsa VEXA IDs, |, Show Wi-Fi, Wi-Fi List"));
-        QCOMPARE(actionTexts(page.analysis()->toolBar()).join(", "),
-                 QString("Peak, Next Peak, Peaks, Reference, Export"));
+        QCOMPARE(
+            actionTexts(page.analysis()->toolBar()).join(", "),
+            QString("Peak, Next Peak, Peaks, Reference, Export, Capture Max, Capture Average"));
         QCOMPARE(window.getUi()->dockWidgetContentsWifiList->model()->rowCount(), 1);
         // Panned to the start, the plots and the labels follow.
         page.timeBar()->setLowerValue(0);

@@ -342,7 +342,7 @@ private Q_SLOTS:
             helpProcess.waitForFinished(10000);
             return QString::fromUtf8(helpProcess.readAllStandardOutput());
         }();
-        QVERIFY(help.contains("export FILE [--format coordination|summary]"));
+        QVERIFY(help.contains("export FILE [--format coordination|wsm|summary|rtl_power]"));
     }
 };
 
