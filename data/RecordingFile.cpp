@@ -128,7 +128,10 @@ bool RecordingFile::write(QIODevice &device, const RfSpectrumHistory &history)
 bool RecordingFile::save(const QString &path, const RfSpectrumHistory &history, QString *error)
 {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && write(file, history) && file.commit()) {
+    // The last bytes wait in the file's buffer: written out inside commit(), a failure there
+    // (a full disk) would go unnoticed and a cut file replace the earlier one. Flushed first,
+    // it is seen and nothing is replaced.
+    if (file.open(QIODevice::WriteOnly) && write(file, history) && file.flush() && file.commit()) {
         // The data is on the disk before the rename; the rename itself is only once the
         // folder is synced. Until then a power cut could leave the old file (or none), and
         // whoever deletes a journal once the save returns would lose the scan.

@@ -197,14 +197,18 @@ private Q_SLOTS:
     void saveFailure_data()
     {
         QTest::addColumn<bool>("readOnlyFolder");
-        QTest::newRow("disk refuses the bytes") << false;
+        QTest::addColumn<int>("shortBy");
+        QTest::newRow("disk refuses the bytes") << false << -1;
+        // Only the last bytes, written out of the file's buffer when the save completes.
+        QTest::newRow("disk refuses the last bytes") << false << 100;
         if (geteuid() != 0)
-            QTest::newRow("read-only folder") << true;
+            QTest::newRow("read-only folder") << true << -1;
     }
 
     void saveFailure()
     {
         QFETCH(bool, readOnlyFolder);
+        QFETCH(int, shortBy);
         QTemporaryDir dir;
         const QString path = dir.filePath("keep.tarn");
         QFile existing(path);
@@ -223,6 +227,13 @@ private Q_SLOTS:
         } else {
             rlimit small = saved;
             small.rlim_cur = 4096;
+            if (shortBy > 0) {
+                // The size the recording takes, less a few bytes.
+                const QString whole = dir.filePath("whole.tarn");
+                QVERIFY(RecordingFile::save(whole, window.page(0)->hist(), nullptr));
+                small.rlim_cur = rlim_t(QFileInfo(whole).size() - shortBy);
+                QVERIFY(QFile::remove(whole));
+            }
             setrlimit(RLIMIT_FSIZE, &small);
         }
         window.getUi()->actionSave->trigger();
