@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,6 +17,22 @@ quint64 nextSerial()
 {
     static std::atomic<quint64> serial{0};
     return ++serial;
+}
+
+// Maps the pages of fresh memory at once, in one call, rather than one fault at a time as they
+// are first written.
+void populate(char *data, qsizetype size)
+{
+#ifdef MADV_POPULATE_WRITE
+    const quintptr page = quintptr(sysconf(_SC_PAGESIZE));
+    const quintptr first = (quintptr(data) + page - 1) & ~(page - 1);
+    const quintptr end = (quintptr(data) + quintptr(size)) & ~(page - 1);
+    if (end > first)
+        madvise(reinterpret_cast<void *>(first), end - first, MADV_POPULATE_WRITE);
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(size);
+#endif
 }
 
 bool allMissing(const qint8 *values, int length)
@@ -43,9 +61,16 @@ struct SampleStore::Block : QSharedData
         , summary(columns)
     {
         // The arrays grow with what the block holds: a short history (a small recording, a
-        // journal of a few sweeps) costs its own size, not a whole block's.
-        if (summarizing)
+        // journal of a few sweeps) costs its own size, not a whole block's. Filled in bulk,
+        // the block takes its whole size at once, and gives back what it did not use once it
+        // is summarised.
+        if (summarizing) {
             summary.reset();
+        } else {
+            values.reserve(k_blockSweeps * columns);
+            timestamps.reserve(k_blockSweeps);
+            populate(values.data(), values.capacity());
+        }
     }
 
     // A copy about to be appended to: a new identity.
@@ -135,6 +160,8 @@ void SampleStore::Block::add(qint64 timestamp, const qint8 *own, int length,
 
 void SampleStore::Block::summarize()
 {
+    values.squeeze();
+    timestamps.squeeze();
     summary.reset();
     for (int index = 0; index < count; ++index)
         summarizeSweep(index);
@@ -300,11 +327,18 @@ SampleStore SampleStore::fromList(const QList<RfSpectrumSample> &samples)
 
 SampleStore::Block &SampleStore::openBlock()
 {
-    if (m_blocks.isEmpty() || m_blocks.constLast()->isFull())
+    if (m_blocks.isEmpty() || m_blocks.constLast()->isFull()) {
+        if (m_deferSummaries && !m_blocks.isEmpty()) {
+            // A full block never changes again: it is summarised on another processor while
+            // the next one fills. The task keeps it alive.
+            const QExplicitlySharedDataPointer<Block> full = m_blocks.last();
+            m_summaries.append(QtConcurrent::run([full] { full.data()->summarize(); }));
+        }
         m_blocks.append(
             QExplicitlySharedDataPointer<Block>(new Block(m_columns, !m_deferSummaries)));
-    else
+    } else {
         m_blocks.last().detach();
+    }
     return *m_blocks.last();
 }
 
@@ -316,6 +350,9 @@ void SampleStore::deferSummaries()
 void SampleStore::completeSummaries()
 {
     m_deferSummaries = false;
+    for (QFuture<void> &summary : m_summaries)
+        summary.waitForFinished();
+    m_summaries.clear();
     QVector<Block *> pending;
     for (auto &block : m_blocks) {
         if (!block->summarized) {
