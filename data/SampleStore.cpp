@@ -1,6 +1,7 @@
 #include "SampleStore.h"
 
 #include "BlockSummary.h"
+#include "MemoryPages.h"
 
 #include <QHash>
 #include <QSharedData>
@@ -8,8 +9,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace {
 
@@ -17,22 +16,6 @@ quint64 nextSerial()
 {
     static std::atomic<quint64> serial{0};
     return ++serial;
-}
-
-// Maps the pages of fresh memory at once, in one call, rather than one fault at a time as they
-// are first written.
-void populate(char *data, qsizetype size)
-{
-#ifdef MADV_POPULATE_WRITE
-    const quintptr page = quintptr(sysconf(_SC_PAGESIZE));
-    const quintptr first = (quintptr(data) + page - 1) & ~(page - 1);
-    const quintptr end = (quintptr(data) + quintptr(size)) & ~(page - 1);
-    if (end > first)
-        madvise(reinterpret_cast<void *>(first), end - first, MADV_POPULATE_WRITE);
-#else
-    Q_UNUSED(data);
-    Q_UNUSED(size);
-#endif
 }
 
 bool allMissing(const qint8 *values, int length)
@@ -62,14 +45,14 @@ struct SampleStore::Block : QSharedData
     {
         // The arrays grow with what the block holds: a short history (a small recording, a
         // journal of a few sweeps) costs its own size, not a whole block's. Filled in bulk,
-        // the block takes its whole size at once, and gives back what it did not use once it
-        // is summarised.
+        // the block takes the size of a whole block of common sweeps at once, and gives back
+        // what it did not use once it is summarised.
         if (summarizing) {
             summary.reset();
         } else {
-            values.reserve(k_blockSweeps * columns);
+            values.reserve(qMin(k_blockSweeps * columns, k_blockSweeps * 512));
             timestamps.reserve(k_blockSweeps);
-            populate(values.data(), values.capacity());
+            MemoryPages::populate(values.data(), values.capacity());
         }
     }
 
@@ -126,6 +109,9 @@ struct SampleStore::Block : QSharedData
     // it is complete).
     bool summarized;
     BlockSummary summary;
+    // Filled in bulk: the summary being worked out on another processor once the block is
+    // full, while the store goes on filling; completeSummaries() waits for it.
+    QFuture<void> pendingSummary;
 
 private:
     void summarizeSweep(int index);
@@ -332,7 +318,7 @@ SampleStore::Block &SampleStore::openBlock()
             // A full block never changes again: it is summarised on another processor while
             // the next one fills. The task keeps it alive.
             const QExplicitlySharedDataPointer<Block> full = m_blocks.last();
-            m_summaries.append(QtConcurrent::run([full] { full.data()->summarize(); }));
+            full->pendingSummary = QtConcurrent::run([full] { full.data()->summarize(); });
         }
         m_blocks.append(
             QExplicitlySharedDataPointer<Block>(new Block(m_columns, !m_deferSummaries)));
@@ -350,9 +336,10 @@ void SampleStore::deferSummaries()
 void SampleStore::completeSummaries()
 {
     m_deferSummaries = false;
-    for (QFuture<void> &summary : m_summaries)
-        summary.waitForFinished();
-    m_summaries.clear();
+    for (auto &block : m_blocks) {
+        block->pendingSummary.waitForFinished();
+        block->pendingSummary = QFuture<void>();
+    }
     QVector<Block *> pending;
     for (auto &block : m_blocks) {
         if (!block->summarized) {

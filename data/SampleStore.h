@@ -3,7 +3,6 @@
 #include "RfSpectrumSample.h"
 
 #include <QExplicitlySharedDataPointer>
-#include <QFuture>
 #include <QVector>
 
 // The sweeps of a history in compact storage: the values packed one byte each, back to back,
@@ -85,9 +84,8 @@ public:
     }
     void append(qint64 timestamp, const qint8 *values, int length, const WifiScan &accessPoints);
     // For a store filled in bulk (a recording read): the summaries of the blocks appended from
-    // now on are left to other processors, each block's as soon as it is full, and
-    // completeSummaries() waits for them and works out the rest on every processor at once.
-    // Nothing may read the store in between.
+    // now on are left until completeSummaries(), which works them out on every processor at
+    // once. Nothing may read the store in between.
     void deferSummaries();
     void completeSummaries();
     // The newest sweep's access points are replaced (a newer Wi-Fi scan while it is newest).
@@ -119,6 +117,4 @@ private:
     int m_size = 0;
     int m_columns = 0;
     bool m_deferSummaries = false;
-    // The summaries of full blocks being worked out while the store is filled in bulk.
-    QVector<QFuture<void>> m_summaries;
 };
