@@ -76,9 +76,10 @@ RecordingFile::Band readBytes(const QByteArray &bytes, RfSpectrumHistory &histor
 }
 
 // A show's recording of every record kind, a few megabytes long, written record by record:
-// runs of sweeps that share an access-point list, lists that change, empty ones, a list equal
-// to the one before in other bytes (a null name where it had an empty one), sweeps of other
-// lengths, events, labels and project texts. `ends` tells where each sweep ends.
+// runs of sweeps that share an access-point list, lists that change (in length or in a field
+// alone), empty ones, a list equal to the one before in other bytes (a null name where it had
+// an empty one), one list longer than a megabyte, sweeps of other lengths, events, labels and
+// project texts. `ends` tells where each sweep ends.
 QByteArray showRecording(QVector<int> *ends = nullptr)
 {
     QRandomGenerator rng(11);
@@ -93,12 +94,16 @@ QByteArray showRecording(QVector<int> *ends = nullptr)
                                        2412 + 25 * a, 20, QColor::fromHsv(40 * a, 255, 200)});
         } else if (s % 150 == 75 && list.size() > 1) {
             list[1].ssid = QString();
+        } else if (s % 150 == 100 && !list.isEmpty()) {
+            list[0].rssi -= 3;
         }
         const int length = s == 1234 ? 300 : s == 2345 ? 0 : 501;
         RfSpectrumScan scan(length);
         for (qint8 &value : scan)
             value = qint8(-120 + int(rng.bounded(100)));
         samples.append(RfSpectrumSample{1765200000000 + 46 * s, scan, list});
+        for (int a = 0; s == 2500 && a < 40000; ++a)
+            samples.last().wifiAps.append(WifiApInfo{});
     }
     const QList<TimeEvent> events{
         TimeEvent{QDateTime::fromMSecsSinceEpoch(1765200003000), "Doors"},
@@ -472,13 +477,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("integrity");
         QVector<int> ends;
         const QByteArray whole = showRecording(&ends);
-        QVERIFY(whole.size() > (3 << 20));
-        // A sweep with access points past 2 MB, and where its list begins: after its time,
-        // value count and values.
+        QVERIFY(whole.size() > (4 << 20));
+        // A sweep with access points past 2 MB (its list begins after its time, value count and
+        // values, and ends with it).
         int listed = 3000;
         while (whole.mid(ends[listed - 1] + 8 + 4 + 501, 4) == hex("00000000"))
             ++listed;
-        const int list = ends[listed - 1] + 8 + 4 + 501;
         QByteArray forged = whole;
         // A count of access points the rest of the file could hold, not the next megabyte.
         forged.replace(ends[1999] + 8 + 4 + 501, 4, hex("00009c40"));
@@ -487,7 +491,7 @@ private Q_SLOTS:
         QTest::newRow("cut in a sweep")
             << whole.left((1 << 20) + 3) << int(RecordingFile::Integrity::CutShort);
         QTest::newRow("cut in a list")
-            << whole.left(list + 30) << int(RecordingFile::Integrity::CutShort);
+            << whole.left(ends[listed] - 1) << int(RecordingFile::Integrity::CutShort);
         QTest::newRow("cut in the last text")
             << whole.left(whole.size() - 2) << int(RecordingFile::Integrity::CutShort);
         QTest::newRow("forged list count") << forged << int(RecordingFile::Integrity::Damaged);
