@@ -9,7 +9,6 @@
 #include "widgets/AppStyle.h"
 
 #include <QGuiApplication>
-#include <QWebEngineSettings>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -49,11 +48,6 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Tavorin"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("tavorin.example"));
     QCoreApplication::setApplicationName(QStringLiteral("Quorvex"));
-
-    QWebEngineSettings *web = QWebEngineSettings::defaultSettings();
-    web->setAttribute(QWebEngineSettings::PluginsEnabled, true);
-    web->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
-    web->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, true);
 
     if (SingleInstance::handOff(QCoreApplication::arguments()))
         return 0;

@@ -90,6 +90,9 @@ void HistoryJournal::Writer::run()
 {
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
+        // Nothing queued: the thread sleeps until something is (an idle program wakes for
+        // nothing). Then what follows within the flush interval is written with it, at once.
+        wake.wait(lock, [this] { return stopping || flushWanted || !pending.empty(); });
         wake.wait_for(lock, std::chrono::milliseconds(k_flushIntervalMs),
                       [this] { return stopping || flushWanted; });
         std::vector<Op> ops;
@@ -319,6 +322,8 @@ template<typename OpType> void HistoryJournal::enqueue(OpType &&op)
     std::lock_guard<std::mutex> lock(m_writer->mutex);
     m_writer->pending.emplace_back(std::forward<OpType>(op));
     ++m_writer->queuedOps;
+    if (m_writer->pending.size() == 1)
+        m_writer->wake.notify_one();
 }
 
 void HistoryJournal::appendSample(const RfSpectrumSample &sample)

@@ -1,6 +1,7 @@
 #include "RecordingFile.h"
 
 #include "DataLog.h"
+#include "RecordingDecoder.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -30,24 +31,29 @@ RecordingFile::Band RecordingFile::stream(QIODevice &device, RfSpectrumHistory &
                                           const SampleSink &sink, Integrity *integrity,
                                           const ReadProgress &progress)
 {
-    QDataStream in(&device);
-    in.setVersion(QDataStream::Qt_5_15);
     history.freqInterval = QwtInterval();
     history.rssiInterval = QwtInterval();
     history.timeEvents.clear();
     history.labels.clear();
     history.projectInfo = ProjectInfoData();
     qint64 sweeps = 0;
-    readHistory(
-        in, history,
-        [&](const RfSpectrumSample &sample) {
-            ++sweeps;
-            sink(sample);
-        },
-        progress);
-    const Integrity found = in.status() == QDataStream::Ok ? Integrity::Whole
-        : in.status() == QDataStream::ReadPastEnd          ? Integrity::CutShort
-                                                           : Integrity::Damaged;
+    const SampleSink counted = [&](const RfSpectrumSample &sample) {
+        ++sweeps;
+        sink(sample);
+    };
+    QDataStream::Status status = QDataStream::Ok;
+    if (device.isSequential()) {
+        // A pipe or a socket: read as it comes.
+        QDataStream in(&device);
+        in.setVersion(QDataStream::Qt_5_15);
+        readHistory(in, history, counted, progress);
+        status = in.status();
+    } else {
+        status = RecordingDecoder(device).read(history, counted, progress);
+    }
+    const Integrity found = status == QDataStream::Ok ? Integrity::Whole
+        : status == QDataStream::ReadPastEnd          ? Integrity::CutShort
+                                                      : Integrity::Damaged;
     if (integrity)
         *integrity = found;
     if (found != Integrity::Whole)

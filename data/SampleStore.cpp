@@ -1,6 +1,7 @@
 #include "SampleStore.h"
 
 #include "BlockSummary.h"
+#include "MemoryPages.h"
 
 #include <QHash>
 #include <QSharedData>
@@ -43,9 +44,16 @@ struct SampleStore::Block : QSharedData
         , summary(columns)
     {
         // The arrays grow with what the block holds: a short history (a small recording, a
-        // journal of a few sweeps) costs its own size, not a whole block's.
-        if (summarizing)
+        // journal of a few sweeps) costs its own size, not a whole block's. Filled in bulk,
+        // the block takes the size of a whole block of common sweeps at once, and gives back
+        // what it did not use once it is summarised.
+        if (summarizing) {
             summary.reset();
+        } else {
+            values.reserve(qMin(k_blockSweeps * columns, k_blockSweeps * 512));
+            timestamps.reserve(k_blockSweeps);
+            MemoryPages::populate(values.data(), values.capacity());
+        }
     }
 
     // A copy about to be appended to: a new identity.
@@ -101,6 +109,9 @@ struct SampleStore::Block : QSharedData
     // it is complete).
     bool summarized;
     BlockSummary summary;
+    // Filled in bulk: the summary being worked out on another processor once the block is
+    // full, while the store goes on filling; completeSummaries() waits for it.
+    QFuture<void> pendingSummary;
 
 private:
     void summarizeSweep(int index);
@@ -135,6 +146,8 @@ void SampleStore::Block::add(qint64 timestamp, const qint8 *own, int length,
 
 void SampleStore::Block::summarize()
 {
+    values.squeeze();
+    timestamps.squeeze();
     summary.reset();
     for (int index = 0; index < count; ++index)
         summarizeSweep(index);
@@ -300,11 +313,18 @@ SampleStore SampleStore::fromList(const QList<RfSpectrumSample> &samples)
 
 SampleStore::Block &SampleStore::openBlock()
 {
-    if (m_blocks.isEmpty() || m_blocks.constLast()->isFull())
+    if (m_blocks.isEmpty() || m_blocks.constLast()->isFull()) {
+        if (m_deferSummaries && !m_blocks.isEmpty()) {
+            // A full block never changes again: it is summarised on another processor while
+            // the next one fills. The task keeps it alive.
+            const QExplicitlySharedDataPointer<Block> full = m_blocks.last();
+            full->pendingSummary = QtConcurrent::run([full] { full.data()->summarize(); });
+        }
         m_blocks.append(
             QExplicitlySharedDataPointer<Block>(new Block(m_columns, !m_deferSummaries)));
-    else
+    } else {
         m_blocks.last().detach();
+    }
     return *m_blocks.last();
 }
 
@@ -316,6 +336,10 @@ void SampleStore::deferSummaries()
 void SampleStore::completeSummaries()
 {
     m_deferSummaries = false;
+    for (auto &block : m_blocks) {
+        block->pendingSummary.waitForFinished();
+        block->pendingSummary = QFuture<void>();
+    }
     QVector<Block *> pending;
     for (auto &block : m_blocks) {
         if (!block->summarized) {

@@ -84,12 +84,27 @@ void TabPage2400::onWifiAvailableChanged(bool avail)
             Qt::UniqueConnection);
     connect(timeBar(), &RangeSlider::upperValueChanged, this, &TabPage2400::setCurrentWifisToList,
             Qt::UniqueConnection);
-    m_wifiScanner.startScan();
+    m_surveyOn = true;
+    if (surveyWanted()) {
+        m_surveying = true;
+        m_wifiScanner.startScan();
+    }
+}
+
+bool TabPage2400::surveyWanted() const
+{
+    // A result is kept with the newest sweep: while none arrive, there is nothing to keep it.
+    return m_lastSweep.isValid() && m_lastSweep.elapsed() < 2 * Constants::k_wifiScanInterval;
 }
 
 void TabPage2400::onWifiScanDone(WifiScan results)
 {
     setNewestWifi(results);
+    // The survey rests while no sweeps arrive; the next sweep wakes it.
+    if (!surveyWanted()) {
+        m_surveying = false;
+        return;
+    }
 
     const qint64 elapsed
         = m_wifiScanTimer.isValid() ? m_wifiScanTimer.elapsed() : Constants::k_wifiScanInterval + 1;
@@ -108,6 +123,12 @@ void TabPage2400::onNewSpecScan(qint64 timeStamp, RfSpectrumScan spectrum)
     const SampleStore &samples = history().samples;
     const WifiScan aps = samples.isEmpty() ? WifiScan() : samples.accessPoints(samples.size() - 1);
     addNewSpectrumSample(RfSpectrumSample{timeStamp, std::move(spectrum), aps});
+    m_lastSweep.start();
+    if (m_surveyOn && !m_surveying) {
+        m_surveying = true;
+        m_wifiScanTimer.restart();
+        m_wifiScanner.startScan();
+    }
 }
 
 void TabPage2400::showStoredWifis(qint64 upper)

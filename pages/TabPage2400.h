@@ -10,10 +10,11 @@ class QAction;
 class WifiList;
 
 // The page of the 2400-2500 MHz band: VEXA IDs from 24000 on, a Wi-Fi or ZigBee channel axis,
-// and the Wi-Fi survey. A live page scans the access points the computer hears about every
-// four seconds, stores the latest result with every sample, lists them in the main window's
-// Wi-Fi list and outlines the ones the list selects on the spectrogram. A playback page
-// shows the access points stored in its recording.
+// and the Wi-Fi survey. While its sweeps arrive, a live page scans the access points the
+// computer hears about every four seconds, stores the latest result with every sample, lists
+// them in the main window's Wi-Fi list and outlines the ones the list selects on the
+// spectrogram; while none arrive, it scans nothing. A playback page shows the access points
+// stored in its recording.
 class TabPage2400 : public TabPage
 {
     Q_OBJECT
@@ -57,10 +58,16 @@ private:
     void addWifiActions();
     // The access points stored with the newest visible sample (upper value `upper`) to the list.
     void showStoredWifis(qint64 upper);
+    // Whether sweeps arrived lately, for the survey's results to be stored with.
+    bool surveyWanted() const;
 
     const PageActions m_actions;
     WifiScanHelper m_wifiScanner;
     QElapsedTimer m_wifiScanTimer;
+    QElapsedTimer m_lastSweep;
+    // Wi-Fi can be scanned; a scan runs or is scheduled.
+    bool m_surveyOn = false;
+    bool m_surveying = false;
     QAction *m_showWifiAction = nullptr;
     QAction *m_wifiListAction = nullptr;
 };

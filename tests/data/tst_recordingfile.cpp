@@ -75,6 +75,76 @@ RecordingFile::Band readBytes(const QByteArray &bytes, RfSpectrumHistory &histor
     return RecordingFile::read(buffer, history, integrity);
 }
 
+// A show's recording of every record kind, a few megabytes long, written record by record:
+// runs of sweeps that share an access-point list, lists that change (in length or in a field
+// alone), empty ones, a list equal to the one before in other bytes (a null name where it had
+// an empty one), one list longer than a megabyte, sweeps of other lengths, events, labels and
+// project texts. `ends` tells where each sweep ends.
+QByteArray showRecording(QVector<int> *ends = nullptr)
+{
+    QRandomGenerator rng(11);
+    QList<RfSpectrumSample> samples;
+    WifiScan list;
+    for (int s = 0; s < 6000; ++s) {
+        if (s % 150 == 0) {
+            list.clear();
+            for (int a = 0; a < (s / 150) % 4; ++a)
+                list.append(WifiApInfo{QString("aa:bb:cc:00:%1:%2").arg(s % 97).arg(a),
+                                       a == 1 ? QString("") : QString("Stage %1").arg(s), -30 - a,
+                                       2412 + 25 * a, 20, QColor::fromHsv(40 * a, 255, 200)});
+        } else if (s % 150 == 75 && list.size() > 1) {
+            list[1].ssid = QString();
+        } else if (s % 150 == 100 && !list.isEmpty()) {
+            list[0].rssi -= 3;
+        }
+        const int length = s == 1234 ? 300 : s == 2345 ? 0 : 501;
+        RfSpectrumScan scan(length);
+        for (qint8 &value : scan)
+            value = qint8(-120 + int(rng.bounded(100)));
+        samples.append(RfSpectrumSample{1765200000000 + 46 * s, scan, list});
+        for (int a = 0; s == 2500 && a < 40000; ++a)
+            samples.last().wifiAps.append(WifiApInfo{});
+    }
+    const QList<TimeEvent> events{
+        TimeEvent{QDateTime::fromMSecsSinceEpoch(1765200003000), "Doors"},
+        TimeEvent{QDateTime::fromMSecsSinceEpoch(1765200009000, Qt::UTC), QString()}};
+    const QList<SpectroLabel> labels{SpectroLabel{QPointF(2450.0, -55.5), "lights"}};
+    const ProjectInfoData info{"Hall", "7", "Stage left", "Ana Ru"};
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_15);
+    out << QwtInterval(2400.0, 2500.0) << QwtInterval(-100.0, -30.0) << qint32(samples.size());
+    for (const RfSpectrumSample &sample : samples) {
+        out << sample;
+        if (ends)
+            ends->append(int(out.device()->pos()));
+    }
+    out << events << labels << info;
+    return bytes;
+}
+
+// What a stream over the bytes makes of them, read with the records' own readers one by one:
+// the history, and how far it got.
+RecordingFile::Integrity readFieldByField(const QByteArray &bytes, RfSpectrumHistory &history)
+{
+    QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_5_15);
+    in >> history.freqInterval >> history.rssiInterval;
+    qint32 count = 0;
+    in >> count;
+    for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        RfSpectrumSample sample;
+        in >> sample;
+        if (in.status() == QDataStream::Ok)
+            history.samples.append(sample);
+    }
+    if (in.status() == QDataStream::Ok)
+        in >> history.timeEvents >> history.labels >> history.projectInfo;
+    return in.status() == QDataStream::Ok         ? RecordingFile::Integrity::Whole
+        : in.status() == QDataStream::ReadPastEnd ? RecordingFile::Integrity::CutShort
+                                                  : RecordingFile::Integrity::Damaged;
+}
+
 // Peak virtual memory of the process, in kB: a reservation of gigabytes shows here even when
 // its pages are never touched.
 qint64 peakVirtualKb()
@@ -396,6 +466,66 @@ private Q_SLOTS:
         out << history.freqInterval << history.rssiInterval << history.samples.toList()
             << history.timeEvents << history.labels << history.projectInfo;
         QCOMPARE(encode(history).toHex(), expected.toHex());
+    }
+
+    // A recording read from a file, in blocks, holds what a stream reading it field by field
+    // holds, ends the same way wherever it is cut or damaged (in a sweep, an access-point list
+    // or a text past the first megabytes), and leaves the file just after what it read.
+    void blockReadingMatchesFieldReading_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("integrity");
+        QVector<int> ends;
+        const QByteArray whole = showRecording(&ends);
+        QVERIFY(whole.size() > (4 << 20));
+        // A sweep with access points past 2 MB (its list begins after its time, value count and
+        // values, and ends with it).
+        int listed = 3000;
+        while (whole.mid(ends[listed - 1] + 8 + 4 + 501, 4) == hex("00000000"))
+            ++listed;
+        QByteArray forged = whole;
+        // A count of access points the rest of the file could hold, not the next megabyte.
+        forged.replace(ends[1999] + 8 + 4 + 501, 4, hex("00009c40"));
+
+        QTest::newRow("whole") << whole << int(RecordingFile::Integrity::Whole);
+        QTest::newRow("cut in a sweep")
+            << whole.left((1 << 20) + 3) << int(RecordingFile::Integrity::CutShort);
+        QTest::newRow("cut in a list")
+            << whole.left(ends[listed] - 1) << int(RecordingFile::Integrity::CutShort);
+        QTest::newRow("cut in the last text")
+            << whole.left(whole.size() - 2) << int(RecordingFile::Integrity::CutShort);
+        QTest::newRow("forged list count") << forged << int(RecordingFile::Integrity::Damaged);
+    }
+
+    void blockReadingMatchesFieldReading()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, integrity);
+        RfSpectrumHistory expected;
+        QCOMPARE(int(readFieldByField(bytes, expected)), integrity);
+        if (integrity == int(RecordingFile::Integrity::Whole))
+            QCOMPARE(expected.samples.size(), 6000);
+
+        // In a file after other bytes, and (when whole) before others.
+        const QByteArray before("QX");
+        const QByteArray after = integrity == int(RecordingFile::Integrity::Whole) ? "END" : "";
+        QTemporaryDir dir;
+        QFile file(dir.filePath("show.tarn"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before + bytes + after);
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.seek(before.size()));
+        if (integrity != int(RecordingFile::Integrity::Whole))
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("ends early or is corrupt"));
+        RfSpectrumHistory read;
+        auto found = RecordingFile::Integrity::Whole;
+        QCOMPARE(RecordingFile::read(file, read, &found), RecordingFile::Band::Band2400MHz);
+        QCOMPARE(int(found), integrity);
+        QCOMPARE(read.samples.size(), expected.samples.size());
+        QCOMPARE(read, expected);
+        if (!after.isEmpty())
+            QCOMPARE(file.readAll(), after);
     }
 
     void fileOnDisk()
