@@ -459,20 +459,6 @@ bool SampleStore::operator==(const SampleStore &other) const
     return true;
 }
 
-int SampleStore::indexFrom(qint64 time) const
-{
-    int low = 0;
-    int high = m_size;
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (timestamp(middle) < time)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
-}
-
 int SampleStore::windowStart(int from, qint64 newest, qint64 width) const
 {
     // Timestamps never decrease: a binary search.

@@ -58,8 +58,6 @@ public:
     // The first index from `from` on whose sample is no more than `width` ms older than
     // `newest`, never past the last: the start of the window of that width ending at `newest`.
     int windowStart(int from, qint64 newest, qint64 width) const;
-    // The first index whose sample is at `time` (ms) or later; size() when none is.
-    int indexFrom(qint64 time) const;
     // Sweep i's `columns()` values, in place.
     const qint8 *values(int i) const;
     // Sweep i's own length, and its own values (as a recording holds them) in place.

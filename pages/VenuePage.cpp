@@ -30,6 +30,13 @@ const QColor k_palette[] = {
     QColor(0x4d, 0xb6, 0xac), QColor(0xe5, 0x73, 0x73),
 };
 
+// The first index of the store whose sweep is at `time` or later; its size when none is.
+int indexFrom(const SampleStore &store, qint64 time)
+{
+    const int i = store.windowStart(0, time, 0);
+    return i < store.size() && store.timestamp(i) >= time ? i : store.size();
+}
+
 QString levelText(double level)
 {
     return level <= SpectrumTraces::k_noLevel ? QStringLiteral("-")
@@ -226,7 +233,7 @@ std::pair<int, int> VenuePage::rangeOf(const TabPage *page) const
     if (!page)
         return {0, 0};
     const SampleStore &store = page->history().samples;
-    return {store.indexFrom(m_from), store.indexFrom(m_to + 1)};
+    return {indexFrom(store, m_from), indexFrom(store, m_to + 1)};
 }
 
 bool VenuePage::timeSpan(qint64 *first, qint64 *newest) const
