@@ -78,7 +78,7 @@ MainWindow::MainWindow(QWidget *parent)
                             [this](const QString &text) { statusBar()->showMessage(text); }});
     m_venuePages = new VenuePages(m_venue, m_session, tabWidget(), this);
     ui->toolBar->insertAction(ui->actionOpen, m_venue->venueAction());
-    ui->toolBar->insertAction(ui->actionOpen, m_venuePages->action());
+    m_venue->addDockButton(m_venuePages->action());
     // After the session, which sets its actions first on a connection.
     connect(&m_deviceComms, &DeviceComms::connectedChanged, this,
             &MainWindow::onDcConnectedChanged);

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 VenueSources::VenueSources(QMainWindow *window, Hooks hooks)
@@ -46,7 +47,7 @@ VenueSources::VenueSources(QMainWindow *window, Hooks hooks)
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setToolTip(tr("Double-click a sensor to bring its page to the front"));
-    auto *bandRow = new QHBoxLayout;
+    auto *bandRow = m_bandRow = new QHBoxLayout;
     bandRow->addWidget(new QLabel(tr("Every sensor to:"), contents));
     m_all2400 = new QPushButton(tr("2.4 GHz"), contents);
     m_all900 = new QPushButton(tr("900 MHz"), contents);
@@ -82,6 +83,15 @@ VenueSources::VenueSources(QMainWindow *window, Hooks hooks)
 }
 
 VenueSources::~VenueSources() = default;
+
+void VenueSources::addDockButton(QAction *action)
+{
+    auto *button = new QToolButton(m_dock->widget());
+    button->setDefaultAction(action);
+    // Apart from the band buttons, before the stretch that ends the row.
+    m_bandRow->insertSpacing(m_bandRow->count() - 1, 24);
+    m_bandRow->insertWidget(m_bandRow->count() - 1, button);
+}
 
 void VenueSources::setPasswordStore(PasswordStore *store)
 {

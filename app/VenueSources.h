@@ -11,6 +11,7 @@
 class PasswordStore;
 class QAction;
 class QDockWidget;
+class QHBoxLayout;
 class QLabel;
 class QMainWindow;
 class QPushButton;
@@ -53,6 +54,8 @@ public:
     QPushButton *bandButton(int band) const { return band == 900 ? m_all900 : m_all2400; }
     // "Venue…": the dialog of the broker's address, certificate authorities and user.
     QAction *venueAction() const { return m_venueAction; }
+    // A button for `action` in the dock, beside the band buttons.
+    void addDockButton(QAction *action);
     // Where passwords are kept (tests give one of their own).
     void setPasswordStore(PasswordStore *store);
 
@@ -91,6 +94,7 @@ private:
     QLabel *m_problem = nullptr;
     QPushButton *m_all2400 = nullptr;
     QPushButton *m_all900 = nullptr;
+    QHBoxLayout *m_bandRow = nullptr;
     QAction *m_venueAction = nullptr;
     PasswordStore *m_passwords = nullptr;
     QHash<QPair<QString, int>, QPointer<TabPage>> m_pages;
