@@ -58,11 +58,15 @@ VenuePage::VenuePage(int band, QWidget *parent)
 
 VenuePage::~VenuePage()
 {
-    // Pages that go after this one (its children among them) no longer call it.
+    // Pages that go after this one no longer call it; the plots delete only what they hold.
     for (const Source &source : m_sources) {
         if (source.page)
             source.page->disconnect(this);
+        if (!source.curve->plot())
+            delete source.curve;
     }
+    if (!m_marker->plot())
+        delete m_marker;
 }
 
 QString VenuePage::bandName() const
