@@ -12,6 +12,7 @@
 #include "SensorProcess.h"
 #include "SweepViewer.h"
 #include "bench/BenchEnvironment.h"
+#include "bench/BenchLoop.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -37,14 +38,6 @@ double processCpuMs(qint64 pid)
     const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
     const double tick = 1000.0 / double(sysconf(_SC_CLK_TCK));
     return fields.size() > 12 ? (fields.at(11).toDouble() + fields.at(12).toDouble()) * tick : 0.0;
-}
-
-double percentile(std::vector<qint64> values, double share)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    return double(values[std::min(values.size() - 1, size_t(share * double(values.size())))]);
 }
 
 bool waitFor(const std::function<bool()> &done, qint64 timeoutMs)
@@ -133,8 +126,8 @@ int main(int argc, char **argv)
                 cpuMs * 100.0 / liveMs);
     std::printf("  arrival at the sensor to arrival at the viewer: median %.0f ms, 99th percentile "
                 "%.0f ms, most %.0f ms (%zu sweeps; goal: 250 ms)\n",
-                percentile(latencies, 0.5), percentile(latencies, 0.99), percentile(latencies, 1.0),
-                latencies.size());
+                BenchLoop::percentile(latencies, 0.5), BenchLoop::percentile(latencies, 0.99),
+                BenchLoop::percentile(latencies, 1.0), latencies.size());
 
     // The broker away: the sweeps wait on disk, then go out.
     broker.stop();

@@ -10,6 +10,7 @@
 // Options: --sensors N (16), --seconds S (60), --warm-up S (15).
 
 #include "BenchEnvironment.h"
+#include "BenchLoop.h"
 #include "MosquittoBroker.h"
 #include "ProcessProbe.h"
 #include "SensorProcess.h"
@@ -33,14 +34,6 @@
 #include <vector>
 
 namespace {
-
-double percentile(std::vector<qint64> values, double share)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    return double(values[std::min(values.size() - 1, size_t(share * double(values.size())))]);
-}
 
 // At each drawing of the venue page: how old each source's newest sweep is, once per sweep.
 class DrawingAges : public QObject
@@ -135,18 +128,14 @@ int main(int argc, char **argv)
     window.show();
     window.parseArgs({"quorvex", "-venue", url}, nullptr);
     VenueSources *venue = window.venueSources();
-    QElapsedTimer waited;
-    waited.start();
-    while (venue->pages().size() < count && waited.elapsed() < 60000)
-        QTest::qWait(50);
-    if (venue->pages().size() < count) {
+    if (!BenchLoop::waitFor([&] { return venue->pages().size() >= count; }, 60000)) {
         std::printf("only %d of %d sensors have a page\n", int(venue->pages().size()), count);
         return 1;
     }
     VenuePage *page = window.venuePages()->show(2400);
     DrawingAges drawing(venue);
     page->tracePlot()->canvas()->installEventFilter(&drawing);
-    QTest::qWait(warmUp * 1000);
+    BenchLoop::runFor(warmUp * 1000);
 
     drawing.ages.clear();
     const int heldBefore = heldSweeps(venue);
@@ -155,7 +144,7 @@ int main(int argc, char **argv)
     const QMap<QString, double> threadsBefore = ProcessProbe::threadCpuMs();
     QElapsedTimer measured;
     measured.start();
-    QTest::qWait(seconds * 1000);
+    BenchLoop::runFor(seconds * 1000);
     const double wallMs = double(measured.elapsed());
     const double cpuMs = ProcessProbe::processCpuMs() - cpuBefore;
     const QMap<QString, double> threadsAfter = ProcessProbe::threadCpuMs();
@@ -177,8 +166,8 @@ int main(int argc, char **argv)
     }
     std::printf("  measured to drawn on the venue page: median %.0f ms, 99th percentile %.0f ms, "
                 "most %.0f ms (%zu sweeps; goal: 250 ms)\n",
-                percentile(drawing.ages, 0.5), percentile(drawing.ages, 0.99),
-                percentile(drawing.ages, 1.0), drawing.ages.size());
+                BenchLoop::percentile(drawing.ages, 0.5), BenchLoop::percentile(drawing.ages, 0.99),
+                BenchLoop::percentile(drawing.ages, 1.0), drawing.ages.size());
     std::printf("  heap taken per sweep held: %.0f bytes (a single live page: %.0f)\n",
                 added > 0 ? double(heap) / added : 0.0, ProcessProbe::k_historyHeapPerSweep);
     for (const auto &sensor : sensors)

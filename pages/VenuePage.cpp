@@ -316,11 +316,13 @@ void VenuePage::drawTraces()
     for (Source &source : m_sources) {
         const SampleStore &store = source.page->history().samples;
         if (store.isEmpty()) {
+            source.traces = SpectrumTraces();
             source.curve->detach();
             continue;
         }
         const auto [first, last] = rangeOf(source.page);
-        const SpectrumTraces traces = SpectrumTraces::of(store, first, last, 0);
+        source.traces = SpectrumTraces::of(store, first, last, 0);
+        const SpectrumTraces &traces = source.traces;
         QVector<QPointF> points;
         points.reserve(traces.steps());
         for (int step = 0; step < traces.steps(); ++step) {
@@ -409,15 +411,12 @@ QList<VenuePage::Reading> VenuePage::markerReadings() const
         return readings;
     const int step = m_axis.nearestStep(m_markerMhz, steps());
     for (const Source &source : m_sources) {
-        const SampleStore &store = source.page->history().samples;
-        if (store.isEmpty())
+        if (source.page->history().samples.isEmpty())
             continue;
-        const auto [first, last] = rangeOf(source.page);
-        const SpectrumTraces traces = SpectrumTraces::of(store, first, last, 0);
-        readings.append({source.name,
-                         traces.isEmpty() || step >= traces.steps()
-                             ? double(SpectrumTraces::k_noLevel)
-                             : traces.level(m_kind, step)});
+        const SpectrumTraces &t = source.traces;
+        readings.append(
+            {source.name,
+             step < t.steps() ? t.level(m_kind, step) : double(SpectrumTraces::k_noLevel)});
     }
     std::stable_sort(readings.begin(), readings.end(),
                      [](const Reading &a, const Reading &b) { return a.level > b.level; });

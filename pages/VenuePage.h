@@ -103,6 +103,7 @@ private:
         QColor colour;
         QwtPlotCurve *curve = nullptr;
         WaterfallPlot *waterfall = nullptr;
+        SpectrumTraces traces; // over the window drawn, read by the marker too
     };
 
     void buildWidgets();
